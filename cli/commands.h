@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QStringList>
+#include <QTextStream>
+
+namespace narrata {
+class PDFService;
+}
+
+namespace narrata::cli {
+
+// Each command takes the arguments after its name, writes its results to `out`, and
+// throws CliError for bad arguments or input. They return the process's exit status.
+int runSentencesCommand(const PDFService &service, const QStringList &arguments, QTextStream &out);
+int runTextCommand(const PDFService &service, const QStringList &arguments, QTextStream &out);
+
+} // namespace narrata::cli

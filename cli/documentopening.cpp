@@ -1,0 +1,40 @@
+#include "documentopening.h"
+
+#include "clierror.h"
+
+#include <QFileInfo>
+
+namespace narrata::cli {
+
+std::unique_ptr<PDFDocument> openReadableDocument(const PDFService &service, const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        throw CliError(QStringLiteral("%1: no such file").arg(path));
+    if (!info.isFile())
+        throw CliError(QStringLiteral("%1: not a file").arg(path));
+    if (!info.isReadable())
+        throw CliError(QStringLiteral("%1: permission denied").arg(path));
+    auto document = service.openFile(path);
+    if (!document)
+        throw CliError(QStringLiteral("%1: not a readable PDF (damaged, or another kind of file)").arg(path));
+    if (document->isLocked())
+        throw CliError(QStringLiteral("%1: the PDF is locked with a password").arg(path));
+    if (document->isEncrypted())
+        throw CliError(QStringLiteral("%1: the PDF is encrypted").arg(path));
+    return document;
+}
+
+int pageIndexForNumber(const PDFDocument &document, const QString &path, qint64 pageNumber)
+{
+    const int count = document.pageCount();
+    if (pageNumber < 1 || pageNumber > count)
+        throw CliError(QStringLiteral("%1: no page %2 (the document has %3 page%4)")
+                           .arg(path)
+                           .arg(pageNumber)
+                           .arg(count)
+                           .arg(count == 1 ? "" : "s"));
+    return static_cast<int>(pageNumber - 1);
+}
+
+} // namespace narrata::cli

@@ -1,0 +1,46 @@
+#include "clierror.h"
+#include "commands.h"
+
+#include "platform/mupdf/mupdfservice.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+
+#include <cstdio>
+
+namespace {
+
+const char *const kUsage = "usage: narrata-cli COMMAND ...\n"
+                           "  sentences FILE.pdf [--page N] [--from INDEX] [--json]\n"
+                           "                     the sentences of a page with their ranges\n"
+                           "  text FILE.pdf --page N [--fonts]\n"
+                           "                     the text layer of a page, paragraph by paragraph\n";
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Narrata"));
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+
+    QStringList arguments = QCoreApplication::arguments().mid(1);
+    if (arguments.isEmpty() || arguments.first() == QLatin1String("--help")) {
+        (arguments.isEmpty() ? err : out) << kUsage;
+        return arguments.isEmpty() ? 2 : 0;
+    }
+    const QString command = arguments.takeFirst();
+    const narrata::MuPDFService service;
+    try {
+        if (command == QLatin1String("sentences"))
+            return narrata::cli::runSentencesCommand(service, arguments, out);
+        if (command == QLatin1String("text"))
+            return narrata::cli::runTextCommand(service, arguments, out);
+        throw narrata::cli::CliError(QStringLiteral("unknown command \"%1\" (try --help)").arg(command));
+    } catch (const narrata::cli::CliError &error) {
+        out.flush();
+        err << "narrata-cli: " << QString::fromStdString(error.what()) << '\n';
+        return 2;
+    }
+}

@@ -1,0 +1,47 @@
+#include "clierror.h"
+#include "commandline.h"
+#include "commands.h"
+#include "documentopening.h"
+
+#include "platform/pdf/pdfdocument.h"
+#include "text/sentencesegmentation.h"
+
+namespace narrata::cli {
+
+namespace {
+
+QString fontLabel(const PDFFont &font)
+{
+    return QStringLiteral("%1 %2 pt%3")
+        .arg(font.name.isEmpty() ? QStringLiteral("(unknown font)") : font.name)
+        .arg(font.pointSize, 0, 'f', 1)
+        .arg(font.fixedPitch ? QStringLiteral(", fixed pitch") : QString());
+}
+
+} // namespace
+
+// narrata-cli text FILE.pdf --page N [--fonts]
+int runTextCommand(const PDFService &service, const QStringList &arguments, QTextStream &out)
+{
+    const CommandLine line(arguments, {QStringLiteral("--page")}, {QStringLiteral("--fonts")});
+    if (line.positional().size() != 1)
+        throw CliError(QStringLiteral("usage: narrata-cli text FILE.pdf --page N [--fonts]"));
+    const QString path = line.positional().constFirst();
+    const auto document = openReadableDocument(service, path);
+    const int pageIndex
+        = pageIndexForNumber(*document, path, line.integer(QStringLiteral("--page"), 1, 1, INT_MAX));
+    const AttributedString text = document->pageAtIndex(pageIndex)->attributedString();
+
+    for (const ParagraphRecord &paragraph : allParagraphs(text.string, pageIndex)) {
+        out << '[' << paragraph.range.location << ", " << paragraph.range.length << "] " << paragraph.paragraph
+            << '\n';
+        if (!line.hasFlag(QStringLiteral("--fonts")))
+            continue;
+        for (const FontRun &run : text.substring(paragraph.range).runs)
+            out << "    [" << run.range.location + paragraph.range.location << ", " << run.range.length << "] "
+                << fontLabel(run.font) << '\n';
+    }
+    return 0;
+}
+
+} // namespace narrata::cli

@@ -1,0 +1,209 @@
+#include "mupdfdocument.h"
+
+#include "mupdfoutline.h"
+#include "mupdfpage.h"
+#include "mupdfservice.h"
+
+#include <mupdf/pdf.h>
+
+#include <QSaveFile>
+
+namespace narrata {
+
+namespace {
+
+using Lock = std::lock_guard<std::recursive_mutex>;
+
+} // namespace
+
+MuPDFDocument::MuPDFDocument(std::shared_ptr<MuPDFDocumentCore> core, QString path)
+    : m_core(std::move(core))
+    , m_path(std::move(path))
+{
+}
+
+MuPDFDocument::~MuPDFDocument() = default;
+
+bool MuPDFDocument::isEncrypted() const
+{
+    Lock lock(m_core->mutex);
+    return m_core->document->crypt != nullptr;
+}
+
+bool MuPDFDocument::isLocked() const
+{
+    Lock lock(m_core->mutex);
+    fz_context *ctx = m_core->ctx;
+    int locked = 1;
+    fz_try (ctx)
+        locked = pdf_needs_password(ctx, m_core->document);
+    fz_catch (ctx)
+        locked = 1;
+    return locked != 0;
+}
+
+bool MuPDFDocument::unlockWithPassword(const QString &password)
+{
+    const QByteArray utf8 = password.toUtf8();
+    const char *text = utf8.constData();
+    Lock lock(m_core->mutex);
+    fz_context *ctx = m_core->ctx;
+    int unlocked = 0;
+    fz_var(unlocked);
+    fz_var(text);
+    fz_try (ctx)
+        unlocked = pdf_authenticate_password(ctx, m_core->document, text);
+    fz_catch (ctx)
+        unlocked = 0;
+    m_pages.clear();
+    return unlocked != 0;
+}
+
+QUrl MuPDFDocument::documentURL() const
+{
+    return m_path.isEmpty() ? QUrl() : QUrl::fromLocalFile(m_path);
+}
+
+int MuPDFDocument::pageCount() const
+{
+    Lock lock(m_core->mutex);
+    fz_context *ctx = m_core->ctx;
+    int count = 0;
+    fz_try (ctx)
+        count = pdf_count_pages(ctx, m_core->document);
+    fz_catch (ctx)
+        count = 0;
+    return count;
+}
+
+std::shared_ptr<PDFPage> MuPDFDocument::pageAtIndex(int index) const
+{
+    Lock lock(m_core->mutex);
+    const int count = pageCount();
+    if (index < 0 || index >= count || isLocked())
+        return nullptr;
+    if (m_pages.size() != static_cast<size_t>(count))
+        m_pages.resize(static_cast<size_t>(count));
+    auto &slot = m_pages[static_cast<size_t>(index)];
+    if (slot)
+        return slot;
+
+    fz_context *ctx = m_core->ctx;
+    fz_page *page = nullptr;
+    fz_try (ctx)
+        page = fz_load_page(ctx, &m_core->document->super, index);
+    fz_catch (ctx)
+        return nullptr;
+    slot = std::make_shared<MuPDFPage>(m_core, page);
+    return slot;
+}
+
+int MuPDFDocument::indexForPage(const PDFPage &page) const
+{
+    const auto *muPage = dynamic_cast<const MuPDFPage *>(&page);
+    if (!muPage || muPage->core() != m_core)
+        return -1;
+    return muPage->currentIndex();
+}
+
+bool MuPDFDocument::insertPage(const PDFPage &page, int index)
+{
+    const auto *source = dynamic_cast<const MuPDFPage *>(&page);
+    if (!source || index < 0 || index > pageCount())
+        return false;
+    const int sourceIndex = source->currentIndex();
+    if (sourceIndex < 0)
+        return false;
+
+    pdf_document *sourceDocument = source->core()->document;
+    std::scoped_lock lock(m_core->mutex, source->core()->mutex);
+    fz_context *ctx = m_core->ctx;
+    fz_try (ctx)
+        pdf_graft_page(ctx, m_core->document, index, sourceDocument, sourceIndex);
+    fz_catch (ctx)
+        return false;
+    if (static_cast<size_t>(index) <= m_pages.size())
+        m_pages.insert(m_pages.begin() + index, nullptr);
+    return true;
+}
+
+bool MuPDFDocument::removePageAtIndex(int index)
+{
+    Lock lock(m_core->mutex);
+    if (index < 0 || index >= pageCount())
+        return false;
+    fz_context *ctx = m_core->ctx;
+    fz_try (ctx)
+        pdf_delete_page(ctx, m_core->document, index);
+    fz_catch (ctx)
+        return false;
+    if (static_cast<size_t>(index) < m_pages.size())
+        m_pages.erase(m_pages.begin() + index);
+    return true;
+}
+
+QByteArray MuPDFDocument::dataRepresentation() const
+{
+    Lock lock(m_core->mutex);
+    fz_context *ctx = m_core->ctx;
+    fz_buffer *buffer = nullptr;
+    fz_output *output = nullptr;
+    const unsigned char *data = nullptr;
+    size_t length = 0;
+    fz_var(buffer);
+    fz_var(output);
+    fz_try (ctx) {
+        pdf_write_options options = pdf_default_write_options;
+        options.do_garbage = 1; // pages removed or an outline replaced leave orphans behind
+        options.do_compress = 1;
+        buffer = fz_new_buffer(ctx, 64 * 1024);
+        output = fz_new_output_with_buffer(ctx, buffer);
+        pdf_write_document(ctx, m_core->document, output, &options);
+        fz_close_output(ctx, output);
+        length = fz_buffer_storage(ctx, buffer, const_cast<unsigned char **>(&data));
+    }
+    fz_always (ctx)
+        fz_drop_output(ctx, output);
+    fz_catch (ctx) {
+        fz_drop_buffer(ctx, buffer);
+        return {};
+    }
+    QByteArray bytes(reinterpret_cast<const char *>(data), static_cast<qsizetype>(length));
+    fz_drop_buffer(ctx, buffer);
+    return bytes;
+}
+
+bool MuPDFDocument::writeToFile(const QString &path)
+{
+    const QByteArray bytes = dataRepresentation();
+    if (bytes.isEmpty())
+        return false;
+    // QSaveFile writes beside the target and renames only after everything is on disk,
+    // so a full disk or a crash never leaves a half-written file where the old one was.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        return false;
+    m_path = path;
+    return true;
+}
+
+std::optional<PDFOutline> MuPDFDocument::outlineRoot() const
+{
+    Lock lock(m_core->mutex);
+    if (isLocked())
+        return std::nullopt;
+    return readOutline(m_core->ctx, m_core->document);
+}
+
+bool MuPDFDocument::setOutlineRoot(const PDFOutline &root)
+{
+    Lock lock(m_core->mutex);
+    return writeOutline(m_core->ctx, m_core->document, root);
+}
+
+std::unique_ptr<PDFDocument> MuPDFDocument::copy() const
+{
+    return MuPDFService().openData(dataRepresentation());
+}
+
+} // namespace narrata

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "mupdfdocumentcore.h"
+#include "platform/pdf/pdfdocument.h"
+
+#include <QString>
+
+#include <vector>
+
+namespace narrata {
+
+class MuPDFPage;
+
+class MuPDFDocument final : public PDFDocument {
+public:
+    MuPDFDocument(std::shared_ptr<MuPDFDocumentCore> core, QString path);
+    ~MuPDFDocument() override;
+
+    bool isEncrypted() const override;
+    bool isLocked() const override;
+    bool unlockWithPassword(const QString &password) override;
+    QUrl documentURL() const override;
+
+    int pageCount() const override;
+    std::shared_ptr<PDFPage> pageAtIndex(int index) const override;
+    int indexForPage(const PDFPage &page) const override;
+    bool insertPage(const PDFPage &page, int index) override;
+    bool removePageAtIndex(int index) override;
+
+    bool writeToFile(const QString &path) override;
+    QByteArray dataRepresentation() const override;
+
+    std::optional<PDFOutline> outlineRoot() const override;
+    bool setOutlineRoot(const PDFOutline &root) override;
+
+    std::unique_ptr<PDFDocument> copy() const override;
+
+private:
+    std::shared_ptr<MuPDFDocumentCore> m_core;
+    QString m_path;
+    // Pages handed out, by index, so that one page is always the same object and its
+    // text layer is extracted once.
+    mutable std::vector<std::shared_ptr<MuPDFPage>> m_pages;
+};
+
+} // namespace narrata

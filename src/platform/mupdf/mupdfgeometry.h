@@ -1,0 +1,39 @@
+#pragma once
+
+#include <mupdf/fitz.h>
+
+#include <QPointF>
+#include <QRectF>
+
+namespace narrata {
+
+// MuPDF's page space has its origin at the top-left of the displayed page and y growing
+// downward; ours has it at the lower-left with y growing upward. `bounds` is the page's
+// fz_bound_page rectangle, which already accounts for the crop box and rotation.
+inline QRectF toPageSpace(const fz_rect &r, const fz_rect &bounds)
+{
+    return QRectF(r.x0 - bounds.x0, bounds.y1 - r.y1, r.x1 - r.x0, r.y1 - r.y0);
+}
+
+inline QPointF toPageSpace(const fz_point &p, const fz_rect &bounds)
+{
+    return QPointF(p.x - bounds.x0, bounds.y1 - p.y);
+}
+
+inline fz_point fromPageSpace(const QPointF &p, const fz_rect &bounds)
+{
+    return fz_make_point(static_cast<float>(p.x() + bounds.x0), static_cast<float>(bounds.y1 - p.y()));
+}
+
+inline fz_rect fromPageSpace(const QRectF &r, const fz_rect &bounds)
+{
+    return fz_make_rect(static_cast<float>(r.left() + bounds.x0), static_cast<float>(bounds.y1 - (r.y() + r.height())),
+        static_cast<float>(r.right() + bounds.x0), static_cast<float>(bounds.y1 - r.y()));
+}
+
+inline fz_quad quadFromPageSpace(const QRectF &r, const fz_rect &bounds)
+{
+    return fz_quad_from_rect(fromPageSpace(r, bounds));
+}
+
+} // namespace narrata

@@ -1,0 +1,282 @@
+#include "mupdfpage.h"
+
+#include "mupdfgeometry.h"
+#include "mupdftextextraction.h"
+#include "platform/pdf/textlayerbuilder.h"
+
+#include <mupdf/pdf.h>
+
+#include <cmath>
+
+namespace narrata {
+
+namespace {
+
+using Lock = std::lock_guard<std::recursive_mutex>;
+
+constexpr int kMaxQuads = 256;
+
+enum pdf_annot_type annotTypeFor(PDFMarkupType type)
+{
+    return type == PDFMarkupType::Underline ? PDF_ANNOT_UNDERLINE : PDF_ANNOT_HIGHLIGHT;
+}
+
+} // namespace
+
+MuPDFPage::MuPDFPage(std::shared_ptr<MuPDFDocumentCore> core, fz_page *page)
+    : m_core(std::move(core))
+    , m_page(page)
+    , m_bounds(fz_empty_rect)
+{
+    fz_context *ctx = m_core->ctx;
+    fz_try (ctx)
+        m_bounds = fz_bound_page(ctx, m_page);
+    fz_catch (ctx)
+        m_bounds = fz_empty_rect;
+}
+
+MuPDFPage::~MuPDFPage()
+{
+    Lock lock(m_core->mutex);
+    fz_drop_display_list(m_core->ctx, m_displayList);
+    fz_drop_page(m_core->ctx, m_page);
+}
+
+const TextLayer &MuPDFPage::textLayer() const
+{
+    std::call_once(m_textOnce, [this] {
+        RawPageText raw;
+        {
+            Lock lock(m_core->mutex);
+            raw = extractRawPageText(m_core->ctx, m_page);
+        }
+        m_text = buildTextLayer(std::move(raw));
+    });
+    return m_text;
+}
+
+QRectF MuPDFPage::boundsForBox(PDFDisplayBox box) const
+{
+    const QRectF cropBox(0, 0, m_bounds.x1 - m_bounds.x0, m_bounds.y1 - m_bounds.y0);
+    if (box == PDFDisplayBox::CropBox)
+        return cropBox;
+
+    Lock lock(m_core->mutex);
+    fz_context *ctx = m_core->ctx;
+    fz_rect media = fz_empty_rect;
+    fz_try (ctx) {
+        pdf_page *page = pdf_page_from_fz_page(ctx, m_page);
+        fz_rect mediaInUserSpace = fz_empty_rect;
+        fz_matrix ctm = fz_identity;
+        pdf_page_transform(ctx, page, &mediaInUserSpace, &ctm);
+        media = fz_transform_rect(pdf_to_rect(ctx, pdf_dict_get_inheritable(ctx, page->obj, PDF_NAME(MediaBox))), ctm);
+    }
+    fz_catch (ctx)
+        return cropBox;
+    return fz_is_empty_rect(media) ? cropBox : toPageSpace(media, m_bounds);
+}
+
+std::vector<PDFAnnotation> MuPDFPage::annotations() const
+{
+    struct Found {
+        enum pdf_annot_type type;
+        int id;
+        float color[4];
+        int colorComponents;
+        float opacity;
+        int quadCount;
+        fz_quad quads[kMaxQuads];
+    };
+    std::vector<Found> found;
+    Lock lock(m_core->mutex);
+    fz_context *ctx = m_core->ctx;
+    fz_try (ctx) {
+        pdf_page *page = pdf_page_from_fz_page(ctx, m_page);
+        for (pdf_annot *annot = pdf_first_annot(ctx, page); annot; annot = pdf_next_annot(ctx, annot)) {
+            const enum pdf_annot_type type = pdf_annot_type(ctx, annot);
+            if (type != PDF_ANNOT_HIGHLIGHT && type != PDF_ANNOT_UNDERLINE)
+                continue;
+            found.emplace_back();
+            Found &f = found.back();
+            f.type = type;
+            f.id = pdf_to_num(ctx, pdf_annot_obj(ctx, annot));
+            pdf_annot_color(ctx, annot, &f.colorComponents, f.color);
+            f.opacity = pdf_annot_opacity(ctx, annot);
+            f.quadCount = std::min(pdf_annot_quad_point_count(ctx, annot), kMaxQuads);
+            for (int i = 0; i < f.quadCount; ++i)
+                f.quads[i] = pdf_annot_quad_point(ctx, annot, i);
+        }
+    }
+    fz_catch (ctx)
+        return {};
+
+    std::vector<PDFAnnotation> result;
+    for (const Found &f : found) {
+        std::vector<QRectF> boxes;
+        for (int i = 0; i < f.quadCount; ++i)
+            boxes.push_back(toPageSpace(fz_rect_from_quad(f.quads[i]), m_bounds));
+        QColor color;
+        if (f.colorComponents == 3)
+            color = QColor::fromRgbF(f.color[0], f.color[1], f.color[2], f.opacity);
+        else if (f.colorComponents == 1)
+            color = QColor::fromRgbF(f.color[0], f.color[0], f.color[0], f.opacity);
+        PDFAnnotation annotation
+            = PDFAnnotation::markup(f.type == PDF_ANNOT_UNDERLINE ? PDFMarkupType::Underline : PDFMarkupType::Highlight,
+                std::move(boxes), color);
+        annotation.id = f.id;
+        result.push_back(std::move(annotation));
+    }
+    return result;
+}
+
+std::optional<PDFAnnotation> MuPDFPage::addAnnotation(const PDFAnnotation &annotation)
+{
+    std::vector<fz_quad> quads;
+    for (const QRectF &box :
+        annotation.lineBoxes.empty() ? std::vector<QRectF>{annotation.bounds} : annotation.lineBoxes)
+        quads.push_back(quadFromPageSpace(box, m_bounds));
+    if (quads.empty() || static_cast<int>(quads.size()) > kMaxQuads)
+        return std::nullopt;
+    const QColor rgb = annotation.color.isValid() ? annotation.color.toRgb() : QColor(255, 255, 0);
+    const float color[3]
+        = {static_cast<float>(rgb.redF()), static_cast<float>(rgb.greenF()), static_cast<float>(rgb.blueF())};
+    const float opacity = static_cast<float>(rgb.alphaF());
+    const enum pdf_annot_type type = annotTypeFor(annotation.markupType);
+    const int quadCount = static_cast<int>(quads.size());
+    const fz_quad *quadData = quads.data();
+
+    Lock lock(m_core->mutex);
+    fz_context *ctx = m_core->ctx;
+    pdf_annot *annot = nullptr;
+    int id = -1;
+    fz_var(annot);
+    fz_var(id);
+    fz_var(type);
+    fz_try (ctx) {
+        pdf_page *page = pdf_page_from_fz_page(ctx, m_page);
+        annot = pdf_create_annot(ctx, page, type);
+        pdf_set_annot_quad_points(ctx, annot, quadCount, quadData);
+        pdf_set_annot_color(ctx, annot, 3, color);
+        if (opacity < 1.0f)
+            pdf_set_annot_opacity(ctx, annot, opacity);
+        pdf_update_annot(ctx, annot);
+        id = pdf_to_num(ctx, pdf_annot_obj(ctx, annot));
+    }
+    fz_always (ctx)
+        pdf_drop_annot(ctx, annot);
+    fz_catch (ctx)
+        return std::nullopt;
+    dropDisplayList();
+
+    PDFAnnotation added = annotation;
+    added.id = id;
+    return added;
+}
+
+bool MuPDFPage::removeAnnotation(const PDFAnnotation &annotation)
+{
+    const int id = annotation.id;
+    bool removed = false;
+    fz_var(removed);
+    Lock lock(m_core->mutex);
+    fz_context *ctx = m_core->ctx;
+    fz_try (ctx) {
+        pdf_page *page = pdf_page_from_fz_page(ctx, m_page);
+        for (pdf_annot *annot = pdf_first_annot(ctx, page); annot && !removed; annot = pdf_next_annot(ctx, annot))
+            if (pdf_to_num(ctx, pdf_annot_obj(ctx, annot)) == id) {
+                pdf_delete_annot(ctx, page, annot);
+                removed = true;
+            }
+    }
+    fz_catch (ctx)
+        return false;
+    if (removed)
+        dropDisplayList();
+    return removed;
+}
+
+int MuPDFPage::currentIndex() const
+{
+    Lock lock(m_core->mutex);
+    fz_context *ctx = m_core->ctx;
+    int index = -1;
+    fz_try (ctx)
+        index = pdf_lookup_page_number(ctx, m_core->document, pdf_page_from_fz_page(ctx, m_page)->obj);
+    fz_catch (ctx)
+        index = -1;
+    return index;
+}
+
+fz_display_list *MuPDFPage::keptDisplayList() const
+{
+    Lock lock(m_core->mutex);
+    fz_context *ctx = m_core->ctx;
+    fz_try (ctx) {
+        if (!m_displayList)
+            m_displayList = fz_new_display_list_from_page(ctx, m_page);
+    }
+    fz_catch (ctx)
+        return nullptr;
+    return fz_keep_display_list(ctx, m_displayList);
+}
+
+void MuPDFPage::dropDisplayList()
+{
+    Lock lock(m_core->mutex);
+    fz_drop_display_list(m_core->ctx, m_displayList);
+    m_displayList = nullptr;
+}
+
+QImage MuPDFPage::renderRegion(const QRectF &region, double scale) const
+{
+    const int width = static_cast<int>(std::ceil(region.width() * scale));
+    const int height = static_cast<int>(std::ceil(region.height() * scale));
+    if (width <= 0 || height <= 0 || width > 20000 || height > 20000)
+        return {};
+
+    fz_display_list *list = keptDisplayList();
+    if (!list)
+        return {};
+    ScopedContext context(*m_core->family);
+    if (!context) {
+        Lock lock(m_core->mutex);
+        fz_drop_display_list(m_core->ctx, list);
+        return {};
+    }
+    fz_context *ctx = context.get();
+
+    QImage image(width, height, QImage::Format_RGB888);
+    image.fill(Qt::white);
+    unsigned char *pixels = image.bits();
+    const auto stride = static_cast<ptrdiff_t>(image.bytesPerLine());
+    // The region's top-left corner in MuPDF's space goes to the pixmap's origin.
+    const fz_point corner = fromPageSpace(QPointF(region.left(), region.y() + region.height()), m_bounds);
+    const auto s = static_cast<float>(scale);
+    const fz_matrix ctm = fz_concat(fz_translate(-corner.x, -corner.y), fz_scale(s, s));
+
+    fz_pixmap *pixmap = nullptr;
+    fz_device *device = nullptr;
+    bool drawn = false;
+    fz_var(drawn);
+    fz_var(pixmap);
+    fz_var(device);
+    fz_try (ctx) {
+        // The pixmap draws straight into the image's memory.
+        pixmap = fz_new_pixmap_with_data(ctx, fz_device_rgb(ctx), width, height, nullptr, 0, stride, pixels);
+        device = fz_new_draw_device(ctx, fz_identity, pixmap);
+        fz_run_display_list(
+            ctx, list, device, ctm, fz_make_rect(0, 0, static_cast<float>(width), static_cast<float>(height)), nullptr);
+        fz_close_device(ctx, device);
+        drawn = true;
+    }
+    fz_always (ctx) {
+        fz_drop_device(ctx, device);
+        fz_drop_pixmap(ctx, pixmap);
+        fz_drop_display_list(ctx, list);
+    }
+    fz_catch (ctx)
+        drawn = false;
+    return drawn ? image : QImage();
+}
+
+} // namespace narrata

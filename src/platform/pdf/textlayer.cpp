@@ -1,0 +1,111 @@
+#include "textlayer.h"
+
+#include <algorithm>
+
+namespace narrata {
+
+TextLayer::TextLayer(QString text, std::vector<Unit> units, std::vector<PDFFont> fonts, std::vector<TextLine> lines,
+    std::vector<TextRange> blocks)
+    : m_text(std::move(text))
+    , m_units(std::move(units))
+    , m_fonts(std::move(fonts))
+    , m_lines(std::move(lines))
+    , m_blocks(std::move(blocks))
+{
+    Q_ASSERT(m_units.size() == static_cast<size_t>(m_text.size()));
+}
+
+qint64 TextLayer::characterIndexAtPoint(QPointF point) const
+{
+    qint64 best = kNotFound;
+    double bestDistance = 0;
+    for (size_t i = 0; i < m_units.size(); ++i) {
+        const QRectF &box = m_units[i].box;
+        if (box.width() <= 0 || box.height() <= 0)
+            continue;
+        if (point.x() < box.left() || point.x() > box.right() || point.y() < box.top() || point.y() > box.bottom())
+            continue;
+        // Boxes of neighbouring lines can overlap a little: the nearest centre wins.
+        const QPointF d = box.center() - point;
+        const double distance = d.x() * d.x() + d.y() * d.y();
+        if (best == kNotFound || distance < bestDistance) {
+            best = static_cast<qint64>(i);
+            bestDistance = distance;
+        }
+    }
+    return best;
+}
+
+QRectF TextLayer::characterBoundsAtIndex(qint64 index) const
+{
+    if (index < 0 || static_cast<quint64>(index) >= m_units.size())
+        return {};
+    return m_units[static_cast<size_t>(index)].box;
+}
+
+QRectF TextLayer::boundsOfRange(TextRange range) const
+{
+    QRectF bounds;
+    const quint64 stop = std::min<quint64>(range.end(), m_units.size());
+    for (quint64 i = range.location; i < stop; ++i) {
+        const QRectF &box = m_units[i].box;
+        if (box.width() > 0 && box.height() > 0)
+            bounds = bounds.isNull() ? box : bounds.united(box);
+    }
+    return bounds;
+}
+
+std::vector<TextRange> TextLayer::lineRangesWithin(TextRange range) const
+{
+    std::vector<TextRange> result;
+    for (const TextLine &line : m_lines) {
+        const TextRange part = line.range.intersected(range);
+        if (!part.isEmpty())
+            result.push_back(part);
+    }
+    return result;
+}
+
+std::vector<TextRange> TextLayer::rangesInRect(const QRectF &rect) const
+{
+    std::vector<TextRange> result;
+    qint64 pendingSeparatorStart = -1;
+    for (size_t i = 0; i < m_units.size(); ++i) {
+        const QRectF &box = m_units[i].box;
+        const bool separator = box.width() <= 0;
+        if (separator) {
+            if (!result.empty() && result.back().end() == i && pendingSeparatorStart < 0)
+                pendingSeparatorStart = static_cast<qint64>(i);
+            continue;
+        }
+        if (!rect.contains(box.center())) {
+            pendingSeparatorStart = -1;
+            continue;
+        }
+        if (pendingSeparatorStart >= 0 || (!result.empty() && result.back().end() == i))
+            result.back().length = i + 1 - result.back().location;
+        else
+            result.push_back({i, 1});
+        pendingSeparatorStart = -1;
+    }
+    return result;
+}
+
+AttributedString TextLayer::attributedString() const
+{
+    AttributedString result;
+    result.string = m_text;
+    for (size_t i = 0; i < m_units.size(); ++i) {
+        const int fontIndex = m_units[i].font;
+        const PDFFont font = fontIndex >= 0 && static_cast<size_t>(fontIndex) < m_fonts.size()
+            ? m_fonts[static_cast<size_t>(fontIndex)]
+            : PDFFont{};
+        if (!result.runs.empty() && result.runs.back().font == font)
+            ++result.runs.back().range.length;
+        else
+            result.runs.push_back({{i, 1}, font});
+    }
+    return result;
+}
+
+} // namespace narrata
