@@ -18,8 +18,7 @@ int runSentencesCommand(const PDFService &service, const QStringList &arguments,
         throw CliError(QStringLiteral("usage: narrata-cli sentences FILE.pdf [--page N] [--from INDEX] [--json]"));
     const QString path = line.positional().constFirst();
     const auto document = openReadableDocument(service, path);
-    const int pageIndex
-        = pageIndexForNumber(*document, path, line.integer(QStringLiteral("--page"), 1, 1, INT_MAX));
+    const int pageIndex = pageIndexForNumber(*document, path, line.integer(QStringLiteral("--page"), 1, 1, INT_MAX));
     const QString text = document->pageAtIndex(pageIndex)->string();
     const qint64 from = line.integer(QStringLiteral("--from"), 0, 0, INT_MAX);
 

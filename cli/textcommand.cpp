@@ -28,13 +28,11 @@ int runTextCommand(const PDFService &service, const QStringList &arguments, QTex
         throw CliError(QStringLiteral("usage: narrata-cli text FILE.pdf --page N [--fonts]"));
     const QString path = line.positional().constFirst();
     const auto document = openReadableDocument(service, path);
-    const int pageIndex
-        = pageIndexForNumber(*document, path, line.integer(QStringLiteral("--page"), 1, 1, INT_MAX));
+    const int pageIndex = pageIndexForNumber(*document, path, line.integer(QStringLiteral("--page"), 1, 1, INT_MAX));
     const AttributedString text = document->pageAtIndex(pageIndex)->attributedString();
 
     for (const ParagraphRecord &paragraph : allParagraphs(text.string, pageIndex)) {
-        out << '[' << paragraph.range.location << ", " << paragraph.range.length << "] " << paragraph.paragraph
-            << '\n';
+        out << '[' << paragraph.range.location << ", " << paragraph.range.length << "] " << paragraph.paragraph << '\n';
         if (!line.hasFlag(QStringLiteral("--fonts")))
             continue;
         for (const FontRun &run : text.substring(paragraph.range).runs)

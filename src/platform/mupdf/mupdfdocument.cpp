@@ -14,6 +14,15 @@ namespace {
 
 using Lock = std::lock_guard<std::recursive_mutex>;
 
+// MuPDF hands out an open page again when asked for its number, but does not renumber open
+// pages when others are inserted or deleted: without this, loading page n after an insertion
+// before it would give the page that used to be there.
+void renumberOpenPages(fz_context *ctx, pdf_document *document)
+{
+    for (fz_page *page = document->super.open; page; page = page->next)
+        page->number = pdf_lookup_page_number(ctx, document, pdf_page_from_fz_page(ctx, page)->obj);
+}
+
 } // namespace
 
 MuPDFDocument::MuPDFDocument(std::shared_ptr<MuPDFDocumentCore> core, QString path)
@@ -32,6 +41,8 @@ bool MuPDFDocument::isEncrypted() const
 
 bool MuPDFDocument::isLocked() const
 {
+    if (m_password)
+        return false;
     Lock lock(m_core->mutex);
     fz_context *ctx = m_core->ctx;
     int locked = 1;
@@ -55,8 +66,11 @@ bool MuPDFDocument::unlockWithPassword(const QString &password)
         unlocked = pdf_authenticate_password(ctx, m_core->document, text);
     fz_catch (ctx)
         unlocked = 0;
+    if (!unlocked)
+        return false;
+    m_password = password;
     m_pages.clear();
-    return unlocked != 0;
+    return true;
 }
 
 QUrl MuPDFDocument::documentURL() const
@@ -118,8 +132,10 @@ bool MuPDFDocument::insertPage(const PDFPage &page, int index)
     pdf_document *sourceDocument = source->core()->document;
     std::scoped_lock lock(m_core->mutex, source->core()->mutex);
     fz_context *ctx = m_core->ctx;
-    fz_try (ctx)
+    fz_try (ctx) {
         pdf_graft_page(ctx, m_core->document, index, sourceDocument, sourceIndex);
+        renumberOpenPages(ctx, m_core->document);
+    }
     fz_catch (ctx)
         return false;
     if (static_cast<size_t>(index) <= m_pages.size())
@@ -133,8 +149,10 @@ bool MuPDFDocument::removePageAtIndex(int index)
     if (index < 0 || index >= pageCount())
         return false;
     fz_context *ctx = m_core->ctx;
-    fz_try (ctx)
+    fz_try (ctx) {
         pdf_delete_page(ctx, m_core->document, index);
+        renumberOpenPages(ctx, m_core->document);
+    }
     fz_catch (ctx)
         return false;
     if (static_cast<size_t>(index) < m_pages.size())
@@ -203,7 +221,11 @@ bool MuPDFDocument::setOutlineRoot(const PDFOutline &root)
 
 std::unique_ptr<PDFDocument> MuPDFDocument::copy() const
 {
-    return MuPDFService().openData(dataRepresentation());
+    // The copy is written with the same encryption: it opens with the same password.
+    auto copy = MuPDFService().openData(dataRepresentation());
+    if (copy && m_password)
+        copy->unlockWithPassword(*m_password);
+    return copy;
 }
 
 } // namespace narrata

@@ -38,6 +38,8 @@ public:
 private:
     std::shared_ptr<MuPDFDocumentCore> m_core;
     QString m_path;
+    // The password that unlocked the document; MuPDF only remembers that it was given.
+    std::optional<QString> m_password;
     // Pages handed out, by index, so that one page is always the same object and its
     // text layer is extracted once.
     mutable std::vector<std::shared_ptr<MuPDFPage>> m_pages;

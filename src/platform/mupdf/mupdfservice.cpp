@@ -18,16 +18,19 @@ bool looksLikePDF(const QByteArray &head)
     return head.left(1024).contains("%PDF-");
 }
 
-// Takes over the document and its context; nothing when the document has no page tree.
-std::unique_ptr<PDFDocument> adopt(
-    std::shared_ptr<MuPDFContextFamily> family, fz_context *ctx, pdf_document *document, const QString &path)
+enum class Expect { Pages, Nothing };
+
+// Takes over the document and its context. An opened file must have pages: a damaged file
+// that MuPDF repaired into an empty shell is not a document to read.
+std::unique_ptr<PDFDocument> adopt(std::shared_ptr<MuPDFContextFamily> family, fz_context *ctx, pdf_document *document,
+    const QString &path, Expect expect = Expect::Pages)
 {
     auto core = std::make_shared<MuPDFDocumentCore>(std::move(family), ctx, document);
     bool readable = true;
     fz_try (ctx) {
         // A locked file keeps its page tree readable; a file without one is no PDF we can show.
         if (!pdf_needs_password(ctx, document))
-            readable = pdf_count_pages(ctx, document) >= 0;
+            readable = expect == Expect::Nothing || pdf_count_pages(ctx, document) > 0;
         else
             readable = pdf_trailer(ctx, document) != nullptr;
     }
@@ -113,7 +116,7 @@ std::unique_ptr<PDFDocument> MuPDFService::createEmpty() const
         fz_drop_context(ctx);
         return nullptr;
     }
-    return adopt(std::move(family), ctx, document, QString());
+    return adopt(std::move(family), ctx, document, QString(), Expect::Nothing);
 }
 
 } // namespace narrata

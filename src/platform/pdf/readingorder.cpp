@@ -9,8 +9,10 @@ namespace {
 
 // Narrower gaps between blocks are word or cell spacing, not a column gutter.
 constexpr double kMinGutter = 6.0;
-// A top or bottom band of at most this many line heights is a running head or foot.
-constexpr double kEdgeBandLines = 2.5;
+// A top or bottom band of at most this many line heights, this many line heights away from
+// the rest, is a running head or foot.
+constexpr double kEdgeBandLines = 1.5;
+constexpr double kEdgeGapLines = 1.0;
 
 using Indices = std::vector<size_t>;
 
@@ -60,14 +62,12 @@ struct Layout {
         return result;
     }
 
-    double height(const Indices &set) const
+    QRectF span(const Indices &set) const
     {
-        double top = upperEdge(bounds[set.front()]), bottom = lowerEdge(bounds[set.front()]);
-        for (size_t i : set) {
-            top = std::max(top, upperEdge(bounds[i]));
-            bottom = std::min(bottom, lowerEdge(bounds[i]));
-        }
-        return top - bottom;
+        QRectF result;
+        for (size_t i : set)
+            result = result.isNull() ? bounds[i] : result.united(bounds[i]);
+        return result;
     }
 
     Indices order(const Indices &set) const
@@ -130,14 +130,20 @@ std::vector<GlyphBlock> orderBlocksForReading(std::vector<GlyphBlock> blocks)
         all.push_back(i);
     }
 
-    // A thin band at the top or bottom is a head or foot: it must not be taken into the
-    // columns below it just because its words leave a gap where the gutter is.
+    // A single line standing apart at the top or bottom is a running head or foot: it must
+    // not be taken into the columns below it just because its words leave a gap where the
+    // gutter is.
     std::vector<Indices> rows = layout.bands(all);
-    const double edgeBand = kEdgeBandLines * typicalLineHeight(blocks);
+    const double lineHeight = typicalLineHeight(blocks);
+    const auto standsApart = [&](const Indices &edge, const Indices &neighbour) {
+        const double gap = std::max(lowerEdge(layout.span(edge)) - upperEdge(layout.span(neighbour)),
+            lowerEdge(layout.span(neighbour)) - upperEdge(layout.span(edge)));
+        return layout.span(edge).height() <= kEdgeBandLines * lineHeight && gap >= kEdgeGapLines * lineHeight;
+    };
     Indices head, foot, body;
-    if (rows.size() > 2 && layout.height(rows.front()) <= edgeBand)
+    if (rows.size() > 2 && standsApart(rows.front(), rows[1]))
         head = rows.front(), rows.erase(rows.begin());
-    if (rows.size() > 2 && layout.height(rows.back()) <= edgeBand)
+    if (rows.size() > 2 && standsApart(rows.back(), rows[rows.size() - 2]))
         foot = rows.back(), rows.pop_back();
     for (const Indices &row : rows)
         body = Layout::concatenated(body, row);

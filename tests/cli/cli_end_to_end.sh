@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# narrata-cli as a user meets it: real output on a generated book, and one clear line with
+# exit status 2 for every kind of bad input.
+set -u
+cli="$1"
+make_pdf="$2"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+passed=0
+
+check() { # description, condition...
+  local description="$1"; shift
+  if "$@"; then passed=$((passed + 1)); else echo "FAIL: $description" >&2; failures=$((failures + 1)); fi
+}
+
+expect_refusal() { # description, expected words in the message, arguments...
+  local description="$1" words="$2"; shift 2
+  local err status
+  err=$("$cli" "$@" 2>&1 >/dev/null); status=$?
+  check "$description: exit status 2 (got $status)" test "$status" -eq 2
+  check "$description: one line on stderr (got: $err)" test "$(printf '%s\n' "$err" | wc -l)" -eq 1
+  case "$err" in *"$words"*) passed=$((passed + 1)) ;; *) echo "FAIL: $description: '$err' lacks '$words'" >&2; failures=$((failures + 1)) ;; esac
+}
+
+"$make_pdf" "$work/book.pdf" --kind book
+"$make_pdf" "$work/locked.pdf" --kind encrypted
+printf 'not a pdf\n' > "$work/plain.pdf"
+head -c 300 "$work/book.pdf" > "$work/cut.pdf"
+
+out=$("$cli" sentences "$work/book.pdf" --page 2)
+check "sentences exits 0" test $? -eq 0
+check "sentences print page numbers from 1" grep -q '^p\.2 \[0, ' <<<"$out"
+check "the running head comes first, apart from the body" grep -qx 'p\.2 \[11, 10\] Beginnings' <<<"$out"
+check "the page number is the last sentence" test "$(tail -1 <<<"$out" | sed 's/.*\] //')" = "2"
+
+json=$("$cli" sentences "$work/book.pdf" --page 2 --from 30 --json)
+check "--json gives records with the three keys" grep -q '"pageIndex": 1' <<<"$json"
+check "--from starts at the sentence holding the index" test "$(grep -c '"sentence"' <<<"$json")" -eq "$(($(wc -l <<<"$out") - 2))"
+
+text=$("$cli" text "$work/book.pdf" --page 3 --fonts)
+check "text shows paragraphs with their ranges" grep -q '^\[0, 19\] A Short Sample Book$' <<<"$text"
+check "text --fonts shows font runs" grep -q '^    \[0, 19\] Times-Italic' <<<"$text"
+
+expect_refusal "a missing file" "no such file" sentences "$work/missing.pdf"
+expect_refusal "a file that is not a PDF" "not a readable PDF" text "$work/plain.pdf" --page 1
+expect_refusal "a cut-off PDF" "not a readable PDF" sentences "$work/cut.pdf"
+expect_refusal "a locked PDF" "locked" sentences "$work/locked.pdf"
+expect_refusal "a page out of range" "no page 7" sentences "$work/book.pdf" --page 7
+expect_refusal "a page that is no number" "--page" text "$work/book.pdf" --page two
+expect_refusal "an unknown option" "unknown option" sentences "$work/book.pdf" --pages 2
+expect_refusal "an unknown command" "unknown command" speak "$work/book.pdf"
+
+echo "$passed passed, $failures failed"
+test "$failures" -eq 0

@@ -1,0 +1,25 @@
+#pragma once
+
+// Readable gtest failure messages for the Qt and platform types the tests compare.
+
+#include "platform/pdf/textrange.h"
+
+#include <QString>
+
+#include <ostream>
+
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString &string, std::ostream *os)
+{
+    *os << '"' << string.toStdString() << '"';
+}
+QT_END_NAMESPACE
+
+namespace narrata {
+
+inline void PrintTo(const TextRange &range, std::ostream *os)
+{
+    *os << '[' << range.location << ", +" << range.length << ']';
+}
+
+} // namespace narrata

@@ -1,0 +1,105 @@
+#include "text/sentencesegmentation.h"
+
+#include "printers.h"
+
+#include <gtest/gtest.h>
+
+namespace narrata {
+namespace {
+
+const QString kTwoShort = QStringLiteral("Hi there. Bye now.");
+
+TEST(SentencesOnPageTest, RecordsCarryTextRangeAndPage)
+{
+    const std::vector<SentenceRecord> expected{
+        {QStringLiteral("Hi there."), {0, 9}, 4},
+        {QStringLiteral("Bye now."), {10, 8}, 4},
+    };
+    EXPECT_EQ(sentencesOnPageIndex(kTwoShort, 4), expected);
+}
+
+TEST(SentencesOnPageTest, RangesAreUtf16AndTrimmed)
+{
+    const QString text = QStringLiteral("  \U0001F600 Hi.\n\U0001D400 next ");
+    const std::vector<SentenceRecord> expected{
+        {QStringLiteral("\U0001F600 Hi."), {2, 6}, 0},
+        {QStringLiteral("\U0001D400 next"), {9, 7}, 0},
+    };
+    EXPECT_EQ(sentencesOnPageIndex(text, 0), expected);
+}
+
+TEST(StartLocationTest, TheSpaceAfterASentenceBelongsToIt)
+{
+    EXPECT_EQ(startLocationOfSentenceAtIndex(kTwoShort, 0), 0);
+    EXPECT_EQ(startLocationOfSentenceAtIndex(kTwoShort, 8), 0);
+    EXPECT_EQ(startLocationOfSentenceAtIndex(kTwoShort, 9), 0);
+    EXPECT_EQ(startLocationOfSentenceAtIndex(kTwoShort, 10), 10);
+    EXPECT_EQ(startLocationOfSentenceAtIndex(kTwoShort, 17), 10);
+}
+
+TEST(StartLocationTest, LeadingWhiteSpaceBelongsToTheFirstSentence)
+{
+    EXPECT_EQ(startLocationOfSentenceAtIndex(QStringLiteral("\n  First. Second"), 0), 3);
+}
+
+TEST(StartLocationTest, OutsideTheTextIsNotFound)
+{
+    EXPECT_EQ(startLocationOfSentenceAtIndex(kTwoShort, kTwoShort.size()), -1);
+    EXPECT_EQ(startLocationOfSentenceAtIndex(kTwoShort, kTwoShort.size() + 5), -1);
+    EXPECT_EQ(startLocationOfSentenceAtIndex(kTwoShort, -1), -1);
+    EXPECT_EQ(startLocationOfSentenceAtIndex(kTwoShort, kNotFound), -1);
+    EXPECT_EQ(startLocationOfSentenceAtIndex(QStringLiteral("   "), 1), -1);
+    EXPECT_EQ(startLocationOfSentenceAtIndex(QString(), 0), -1);
+}
+
+TEST(SentencesFromIndexTest, FromTheStartIsTheWholePage)
+{
+    for (const QString &text : {kTwoShort, QStringLiteral("  One. Two.\nThree"), QStringLiteral("Single")})
+        EXPECT_EQ(setOfSentencesFromIndex(text, 0, 2), sentencesOnPageIndex(text, 2)) << qPrintable(text);
+}
+
+TEST(SentencesFromIndexTest, StartsAtTheSentenceHoldingTheIndex)
+{
+    const QString text = QStringLiteral("One. Two. Three.");
+    const std::vector<SentenceRecord> all = sentencesOnPageIndex(text, 1);
+    ASSERT_EQ(all.size(), 3u);
+    // The space after "One." still belongs to it.
+    EXPECT_EQ(setOfSentencesFromIndex(text, 4, 1), all);
+    EXPECT_EQ(setOfSentencesFromIndex(text, 5, 1), std::vector<SentenceRecord>(all.begin() + 1, all.end()));
+    EXPECT_EQ(setOfSentencesFromIndex(text, 12, 1), std::vector<SentenceRecord>{all.back()});
+}
+
+TEST(SentencesFromIndexTest, TrailingWhiteSpaceBelongsToTheLastSentence)
+{
+    const QString text = QStringLiteral("One. Two.   ");
+    EXPECT_EQ(setOfSentencesFromIndex(text, text.size() - 1, 0),
+        (std::vector<SentenceRecord>{{QStringLiteral("Two."), {5, 4}, 0}}));
+}
+
+TEST(SentencesFromIndexTest, OutsideTheTextGivesNothing)
+{
+    EXPECT_TRUE(setOfSentencesFromIndex(kTwoShort, kTwoShort.size(), 0).empty());
+    EXPECT_TRUE(setOfSentencesFromIndex(kTwoShort, -1, 0).empty());
+    EXPECT_TRUE(setOfSentencesFromIndex(kTwoShort, kNotFound, 0).empty());
+    EXPECT_TRUE(setOfSentencesFromIndex(QStringLiteral("  \n "), 1, 0).empty());
+}
+
+TEST(ParagraphsTest, RecordsIncludeEmptyParagraphs)
+{
+    const std::vector<ParagraphRecord> expected{
+        {QStringLiteral("First one."), {0, 10}, 3},
+        {QString(), {11, 0}, 3},
+        {QStringLiteral("Second \U0001F600"), {12, 9}, 3},
+    };
+    EXPECT_EQ(allParagraphs(QStringLiteral("First one.\n\u2029Second \U0001F600\r\n"), 3), expected);
+}
+
+TEST(WordsTest, WordsInOrder)
+{
+    EXPECT_EQ(wordsOf(QStringLiteral("  It's 4 o'clock, \U0001D400lice!\nGo.")),
+        (std::vector<QString>{"It's", "4", "o'clock", QStringLiteral("\U0001D400lice"), "Go"}));
+    EXPECT_TRUE(wordsOf(QStringLiteral(" - , ")).empty());
+}
+
+} // namespace
+} // namespace narrata

@@ -1,0 +1,276 @@
+#include "text/textsegmenter.h"
+
+#include "printers.h"
+
+#include <gtest/gtest.h>
+
+#include <QString>
+
+#include <vector>
+
+namespace narrata {
+namespace {
+
+using Enumerator = void (*)(const QString &, const SegmentVisitor &);
+
+std::vector<Segment> segmentsOf(Enumerator enumerate, const QString &text)
+{
+    std::vector<Segment> segments;
+    enumerate(text, [&](const Segment &segment) {
+        segments.push_back(segment);
+        return true;
+    });
+    return segments;
+}
+
+QString textIn(const QString &text, TextRange range)
+{
+    return text.mid(static_cast<qsizetype>(range.location), static_cast<qsizetype>(range.length));
+}
+
+std::vector<QString> substringsOf(Enumerator enumerate, const QString &text)
+{
+    std::vector<QString> result;
+    for (const Segment &segment : segmentsOf(enumerate, text))
+        result.push_back(textIn(text, segment.substringRange));
+    return result;
+}
+
+// The enclosing ranges tile the whole text in order, and each substring sits in its own.
+::testing::AssertionResult coversText(const QString &text, const std::vector<Segment> &segments)
+{
+    if (segments.empty())
+        return ::testing::AssertionSuccess();
+    quint64 next = 0;
+    for (size_t i = 0; i < segments.size(); ++i) {
+        const TextRange enclosing = segments[i].enclosingRange;
+        const TextRange substring = segments[i].substringRange;
+        if (enclosing.location != next)
+            return ::testing::AssertionFailure()
+                << "segment " << i << " encloses from " << enclosing.location << ", expected " << next;
+        if (enclosing.isEmpty())
+            return ::testing::AssertionFailure() << "segment " << i << " encloses nothing";
+        if (substring.location < enclosing.location || substring.end() > enclosing.end())
+            return ::testing::AssertionFailure()
+                << "segment " << i << " substring [" << substring.location << ", " << substring.end() << ") outside ["
+                << enclosing.location << ", " << enclosing.end() << ")";
+        next = enclosing.end();
+    }
+    if (next != static_cast<quint64>(text.size()))
+        return ::testing::AssertionFailure() << "covered " << next << " of " << text.size();
+    return ::testing::AssertionSuccess();
+}
+
+// Texts that have tripped up segmentation: odd spacing, line ends of every kind, no final
+// punctuation, abbreviations, characters outside the BMP.
+const QString kAwkwardTexts[] = {
+    QString(),
+    QStringLiteral("   \n \t  "),
+    QStringLiteral("A"),
+    QStringLiteral("  Leading spaces. Then more."),
+    QStringLiteral("No final punctuation"),
+    QStringLiteral("Trailing spaces.    "),
+    QStringLiteral("See e.g. the cat. Dr. Smith came home."),
+    QStringLiteral("Two.   Spaces  inside.  Done"),
+    QStringLiteral("First paragraph.\n\nSecond after a blank line."),
+    QStringLiteral("\n\nLeading blank lines. More"),
+    QStringLiteral("Windows line.\r\nNext line.\r\n"),
+    QStringLiteral("Lone CR\rthen text"),
+    QStringLiteral("Para one\u2029Para two\u2029\u2029"),
+    QStringLiteral("Next line\u0085char. Line\u2028separator."),
+    QStringLiteral("Bold \U0001D400 letter. Emoji \U0001F600 too! \U0001F44D\U0001F3FD End"),
+    QStringLiteral("\U0001F600"),
+    QStringLiteral("An exam- ple joined across lines. Next."),
+    QStringLiteral("Hello.\n World"),
+    QStringLiteral("(Quoted.) \"Yes,\" she said... 3.14 is pi!"),
+    QStringLiteral("日本語の文。次の文。"),
+};
+
+class SegmenterContractTest : public ::testing::TestWithParam<QString> { };
+
+TEST_P(SegmenterContractTest, SentencesCoverTheText)
+{
+    const QString &text = GetParam();
+    const std::vector<Segment> segments = segmentsOf(enumerateSentences, text);
+    EXPECT_TRUE(coversText(text, segments));
+    EXPECT_EQ(segments.empty(), text.trimmed().isEmpty());
+    // Only white space is left out of the substrings, and none is kept at their edges.
+    quint64 previousEnd = 0;
+    for (const Segment &segment : segments) {
+        const QString sentence = textIn(text, segment.substringRange);
+        EXPECT_FALSE(sentence.isEmpty());
+        EXPECT_EQ(sentence, sentence.trimmed());
+        const TextRange gap{previousEnd, segment.substringRange.location - previousEnd};
+        EXPECT_TRUE(textIn(text, gap).trimmed().isEmpty()) << "dropped: " << qPrintable(textIn(text, gap));
+        previousEnd = segment.substringRange.end();
+    }
+    EXPECT_TRUE(text.mid(static_cast<qsizetype>(previousEnd)).trimmed().isEmpty());
+}
+
+TEST_P(SegmenterContractTest, ParagraphsCoverTheText)
+{
+    const QString &text = GetParam();
+    const std::vector<Segment> segments = segmentsOf(enumerateParagraphs, text);
+    EXPECT_TRUE(coversText(text, segments));
+    EXPECT_EQ(segments.empty(), text.isEmpty());
+    for (const Segment &segment : segments) {
+        EXPECT_EQ(segment.substringRange.location, segment.enclosingRange.location);
+        const QString paragraph = textIn(text, segment.substringRange);
+        EXPECT_FALSE(
+            paragraph.contains(u'\n') || paragraph.contains(u'\r') || paragraph.contains(QChar::ParagraphSeparator));
+    }
+}
+
+TEST_P(SegmenterContractTest, WordsCoverTheText)
+{
+    const QString &text = GetParam();
+    const std::vector<Segment> segments = segmentsOf(enumerateWords, text);
+    EXPECT_TRUE(coversText(text, segments));
+    for (const Segment &segment : segments) {
+        const QString word = textIn(text, segment.substringRange);
+        EXPECT_FALSE(word.isEmpty());
+        EXPECT_FALSE(word.contains(u' '));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(AwkwardTexts, SegmenterContractTest, ::testing::ValuesIn(kAwkwardTexts));
+
+TEST(SentenceSegmenterTest, TwoShortSentencesSplitAfterTheSpace)
+{
+    const QString text = QStringLiteral("Hi there. Bye now.");
+    const std::vector<Segment> expected{
+        {{0, 9}, {0, 10}},
+        {{10, 8}, {10, 8}},
+    };
+    EXPECT_EQ(segmentsOf(enumerateSentences, text), expected);
+}
+
+TEST(SentenceSegmenterTest, LineFeedAlwaysEndsASentence)
+{
+    // Blocks of a page are joined by a line feed, and no sentence may run across one, even
+    // without a full stop before it.
+    EXPECT_EQ(
+        substringsOf(enumerateSentences, QStringLiteral("Hello.\nWorld")), (std::vector<QString>{"Hello.", "World"}));
+    EXPECT_EQ(substringsOf(enumerateSentences, QStringLiteral("A heading\nthe body goes on.")),
+        (std::vector<QString>{"A heading", "the body goes on."}));
+    EXPECT_EQ(substringsOf(enumerateSentences, QStringLiteral("Para\u2029next\u0085last")),
+        (std::vector<QString>{"Para", "next", "last"}));
+}
+
+TEST(SentenceSegmenterTest, WhiteSpaceJoinsANeighbour)
+{
+    // Leading white space goes to the first sentence. ICU starts a segment right after a
+    // line feed, so spaces after one open the next segment, yet they follow this sentence.
+    EXPECT_EQ(segmentsOf(enumerateSentences, QStringLiteral(" \n Hello.\n  World")),
+        (std::vector<Segment>{{{3, 6}, {0, 12}}, {{12, 5}, {12, 5}}}));
+}
+
+TEST(SentenceSegmenterTest, CarriageReturnLineFeedStaysInOneSentence)
+{
+    const std::vector<Segment> segments = segmentsOf(enumerateSentences, QStringLiteral("One.\r\nTwo."));
+    ASSERT_EQ(segments.size(), 2u);
+    EXPECT_EQ(segments[0], (Segment{{0, 4}, {0, 6}}));
+    EXPECT_EQ(segments[1], (Segment{{6, 4}, {6, 4}}));
+}
+
+TEST(SentenceSegmenterTest, RootLocaleAbbreviations)
+{
+    // The root rules know no abbreviations: a full stop, a space and a capital end a
+    // sentence, a lower-case word after it does not.
+    EXPECT_EQ(substringsOf(enumerateSentences, QStringLiteral("See e.g. the cat. Dr. Smith came.")),
+        (std::vector<QString>{"See e.g. the cat.", "Dr.", "Smith came."}));
+    EXPECT_EQ(substringsOf(enumerateSentences, QStringLiteral("It is 3.14 or so. Yes")),
+        (std::vector<QString>{"It is 3.14 or so.", "Yes"}));
+}
+
+TEST(SentenceSegmenterTest, HyphenJoinedAcrossLinesStaysInTheSentence)
+{
+    EXPECT_EQ(substringsOf(enumerateSentences, QStringLiteral("An exam- ple joined. Next.")),
+        (std::vector<QString>{"An exam- ple joined.", "Next."}));
+}
+
+TEST(SentenceSegmenterTest, IndicesCountUtf16Units)
+{
+    const QString text = QStringLiteral("\U0001D400 is bold. \U0001F600 Smile.");
+    const std::vector<Segment> segments = segmentsOf(enumerateSentences, text);
+    ASSERT_EQ(segments.size(), 2u);
+    // The bold A and the emoji take two units each.
+    EXPECT_EQ(segments[0], (Segment{{0, 11}, {0, 12}}));
+    EXPECT_EQ(segments[1], (Segment{{12, 9}, {12, 9}}));
+    EXPECT_EQ(textIn(text, segments[1].substringRange), QStringLiteral("\U0001F600 Smile."));
+}
+
+class ParagraphSeparatorTest : public ::testing::TestWithParam<QString> { };
+
+TEST_P(ParagraphSeparatorTest, SplitsIntoTwoParagraphs)
+{
+    const QString separator = GetParam();
+    const QString text = QStringLiteral("One") + separator + QStringLiteral("Two");
+    const auto separatorEnd = static_cast<quint64>(3 + separator.size());
+    const std::vector<Segment> expected{
+        {{0, 3}, {0, separatorEnd}},
+        {{separatorEnd, 3}, {separatorEnd, 3}},
+    };
+    EXPECT_EQ(segmentsOf(enumerateParagraphs, text), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(EachKind, ParagraphSeparatorTest,
+    ::testing::Values(QStringLiteral("\n"), QStringLiteral("\r"), QStringLiteral("\r\n"), QStringLiteral("\u2029"),
+        QStringLiteral("\u0085")));
+
+TEST(ParagraphSegmenterTest, TwoSeparatorsInARowMakeAnEmptyParagraph)
+{
+    const std::vector<Segment> expected{
+        {{0, 1}, {0, 2}},
+        {{2, 0}, {2, 1}},
+        {{3, 1}, {3, 1}},
+    };
+    EXPECT_EQ(segmentsOf(enumerateParagraphs, QStringLiteral("A\n\nB")), expected);
+    // LF CR is two separators, unlike CR LF.
+    EXPECT_EQ(segmentsOf(enumerateParagraphs, QStringLiteral("A\n\rB")), expected);
+}
+
+TEST(ParagraphSegmenterTest, SeparatorsAtTheEdges)
+{
+    EXPECT_EQ(segmentsOf(enumerateParagraphs, QStringLiteral("\nA\n")),
+        (std::vector<Segment>{{{0, 0}, {0, 1}}, {{1, 1}, {1, 2}}}));
+    EXPECT_EQ(segmentsOf(enumerateParagraphs, QStringLiteral("\r\n")), (std::vector<Segment>{{{0, 0}, {0, 2}}}));
+    EXPECT_TRUE(segmentsOf(enumerateParagraphs, QString()).empty());
+}
+
+TEST(ParagraphSegmenterTest, LineSeparatorAndSpacesDoNotSplit)
+{
+    EXPECT_EQ(substringsOf(enumerateParagraphs, QStringLiteral("Line\u2028same  paragraph \t")),
+        (std::vector<QString>{QStringLiteral("Line\u2028same  paragraph \t")}));
+}
+
+TEST(WordSegmenterTest, WordsLeaveOutPunctuationAndSpaces)
+{
+    EXPECT_EQ(substringsOf(enumerateWords, QStringLiteral("Hello, world! Don't  stop -- 3.14.")),
+        (std::vector<QString>{"Hello", "world", "Don't", "stop", "3.14"}));
+    EXPECT_EQ(
+        substringsOf(enumerateWords, QStringLiteral("An exam- ple")), (std::vector<QString>{"An", "exam", "ple"}));
+    EXPECT_TRUE(segmentsOf(enumerateWords, QStringLiteral(" ... !? \U0001F600 ")).empty());
+}
+
+TEST(WordSegmenterTest, EnclosingRangeTakesTheFollowingNonWords)
+{
+    const std::vector<Segment> expected{
+        {{1, 2}, {0, 6}}, // "(Hi), " with the opening parenthesis before it
+        {{6, 5}, {6, 7}}, // "there! "
+        {{13, 4}, {13, 4}}, // the bold A takes two units
+    };
+    EXPECT_EQ(segmentsOf(enumerateWords, QStringLiteral("(Hi), there! \U0001D400bc")), expected);
+}
+
+TEST(SegmenterTest, FalseFromTheVisitorStops)
+{
+    for (Enumerator enumerate : {enumerateSentences, enumerateParagraphs, enumerateWords}) {
+        int calls = 0;
+        enumerate(QStringLiteral("One.\nTwo.\nThree."), [&](const Segment &) { return ++calls < 2; });
+        EXPECT_EQ(calls, 2);
+    }
+}
+
+} // namespace
+} // namespace narrata
