@@ -1,6 +1,7 @@
 #include "documentopening.h"
 
 #include "clierror.h"
+#include "commandline.h"
 
 #include <QFileInfo>
 
@@ -35,6 +36,21 @@ int pageIndexForNumber(const PDFDocument &document, const QString &path, qint64 
                            .arg(count)
                            .arg(count == 1 ? "" : "s"));
     return static_cast<int>(pageNumber - 1);
+}
+
+CommandPage openCommandPage(const PDFService &service, const CommandLine &line, const QString &usage)
+{
+    if (line.positional().size() != 1)
+        throw CliError(QStringLiteral("usage: narrata-cli ") + usage);
+    const QString path = line.positional().constFirst();
+    CommandPage result;
+    result.document = openReadableDocument(service, path);
+    result.pageIndex
+        = pageIndexForNumber(*result.document, path, line.integer(QStringLiteral("--page"), 1, 1, INT_MAX));
+    result.page = result.document->pageAtIndex(result.pageIndex);
+    if (!result.page)
+        throw CliError(QStringLiteral("%1: page %2 cannot be read").arg(path).arg(result.pageIndex + 1));
+    return result;
 }
 
 } // namespace narrata::cli

@@ -2,6 +2,8 @@
 
 #include "platform/pdf/pdfdocument.h"
 
+class QString;
+
 namespace narrata::cli {
 
 // Opens a PDF for reading, or throws CliError naming the file and what is wrong with it:
@@ -11,5 +13,17 @@ std::unique_ptr<PDFDocument> openReadableDocument(const PDFService &service, con
 // The 0-based index of a page number counted from 1, or throws CliError when the document
 // has no such page.
 int pageIndexForNumber(const PDFDocument &document, const QString &path, qint64 pageNumber);
+
+class CommandLine;
+
+// The page a command works on: the one file named on its command line, and its --page
+// (counted from 1, the first page when absent). Throws CliError with the usage line when the
+// file is not named once, and for every problem with the file or the page.
+struct CommandPage {
+    std::unique_ptr<PDFDocument> document;
+    int pageIndex = 0;
+    std::shared_ptr<PDFPage> page;
+};
+CommandPage openCommandPage(const PDFService &service, const CommandLine &line, const QString &usage);
 
 } // namespace narrata::cli

@@ -14,12 +14,10 @@ namespace narrata::cli {
 int runSentencesCommand(const PDFService &service, const QStringList &arguments, QTextStream &out)
 {
     const CommandLine line(arguments, {QStringLiteral("--page"), QStringLiteral("--from")}, {QStringLiteral("--json")});
-    if (line.positional().size() != 1)
-        throw CliError(QStringLiteral("usage: narrata-cli sentences FILE.pdf [--page N] [--from INDEX] [--json]"));
-    const QString path = line.positional().constFirst();
-    const auto document = openReadableDocument(service, path);
-    const int pageIndex = pageIndexForNumber(*document, path, line.integer(QStringLiteral("--page"), 1, 1, INT_MAX));
-    const QString text = document->pageAtIndex(pageIndex)->string();
+    const CommandPage target
+        = openCommandPage(service, line, QStringLiteral("sentences FILE.pdf [--page N] [--from INDEX] [--json]"));
+    const QString text = target.page->string();
+    const qint64 pageIndex = target.pageIndex;
     const qint64 from = line.integer(QStringLiteral("--from"), 0, 0, INT_MAX);
 
     const std::vector<SentenceRecord> sentences = line.hasOption(QStringLiteral("--from"))

@@ -24,12 +24,9 @@ QString fontLabel(const PDFFont &font)
 int runTextCommand(const PDFService &service, const QStringList &arguments, QTextStream &out)
 {
     const CommandLine line(arguments, {QStringLiteral("--page")}, {QStringLiteral("--fonts")});
-    if (line.positional().size() != 1)
-        throw CliError(QStringLiteral("usage: narrata-cli text FILE.pdf --page N [--fonts]"));
-    const QString path = line.positional().constFirst();
-    const auto document = openReadableDocument(service, path);
-    const int pageIndex = pageIndexForNumber(*document, path, line.integer(QStringLiteral("--page"), 1, 1, INT_MAX));
-    const AttributedString text = document->pageAtIndex(pageIndex)->attributedString();
+    const CommandPage target = openCommandPage(service, line, QStringLiteral("text FILE.pdf --page N [--fonts]"));
+    const AttributedString text = target.page->attributedString();
+    const qint64 pageIndex = target.pageIndex;
 
     for (const ParagraphRecord &paragraph : allParagraphs(text.string, pageIndex)) {
         out << '[' << paragraph.range.location << ", " << paragraph.range.length << "] " << paragraph.paragraph << '\n';

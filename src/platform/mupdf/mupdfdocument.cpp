@@ -29,6 +29,15 @@ MuPDFDocument::MuPDFDocument(std::shared_ptr<MuPDFDocumentCore> core, QString pa
     : m_core(std::move(core))
     , m_path(std::move(path))
 {
+    // Asking MuPDF tries the empty password, which costs a key derivation every time.
+    fz_context *ctx = m_core->ctx;
+    int locked = 1;
+    fz_var(locked);
+    fz_try (ctx)
+        locked = pdf_needs_password(ctx, m_core->document);
+    fz_catch (ctx)
+        locked = 1;
+    m_locked = locked != 0;
 }
 
 MuPDFDocument::~MuPDFDocument() = default;
@@ -41,16 +50,7 @@ bool MuPDFDocument::isEncrypted() const
 
 bool MuPDFDocument::isLocked() const
 {
-    if (m_password)
-        return false;
-    Lock lock(m_core->mutex);
-    fz_context *ctx = m_core->ctx;
-    int locked = 1;
-    fz_try (ctx)
-        locked = pdf_needs_password(ctx, m_core->document);
-    fz_catch (ctx)
-        locked = 1;
-    return locked != 0;
+    return m_locked;
 }
 
 bool MuPDFDocument::unlockWithPassword(const QString &password)
@@ -69,6 +69,7 @@ bool MuPDFDocument::unlockWithPassword(const QString &password)
     if (!unlocked)
         return false;
     m_password = password;
+    m_locked = false;
     m_pages.clear();
     return true;
 }

@@ -40,6 +40,7 @@ private:
     QString m_path;
     // The password that unlocked the document; MuPDF only remembers that it was given.
     std::optional<QString> m_password;
+    bool m_locked = true;
     // Pages handed out, by index, so that one page is always the same object and its
     // text layer is extracted once.
     mutable std::vector<std::shared_ptr<MuPDFPage>> m_pages;
