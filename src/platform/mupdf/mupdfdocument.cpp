@@ -175,7 +175,7 @@ QByteArray MuPDFDocument::dataRepresentation() const
         pdf_write_options options = pdf_default_write_options;
         options.do_garbage = 1; // pages removed or an outline replaced leave orphans behind
         options.do_compress = 1;
-        buffer = fz_new_buffer(ctx, 64 * 1024);
+        buffer = fz_new_buffer(ctx, size_t{64} * 1024);
         output = fz_new_output_with_buffer(ctx, buffer);
         pdf_write_document(ctx, m_core->document, output, &options);
         fz_close_output(ctx, output);

@@ -111,8 +111,10 @@ std::vector<PDFAnnotation> MuPDFPage::annotations() const
         return {};
 
     std::vector<PDFAnnotation> result;
+    result.reserve(found.size());
     for (const Found &f : found) {
         std::vector<QRectF> boxes;
+        boxes.reserve(static_cast<size_t>(f.quadCount));
         for (int i = 0; i < f.quadCount; ++i)
             boxes.push_back(toPageSpace(fz_rect_from_quad(f.quads[i]), m_bounds));
         QColor color;
