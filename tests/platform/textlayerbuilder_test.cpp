@@ -127,6 +127,13 @@ TEST(TextLayerBuilder, RunningHeadAndPageNumberSetCloseToTheBodyBecomeBlocksOfTh
     EXPECT_EQ(layer.string(), QStringLiteral("Chapter 4 Results\nThe body starts here and goes on to the end.\n17"));
 }
 
+TEST(TextLayerBuilder, ListItemsSetWithoutSpaceBetweenThemAreParagraphsOfTheirOwn)
+{
+    const TextLayer layer = buildTextLayer(pageOf({{{lineOf(U"\u2022 First item that", 72, 700),
+        lineOf(U"runs on.", 80, 688), lineOf(U"\u2022 Second item.", 72, 676)}}}));
+    EXPECT_EQ(layer.string(), QStringLiteral("\u2022 First item that runs on.\n\u2022 Second item."));
+}
+
 TEST(TextLayerBuilder, ColumnsAreReadOneAfterTheOtherBetweenFullWidthParts)
 {
     // Drawn row by row, the way some producers write two-column pages.

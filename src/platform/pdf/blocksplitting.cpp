@@ -12,8 +12,23 @@ constexpr double kGapInSizes = 0.7;
 // Sizes that differ by more than this ratio belong to different kinds of text.
 constexpr double kSizeRatio = 1.15;
 
+// A line that opens with a bullet is a new list item, however close it is set to the last.
+bool opensWithBullet(const GlyphLine &line)
+{
+    for (const Glyph &g : line.glyphs) {
+        if (g.c == U' ')
+            continue;
+        return g.c == U'\u2022' || g.c == U'\u25E6' || g.c == U'\u25AA' || g.c == U'\u25CF' || g.c == U'\u2023'
+            || g.c == U'\u2043' || g.c == U'\u25A0';
+    }
+    return false;
+}
+
 bool startsNewBlock(const GlyphLine &previous, const GlyphLine &line, const std::vector<PDFFont> &fonts)
 {
+    if (opensWithBullet(line))
+        return true;
+
     const QRectF before = previous.bounds();
     const QRectF here = line.bounds();
     if (before.isNull() || here.isNull())
