@@ -1,0 +1,81 @@
+#pragma once
+
+#include "platform/speech/speechsynthesizer.h"
+#include "readingprogress.h"
+#include "readingsession.h"
+#include "readingview.h"
+#include "speechtextpath.h"
+
+#include <QDateTime>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace narrata {
+
+// Turns lists of sentences into continuous speech: one sentence per utterance, the spoken
+// sentence selected as it starts, the next page fetched when the queue is down to its last
+// sentence. Lives on the main thread; the synthesizer reports back there.
+class SpeakingLoop final : public SpeechSynthesizerDelegate {
+public:
+    struct Collaborators {
+        SpeechService &speechService;
+        ReadingView &view;
+        SpeechTextPath &textPath;
+        ReadingProgress &progress;
+        ReadingSession &session;
+        std::function<QDateTime()> now = [] { return QDateTime::currentDateTimeUtc(); };
+    };
+
+    explicit SpeakingLoop(Collaborators collaborators);
+    ~SpeakingLoop() override;
+
+    void loadSpeechSet(const std::vector<SentenceRecord> &sentences);
+    void appendSpeechSet(const std::vector<SentenceRecord> &sentences);
+    void readSpeechSet();
+
+    void togglePauseSpeech();
+    void onlyPauseSpeaking();
+    void stopSpeaking();
+    void resetSpeechEngine();
+    // Replaces the synthesizer with one for ttsVoice at ttsRate; speech in progress restarts.
+    void reloadSpeechSynthesizer();
+    // A new session; a pause in progress is forgotten.
+    void resetCurrentSession();
+
+    void didFinishSpeaking(SpeechSynthesizer *synthesizer, bool finished) override;
+
+    const std::vector<SentenceRecord> &speechSet() const { return m_speechSet; }
+    std::vector<SentenceRecord> &pastSpeechSet() { return m_pastSpeechSet; }
+    SpeechSynthesizer *synthesizer() const { return m_ss.get(); }
+
+    bool isModeSentenceWalkJ = false; // the previous-sentence walk
+    bool isModeSentenceWalkK = false; // the current-sentence walk
+    bool isModeSentenceWalkL = false; // the next-sentence walk
+    bool isSpeechPausedByUser = false;
+    qint64 startPageIndex = 0;
+    quint64 numSentencesCompleted = 0;
+    std::optional<QString> ttsVoice;
+    float ttsRate = 0;
+
+    // "Voice: name (region) (rate wpm)", refreshed by reloadSpeechSynthesizer.
+    const QString &labelTextVoiceInfo() const { return m_labelTextVoiceInfo; }
+    // Called when regular reading runs out of sentences (the document or the set ended).
+    std::function<void()> readingEnded;
+
+private:
+    bool isSpeaking() const { return m_ss && m_ss->isSpeaking(); }
+    void speak(const SentenceRecord &sentence);
+    void clearWalkModes();
+    QString voiceLabel() const;
+
+    Collaborators m_;
+    std::unique_ptr<SpeechSynthesizer> m_ss;
+    std::vector<SentenceRecord> m_speechSet;
+    std::vector<SentenceRecord> m_pastSpeechSet;
+    QString m_labelTextVoiceInfo;
+};
+
+} // namespace narrata

@@ -1,0 +1,232 @@
+// The speaking loop's state machine, driven through a fake synthesizer and a recording view.
+#include "speech/speakingloop.h"
+
+#include "support/fakespeech.h"
+#include "support/qtprinters.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace narrata {
+namespace {
+
+using testing::FakeSpeechService;
+using testing::FakeSynthesizer;
+
+SentenceRecord sentence(const QString &text, qint64 page, quint64 location = 0)
+{
+    return {text, {location, static_cast<quint64>(text.size())}, page};
+}
+
+// Pages of sentences; the next page with any is appended when the loop asks for it.
+class RecordingView final : public ReadingView {
+public:
+    std::map<qint64, std::vector<SentenceRecord>> pages;
+    std::vector<SentenceRecord> selected;
+    std::vector<SentenceRecord> preparedAfter;
+    SpeakingLoop *loop = nullptr;
+
+    void selectSentence(const SentenceRecord &s) override { selected.push_back(s); }
+    void prepareContentAfter(const SentenceRecord &s) override
+    {
+        preparedAfter.push_back(s);
+        for (auto it = pages.upper_bound(s.pageIndex); it != pages.end(); ++it)
+            if (!it->second.empty()) {
+                loop->appendSpeechSet(it->second);
+                return;
+            }
+    }
+    qint64 currentPageIndex() const override { return selected.empty() ? 0 : selected.back().pageIndex; }
+};
+
+class SpeakingLoopTest : public ::testing::Test {
+protected:
+    SpeakingLoopTest()
+    {
+        view.loop = &loop;
+        loop.readingEnded = [this] { ++readingEnded; };
+        loop.reloadSpeechSynthesizer();
+    }
+
+    FakeSynthesizer &synth() { return *service.latest; }
+    QString lastSpoken() { return synth().spoken.isEmpty() ? QString() : synth().spoken.last(); }
+
+    FakeSpeechService service;
+    RecordingView view;
+    SpeechTextPath textPath;
+    ReadingProgress progress;
+    ReadingSession session;
+    QDateTime clock = QDateTime(QDate(2026, 1, 1), QTime(9, 0), Qt::UTC);
+    SpeakingLoop loop{{service, view, textPath, progress, session, [this] { return clock; }}};
+    int readingEnded = 0;
+};
+
+TEST_F(SpeakingLoopTest, ReadsPageAfterPageAndEndsWithTheDocument)
+{
+    view.pages[1] = {sentence("Page two.", 1)};
+    view.pages[2] = {}; // nothing to read here
+    view.pages[3] = {sentence("Last page.", 3)};
+    loop.loadSpeechSet({sentence("One.", 0), sentence("Two.", 0, 5)});
+    EXPECT_EQ(loop.startPageIndex, 0);
+    EXPECT_EQ(session.sessionStartTime, clock);
+    EXPECT_EQ(lastSpoken(), QStringLiteral("One."));
+    EXPECT_EQ(view.selected.back().sentence, QStringLiteral("One."));
+
+    synth().finishUtterance();
+    EXPECT_TRUE(view.preparedAfter.empty()) << "the next page waits until one sentence is left";
+    synth().finishUtterance();
+    ASSERT_EQ(view.preparedAfter.size(), 1u);
+    EXPECT_EQ(view.preparedAfter[0].sentence, QStringLiteral("Two.")) << "asked after the sentence that finished";
+    EXPECT_EQ(lastSpoken(), QStringLiteral("Page two."));
+    EXPECT_EQ(view.selected.back().pageIndex, 1);
+
+    synth().finishUtterance();
+    EXPECT_EQ(lastSpoken(), QStringLiteral("Last page."));
+    synth().finishUtterance();
+    EXPECT_TRUE(loop.speechSet().empty());
+    EXPECT_EQ(loop.numSentencesCompleted, 4u) << "the document's last sentence counts";
+    EXPECT_EQ(readingEnded, 1);
+    EXPECT_EQ(view.selected.back().sentence, QStringLiteral("Last page.")) << "the last sentence stays selected";
+    EXPECT_EQ(synth().spoken.size(), 4);
+    EXPECT_EQ(progress.mostRecentSentence()->sentence, QStringLiteral("Last page."));
+}
+
+TEST_F(SpeakingLoopTest, ANewSetReplacesTheOneBeingSpokenAndItsLateReportMovesNothing)
+{
+    loop.loadSpeechSet({sentence("Old one.", 0), sentence("Old two.", 0, 9)});
+    loop.loadSpeechSet({sentence("New one.", 4), sentence("New two.", 4, 9)});
+    EXPECT_EQ(synth().unfinishedReports, 1);
+    EXPECT_EQ(lastSpoken(), QStringLiteral("New one."));
+    EXPECT_EQ(loop.startPageIndex, 4);
+
+    synth().deliverReport(false); // arrives late, for the old utterance
+    EXPECT_EQ(loop.speechSet().size(), 2u);
+    EXPECT_EQ(loop.numSentencesCompleted, 0u);
+    synth().finishUtterance();
+    EXPECT_EQ(lastSpoken(), QStringLiteral("New two."));
+}
+
+TEST_F(SpeakingLoopTest, PauseAndResumeRestartTheSentenceAndTheSessionLeavesThePauseOut)
+{
+    loop.loadSpeechSet({sentence("Halfway through this one.", 0), sentence("Then this.", 0, 26)});
+    loop.togglePauseSpeech();
+    EXPECT_TRUE(loop.isSpeechPausedByUser);
+    EXPECT_FALSE(synth().isSpeaking());
+    EXPECT_EQ(loop.speechSet().size(), 2u) << "the interrupted sentence stays at the head";
+
+    clock = clock.addSecs(30);
+    loop.stopSpeaking();
+    EXPECT_EQ(loop.speechSet().size(), 2u) << "stop while paused changes nothing";
+    EXPECT_TRUE(loop.isSpeechPausedByUser);
+
+    loop.togglePauseSpeech();
+    EXPECT_FALSE(loop.isSpeechPausedByUser);
+    EXPECT_EQ(synth().spoken, QStringList({"Halfway through this one.", "Halfway through this one."}));
+    EXPECT_DOUBLE_EQ(session.sessionPauseDurationSeconds, 30);
+}
+
+TEST_F(SpeakingLoopTest, TogglingWithNothingQueuedOnlyFlipsTheFlag)
+{
+    loop.togglePauseSpeech();
+    EXPECT_TRUE(loop.isSpeechPausedByUser);
+    loop.togglePauseSpeech();
+    EXPECT_FALSE(loop.isSpeechPausedByUser);
+    EXPECT_TRUE(synth().spoken.isEmpty());
+}
+
+TEST_F(SpeakingLoopTest, ResettingTheSessionWhilePausedForgetsThePause)
+{
+    loop.loadSpeechSet({sentence("Something.", 0)});
+    loop.togglePauseSpeech();
+    loop.resetCurrentSession();
+    EXPECT_FALSE(loop.isSpeechPausedByUser);
+    EXPECT_FALSE(session.sessionStartTime.has_value());
+    loop.togglePauseSpeech(); // only sets the flag again
+    EXPECT_EQ(synth().spoken.size(), 1);
+    loop.togglePauseSpeech();
+    EXPECT_EQ(synth().spoken.size(), 2) << "the second toggle resumes from the head";
+}
+
+TEST_F(SpeakingLoopTest, StopEmptiesTheQueueOnlyWhileSpeaking)
+{
+    loop.loadSpeechSet({sentence("One.", 0), sentence("Two.", 0, 5)});
+    loop.stopSpeaking();
+    EXPECT_TRUE(loop.speechSet().empty());
+    EXPECT_FALSE(synth().isSpeaking());
+    synth().deliverReport(true); // even a stray finished report finds nothing to take
+    EXPECT_EQ(loop.numSentencesCompleted, 0u);
+}
+
+TEST_F(SpeakingLoopTest, HyphenatedLineEndsAreJoinedAndWordsCountedAsSpoken)
+{
+    loop.loadSpeechSet({sentence("An exam- ple  here.", 0)});
+    EXPECT_EQ(lastSpoken(), QStringLiteral("An example  here."));
+    synth().finishUtterance();
+    EXPECT_EQ(session.sessionWordCount, 4u) << "two spaces in a row make an empty word that counts";
+}
+
+TEST_F(SpeakingLoopTest, WalksFinishOneSentenceAndNeverTakeFromAnEmptyList)
+{
+    const SentenceRecord a = sentence("A.", 0), b = sentence("B.", 0, 3), c = sentence("C.", 0, 6);
+    loop.loadSpeechSet({a, b, c});
+    loop.onlyPauseSpeaking();
+
+    // The next-sentence walk spoke element 1: element 0 moves to the past list.
+    loop.isModeSentenceWalkL = true;
+    synth().startSpeakingString(b.sentence);
+    synth().finishUtterance();
+    EXPECT_EQ(loop.pastSpeechSet(), std::vector<SentenceRecord>{a});
+    EXPECT_EQ(loop.speechSet().front(), b);
+    EXPECT_EQ(view.selected.back(), b);
+    EXPECT_FALSE(synth().isSpeaking()) << "a walk speaks one sentence and stops";
+    EXPECT_EQ(progress.mostRecentSentence(), a) << "progress is for the sentence that was current";
+
+    // The previous-sentence walk brings it back.
+    loop.isModeSentenceWalkJ = true;
+    synth().startSpeakingString(a.sentence);
+    synth().finishUtterance();
+    EXPECT_TRUE(loop.pastSpeechSet().empty());
+    EXPECT_EQ(loop.speechSet().front(), a);
+
+    // With nothing behind, the same report changes nothing.
+    loop.isModeSentenceWalkJ = true;
+    synth().startSpeakingString(a.sentence);
+    synth().finishUtterance();
+    EXPECT_EQ(loop.speechSet().size(), 3u);
+    EXPECT_FALSE(loop.isModeSentenceWalkJ);
+
+    // Nor does a next walk with one sentence left, nor any report on an empty queue.
+    loop.loadSpeechSet({c});
+    loop.isModeSentenceWalkL = true;
+    synth().finishUtterance();
+    EXPECT_EQ(loop.speechSet(), std::vector<SentenceRecord>{c});
+    loop.resetSpeechEngine();
+    loop.isModeSentenceWalkK = true;
+    synth().startSpeakingString(c.sentence);
+    synth().finishUtterance();
+    EXPECT_TRUE(loop.speechSet().empty());
+    EXPECT_TRUE(loop.pastSpeechSet().empty());
+}
+
+TEST_F(SpeakingLoopTest, ANewVoiceRestartsTheSentenceOnlyWhenSpeaking)
+{
+    loop.loadSpeechSet({sentence("Current.", 0)});
+    FakeSynthesizer *old = &synth();
+    loop.ttsVoice = QStringLiteral("en");
+    loop.ttsRate = 240;
+    loop.reloadSpeechSynthesizer();
+    EXPECT_NE(&synth(), old);
+    EXPECT_EQ(synth().spoken, QStringList{"Current."});
+    EXPECT_EQ(synth().rate(), 240);
+    EXPECT_EQ(loop.labelTextVoiceInfo(), QStringLiteral("Voice: English (GB) (240 wpm)"));
+
+    synth().stopSpeaking();
+    loop.ttsRate = 20; // too slow to be a real choice: the voice's own rate stays
+    loop.reloadSpeechSynthesizer();
+    EXPECT_TRUE(synth().spoken.isEmpty());
+    EXPECT_EQ(loop.labelTextVoiceInfo(), QStringLiteral("Voice: English (GB) (175 wpm)"));
+}
+
+} // namespace
+} // namespace narrata
