@@ -4,15 +4,6 @@
 
 namespace narrata {
 
-namespace {
-
-QString textIn(const QString &text, TextRange range)
-{
-    return text.mid(static_cast<qsizetype>(range.location), static_cast<qsizetype>(range.length));
-}
-
-} // namespace
-
 std::vector<SentenceRecord> sentencesOnPageIndex(const QString &text, qint64 pageIndex)
 {
     std::vector<SentenceRecord> sentences;
@@ -44,16 +35,6 @@ qint64 startLocationOfSentenceAtIndex(const QString &text, qint64 index)
         return false;
     });
     return location;
-}
-
-std::vector<ParagraphRecord> allParagraphs(const QString &text, qint64 pageIndex)
-{
-    std::vector<ParagraphRecord> paragraphs;
-    enumerateParagraphs(text, [&](const Segment &segment) {
-        paragraphs.push_back({textIn(text, segment.substringRange), segment.substringRange, pageIndex});
-        return true;
-    });
-    return paragraphs;
 }
 
 std::vector<QString> wordsOf(const QString &text)

@@ -22,9 +22,6 @@ std::vector<SentenceRecord> setOfSentencesFromIndex(const QString &text, qint64 
 // Where the text of the sentence whose enclosing range holds the index starts, or -1.
 qint64 startLocationOfSentenceAtIndex(const QString &text, qint64 index);
 
-// Every paragraph of the text, in order, empty ones included (see enumerateParagraphs).
-std::vector<ParagraphRecord> allParagraphs(const QString &text, qint64 pageIndex);
-
 // The words of the text, in order, without spaces or punctuation.
 std::vector<QString> wordsOf(const QString &text);
 

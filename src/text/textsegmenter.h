@@ -25,6 +25,12 @@ struct Segment {
 // Called for each segment in order; returning false stops the enumeration.
 using SegmentVisitor = std::function<bool(const Segment &)>;
 
+// The text at a range of it.
+inline QString textIn(const QString &text, TextRange range)
+{
+    return text.mid(static_cast<qsizetype>(range.location), static_cast<qsizetype>(range.length));
+}
+
 // Sentences as the root locale's rules find them, with surrounding white space trimmed
 // off the substring. White space alone is no sentence, so a text of nothing else has none.
 void enumerateSentences(const QString &text, const SegmentVisitor &visitor);

@@ -3,67 +3,15 @@
 #include "printers.h"
 #include "text/sentencesegmentation.h"
 
-#include "platform/pdf/pdfdocument.h"
+#include "support/fakedocument.h"
 
 #include <gtest/gtest.h>
 
 namespace narrata {
 namespace {
 
-// A page that is nothing but its text.
-class FakePage : public PDFPage {
-public:
-    explicit FakePage(const QString &text)
-        : m_layer(text, std::vector<TextLayer::Unit>(static_cast<size_t>(text.size())), {}, {}, {})
-    {
-    }
-
-    const TextLayer &textLayer() const override { return m_layer; }
-    QRectF boundsForBox(PDFDisplayBox) const override { return {}; }
-    std::vector<PDFAnnotation> annotations() const override { return {}; }
-    std::optional<PDFAnnotation> addAnnotation(const PDFAnnotation &) override { return std::nullopt; }
-    bool removeAnnotation(const PDFAnnotation &) override { return false; }
-    QImage renderRegion(const QRectF &, double) const override { return {}; }
-
-private:
-    TextLayer m_layer;
-};
-
-// A read-only document over fake pages; a null entry is a page that fails to load.
-class FakeDocument : public PDFDocument {
-public:
-    explicit FakeDocument(std::vector<std::shared_ptr<PDFPage>> pages)
-        : m_pages(std::move(pages))
-    {
-    }
-
-    bool isEncrypted() const override { return false; }
-    bool isLocked() const override { return false; }
-    bool unlockWithPassword(const QString &) override { return true; }
-    QUrl documentURL() const override { return {}; }
-    int pageCount() const override { return static_cast<int>(m_pages.size()); }
-    std::shared_ptr<PDFPage> pageAtIndex(int index) const override
-    {
-        return index >= 0 && index < pageCount() ? m_pages[static_cast<size_t>(index)] : nullptr;
-    }
-    int indexForPage(const PDFPage &page) const override
-    {
-        for (size_t i = 0; i < m_pages.size(); ++i)
-            if (m_pages[i].get() == &page)
-                return static_cast<int>(i);
-        return -1;
-    }
-    bool insertPage(const PDFPage &, int) override { return false; }
-    bool removePageAtIndex(int) override { return false; }
-    bool writeToFile(const QString &) override { return false; }
-    QByteArray dataRepresentation() const override { return {}; }
-    std::optional<PDFOutline> outlineRoot() const override { return std::nullopt; }
-    bool setOutlineRoot(const PDFOutline &) override { return false; }
-    std::unique_ptr<PDFDocument> copy() const override { return std::make_unique<FakeDocument>(m_pages); }
-
-private:
-    std::vector<std::shared_ptr<PDFPage>> m_pages;
-};
+using testing::FakeDocument;
+using testing::FakePage;
 
 const QString kFirstPage = QStringLiteral("Cover page");
 const QString kSecondPage = QStringLiteral("A heading\nFirst sentence. Second one.");

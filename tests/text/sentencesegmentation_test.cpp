@@ -1,3 +1,4 @@
+#include "text/paragraphsets.h"
 #include "text/sentencesegmentation.h"
 
 #include "printers.h"
@@ -91,7 +92,7 @@ TEST(ParagraphsTest, RecordsIncludeEmptyParagraphs)
         {QString(), {11, 0}, 3},
         {QStringLiteral("Second \U0001F600"), {12, 9}, 3},
     };
-    EXPECT_EQ(allParagraphs(QStringLiteral("First one.\n\u2029Second \U0001F600\r\n"), 3), expected);
+    EXPECT_EQ(setOfAllParagraphsonPageIndex(QStringLiteral("First one.\n\u2029Second \U0001F600\r\n"), 3), expected);
 }
 
 TEST(WordsTest, WordsInOrder)

@@ -23,11 +23,6 @@ std::vector<Segment> segmentsOf(Enumerator enumerate, const QString &text)
     return segments;
 }
 
-QString textIn(const QString &text, TextRange range)
-{
-    return text.mid(static_cast<qsizetype>(range.location), static_cast<qsizetype>(range.length));
-}
-
 std::vector<QString> substringsOf(Enumerator enumerate, const QString &text)
 {
     std::vector<QString> result;

@@ -1,0 +1,186 @@
+#include "pageanalyzer.h"
+
+#include "paragraphsets.h"
+#include "readablepages.h"
+#include "sentencesegmentation.h"
+
+#include "platform/pdf/pdfdocument.h"
+
+#include <algorithm>
+
+namespace narrata {
+
+namespace {
+
+constexpr qint64 kEdgeParagraphs = 3;
+constexpr qint64 kTypicalFontParagraphs = 4;
+
+void insertRange(RangeSet &set, const TextRange &range)
+{
+    const auto less = [](const TextRange &a, const TextRange &b) {
+        return std::tie(a.location, a.length) < std::tie(b.location, b.length);
+    };
+    const auto it = std::lower_bound(set.begin(), set.end(), range, less);
+    if (it == set.end() || !(*it == range))
+        set.insert(it, range);
+}
+
+void insertRanges(RangeSet &set, const RangeSet &more)
+{
+    for (const TextRange &range : more)
+        insertRange(set, range);
+}
+
+// The first three paragraphs followed by the last three: on short pages the two halves
+// overlap, and positions are compared as they stand.
+std::vector<ParagraphRecord> edgeCandidates(const QString &text, qint64 pageIndex)
+{
+    std::vector<ParagraphRecord> candidates = setOfInitialParagraphsUpto(text, kEdgeParagraphs, pageIndex);
+    const std::vector<ParagraphRecord> last = setOfLastParagraphsUpto(text, kEdgeParagraphs, pageIndex);
+    candidates.insert(candidates.end(), last.begin(), last.end());
+    return candidates;
+}
+
+} // namespace
+
+bool rangesIntersect(const TextRange &a, const TextRange &b)
+{
+    return !a.intersected(b).isEmpty();
+}
+
+PageAnalyzer::PageAnalyzer(const PDFDocument &document)
+    : m_document(document)
+{
+}
+
+bool PageAnalyzer::isPage(qint64 pageIndex) const
+{
+    return pageIndex >= 0 && pageIndex < m_document.pageCount();
+}
+
+QString PageAnalyzer::pageText(qint64 pageIndex) const
+{
+    const auto page = isPage(pageIndex) ? m_document.pageAtIndex(static_cast<int>(pageIndex)) : nullptr;
+    return page ? page->string() : QString();
+}
+
+RangeSet PageAnalyzer::headerFooterRangesOnPageIndex(qint64 pageIndex, qint64 pagesOffset)
+{
+    if (!isPage(pageIndex))
+        return {};
+    const std::vector<ParagraphRecord> candidates = edgeCandidates(pageText(pageIndex), pageIndex);
+    std::vector<QString> cleaned;
+    for (const ParagraphRecord &candidate : candidates)
+        cleaned.push_back(cleanedStringForHeaderFooterNumerals(candidate.paragraph));
+
+    RangeSet found;
+    for (const qint64 neighbourIndex : {pageIndex - pagesOffset, pageIndex + pagesOffset}) {
+        if (!isPage(neighbourIndex) || neighbourIndex == pageIndex)
+            continue;
+        const std::vector<ParagraphRecord> neighbour = edgeCandidates(pageText(neighbourIndex), neighbourIndex);
+        for (size_t i = 0; i < candidates.size() && i < neighbour.size(); ++i)
+            if (cleaned[i] == cleanedStringForHeaderFooterNumerals(neighbour[i].paragraph))
+                insertRange(found, candidates[i].range);
+    }
+
+    if (!found.empty()) {
+        const AttributedString text = m_document.pageAtIndex(static_cast<int>(pageIndex))->attributedString();
+        for (const TextRange &range : found)
+            if (const auto font = mostPopularFont(text.substring(range)))
+                m_smallFontsSet.insert(FontIdentity(*font));
+    }
+    return found;
+}
+
+RangeSet PageAnalyzer::headerFooterRangesByTypicalFontsOnPageIndex(qint64 pageIndex)
+{
+    if (!isPage(pageIndex) || m_smallFontsSet.empty())
+        return {};
+    const AttributedString text = m_document.pageAtIndex(static_cast<int>(pageIndex))->attributedString();
+    const std::vector<ParagraphRecord> paragraphs = setOfAllParagraphsonPageIndex(text.string, pageIndex);
+    const size_t k = paragraphs.size();
+    const size_t n = std::min<size_t>(k, kTypicalFontParagraphs);
+    RangeSet found;
+    const auto test = [&](const ParagraphRecord &paragraph) {
+        const auto font = mostPopularFont(text.substring(paragraph.range));
+        if (font && m_smallFontsSet.contains(FontIdentity(*font)))
+            insertRange(found, paragraph.range);
+    };
+    for (size_t i = 0; i < n; ++i)
+        test(paragraphs[i]);
+    for (size_t i = 0; i < n; ++i)
+        test(paragraphs[k - 1 - i]);
+    return found;
+}
+
+RangeSet PageAnalyzer::fixedWidthFontParagraphRangesOnPageIndex(qint64 pageIndex) const
+{
+    if (!isPage(pageIndex))
+        return {};
+    const AttributedString text = m_document.pageAtIndex(static_cast<int>(pageIndex))->attributedString();
+    RangeSet found;
+    for (const ParagraphRecord &paragraph : setOfAllParagraphsonPageIndex(text.string, pageIndex))
+        if (const auto font = mostPopularFont(text.substring(paragraph.range)); font && font->fixedPitch)
+            insertRange(found, paragraph.range);
+    return found;
+}
+
+RangeSet PageAnalyzer::allHeaderFooterRangesOnPageIndex(qint64 pageIndex)
+{
+    RangeSet ranges = headerFooterRangesOnPageIndex(pageIndex, 1);
+    insertRanges(ranges, headerFooterRangesOnPageIndex(pageIndex, 2));
+    insertRanges(ranges, headerFooterRangesByTypicalFontsOnPageIndex(pageIndex));
+    return ranges;
+}
+
+std::vector<SentenceRecord> PageAnalyzer::trimSentencesArray(
+    const std::vector<SentenceRecord> &sentences, qint64 pageIndex, const ContentPreparationOptions &options)
+{
+    // Both neighbour comparisons run before the typical fonts are asked for, so fonts
+    // learned from this page's own neighbours already count.
+    RangeSet skip = headerFooterRangesOnPageIndex(pageIndex, 1);
+    insertRanges(skip, headerFooterRangesOnPageIndex(pageIndex, 2));
+    const RangeSet typical = headerFooterRangesByTypicalFontsOnPageIndex(pageIndex);
+    if (options.skipHeaderFooterAggressive)
+        insertRanges(skip, typical);
+    if (options.skipFixedWidthFonts)
+        insertRanges(skip, fixedWidthFontParagraphRangesOnPageIndex(pageIndex));
+
+    std::vector<SentenceRecord> kept;
+    std::copy_if(sentences.begin(), sentences.end(), std::back_inserter(kept), [&](const SentenceRecord &s) {
+        return std::none_of(skip.begin(), skip.end(), [&](const TextRange &r) { return rangesIntersect(s.range, r); });
+    });
+    return kept;
+}
+
+std::vector<SentenceRecord> PageAnalyzer::prepareContentOnPageIndex(
+    qint64 pageIndex, const ContentPreparationOptions &options)
+{
+    if (!isPage(pageIndex))
+        return {};
+    const QString text = pageText(pageIndex);
+    const std::vector<SentenceRecord> sentences = options.useFastSkipMode
+        ? setOfEdgeSentencesFromIndex(text, 0, pageIndex)
+        : setOfSentencesFromIndex(text, 0, pageIndex);
+    return trimSentencesArray(sentences, pageIndex, options);
+}
+
+std::vector<SentenceRecord> PageAnalyzer::prepareContentAfter(
+    const SentenceRecord &sentence, const ContentPreparationOptions &options)
+{
+    // A page with nothing left to read once trimmed (a figure with only its running head, a
+    // blank page with a number) is passed over like an empty one: reading goes on to the
+    // next page with text instead of ending in the middle of the document.
+    for (qint64 pageIndex = sentence.pageIndex + 1; isPage(pageIndex); ++pageIndex) {
+        const auto readable = firstReadablePage(m_document, static_cast<int>(pageIndex), m_document.pageCount() - 1);
+        if (!readable)
+            return {};
+        pageIndex = *readable;
+        std::vector<SentenceRecord> sentences = prepareContentOnPageIndex(pageIndex, options);
+        if (!sentences.empty())
+            return sentences;
+    }
+    return {};
+}
+
+} // namespace narrata

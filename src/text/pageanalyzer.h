@@ -1,0 +1,65 @@
+#pragma once
+
+#include "fonts.h"
+#include "sentencerecord.h"
+
+#include <vector>
+
+namespace narrata {
+
+class PDFDocument;
+
+// How a page is prepared for listening; the reader's preferences decide.
+struct ContentPreparationOptions {
+    bool useFastSkipMode = false; // only the first two and last two sentences of each paragraph
+    bool skipFixedWidthFonts = false; // leave out paragraphs set mostly in a fixed-pitch font
+    bool skipHeaderFooterAggressive = false; // also edge paragraphs in fonts learned from heads and feet
+};
+
+// Sorted, without repeats.
+using RangeSet = std::vector<TextRange>;
+
+// Finds what a listener is spared on a page: running heads, feet and page numbers, by
+// comparing the page's first and last paragraphs with those of nearby pages once numerals
+// are taken out, and paragraphs set in fixed-pitch fonts. It learns the fonts of the heads
+// and feet it finds. The page view owns one, for as long as it lives.
+class PageAnalyzer {
+public:
+    explicit PageAnalyzer(const PDFDocument &document);
+
+    // Edge paragraphs of page p that match the paragraph in the same place on page p - d or
+    // p + d; learns their fonts. Nothing for a page past the end.
+    RangeSet headerFooterRangesOnPageIndex(qint64 pageIndex, qint64 pagesOffset);
+    // The first four and last four paragraphs of the page whose main font was learned.
+    RangeSet headerFooterRangesByTypicalFontsOnPageIndex(qint64 pageIndex);
+    // Paragraphs whose main font is fixed-pitch.
+    RangeSet fixedWidthFontParagraphRangesOnPageIndex(qint64 pageIndex) const;
+    // Everything detection finds on the page, typical fonts included whatever the options
+    // say: what the check-headers command shows.
+    RangeSet allHeaderFooterRangesOnPageIndex(qint64 pageIndex);
+
+    // The sentences that touch no head, foot or (on request) fixed-pitch paragraph.
+    std::vector<SentenceRecord> trimSentencesArray(
+        const std::vector<SentenceRecord> &sentences, qint64 pageIndex, const ContentPreparationOptions &options);
+    // The page's sentences from its start, trimmed.
+    std::vector<SentenceRecord> prepareContentOnPageIndex(qint64 pageIndex, const ContentPreparationOptions &options);
+    // The sentences of the first page after the sentence's page that has something left to
+    // read once trimmed; empty at the end of the document.
+    std::vector<SentenceRecord> prepareContentAfter(
+        const SentenceRecord &sentence, const ContentPreparationOptions &options);
+
+    const FontSet &smallFontsSet() const { return m_smallFontsSet; }
+    void setSmallFontsSet(FontSet fonts) { m_smallFontsSet = std::move(fonts); }
+
+private:
+    bool isPage(qint64 pageIndex) const;
+    QString pageText(qint64 pageIndex) const;
+
+    const PDFDocument &m_document;
+    FontSet m_smallFontsSet;
+};
+
+// True when the ranges share at least one character.
+bool rangesIntersect(const TextRange &a, const TextRange &b);
+
+} // namespace narrata

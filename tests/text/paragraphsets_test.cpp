@@ -1,0 +1,82 @@
+// Paragraph lists, edge sentences for fast skipping, and the numeral-free form of a head.
+#include "text/paragraphsets.h"
+
+#include "printers.h"
+
+#include <gtest/gtest.h>
+
+namespace narrata {
+namespace {
+
+QStringList texts(const std::vector<ParagraphRecord> &paragraphs)
+{
+    QStringList result;
+    for (const ParagraphRecord &p : paragraphs)
+        result << p.paragraph;
+    return result;
+}
+
+QStringList texts(const std::vector<SentenceRecord> &sentences)
+{
+    QStringList result;
+    for (const SentenceRecord &s : sentences)
+        result << s.sentence;
+    return result;
+}
+
+const QString kFive = QStringLiteral("P1\nP2\nP3\nP4\nP5");
+
+TEST(ParagraphSets, InitialAndLastParagraphsKeepTextOrder)
+{
+    EXPECT_EQ(texts(setOfInitialParagraphsUpto(kFive, 3, 0)), QStringList({"P1", "P2", "P3"}));
+    EXPECT_EQ(texts(setOfInitialParagraphsUpto(QStringLiteral("A\nB"), 3, 0)), QStringList({"A", "B"}));
+    EXPECT_TRUE(setOfInitialParagraphsUpto(kFive, 0, 0).empty());
+    EXPECT_TRUE(setOfInitialParagraphsUpto(kFive, -2, 0).empty());
+    EXPECT_EQ(texts(setOfLastParagraphsUpto(kFive, 3, 0)), QStringList({"P3", "P4", "P5"}));
+    EXPECT_EQ(texts(setOfLastParagraphsUpto(kFive, 9, 0)).size(), 5);
+    EXPECT_TRUE(setOfLastParagraphsUpto(kFive, 0, 0).empty());
+    const std::vector<ParagraphRecord> all = setOfAllParagraphsonPageIndex(kFive, 7);
+    ASSERT_EQ(all.size(), 5u);
+    EXPECT_EQ(all[4], (ParagraphRecord{QStringLiteral("P5"), {12, 2}, 7}));
+}
+
+TEST(ParagraphSets, EdgeSentencesAreTheFirstTwoAndLastTwoOfEachParagraph)
+{
+    const QString text = QStringLiteral("Head line\n"
+                                        "One. Two. Three. Four. Five.\n"
+                                        "Uno. Dos. Tres. Cuatro.\n"
+                                        "Ein. Zwei. Drei.");
+    const std::vector<SentenceRecord> edges = setOfEdgeSentencesFromIndex(text, 0, 2);
+    EXPECT_EQ(texts(edges),
+        QStringList({"Head line", "One.", "Two.", "Four.", "Five.", "Uno.", "Dos.", "Tres.", "Cuatro.", "Ein.", "Zwei.",
+            "Drei."}));
+    for (const SentenceRecord &s : edges) {
+        EXPECT_EQ(
+            text.mid(static_cast<qsizetype>(s.range.location), static_cast<qsizetype>(s.range.length)), s.sentence)
+            << "ranges are page-text ranges";
+        EXPECT_EQ(s.pageIndex, 2);
+    }
+    // From inside the second paragraph: that paragraph from its first sentence on.
+    EXPECT_EQ(texts(setOfEdgeSentencesFromIndex(text, text.indexOf(QStringLiteral("Four")), 2)).first(),
+        QStringLiteral("One."));
+    EXPECT_TRUE(setOfEdgeSentencesFromIndex(text, text.size(), 2).empty());
+    EXPECT_TRUE(setOfEdgeSentencesFromIndex(QStringLiteral("A\n\nB."), 0, 0).size() == 2)
+        << "an empty paragraph gives nothing";
+}
+
+TEST(ParagraphSets, NumeralsAreTakenOutOfHeadsAndFeet)
+{
+    EXPECT_EQ(
+        cleanedStringForHeaderFooterNumerals(QStringLiteral("Chapter 4 Results 17")), QStringLiteral("ChapterResults"));
+    EXPECT_EQ(cleanedStringForHeaderFooterNumerals(QStringLiteral("Chapter IV")), QStringLiteral("Chapter"));
+    EXPECT_EQ(cleanedStringForHeaderFooterNumerals(QStringLiteral("Page 3 of 10")), QStringLiteral("Pageof"));
+    EXPECT_EQ(cleanedStringForHeaderFooterNumerals(QStringLiteral("- 12 -")), QString());
+    EXPECT_EQ(cleanedStringForHeaderFooterNumerals(QStringLiteral("xiv")), QString());
+    EXPECT_EQ(cleanedStringForHeaderFooterNumerals(QStringLiteral("Xiv Mild")), QStringLiteral("XivMild"))
+        << "mixed case is a word, not a numeral";
+    EXPECT_EQ(cleanedStringForHeaderFooterNumerals(QStringLiteral("Preface vii")), QStringLiteral("Preface"));
+    EXPECT_EQ(cleanedStringForHeaderFooterNumerals(QStringLiteral("mix")), QStringLiteral("mix"));
+}
+
+} // namespace
+} // namespace narrata
