@@ -4,6 +4,7 @@
 #include "documentopening.h"
 
 #include "platform/pdf/pdfdocument.h"
+#include "text/paragraphsets.h"
 #include "text/sentencesegmentation.h"
 
 namespace narrata::cli {
@@ -28,7 +29,7 @@ int runTextCommand(const PDFService &service, const QStringList &arguments, QTex
     const AttributedString text = target.page->attributedString();
     const qint64 pageIndex = target.pageIndex;
 
-    for (const ParagraphRecord &paragraph : allParagraphs(text.string, pageIndex)) {
+    for (const ParagraphRecord &paragraph : setOfAllParagraphsonPageIndex(text.string, pageIndex)) {
         out << '[' << paragraph.range.location << ", " << paragraph.range.length << "] " << paragraph.paragraph << '\n';
         if (!line.hasFlag(QStringLiteral("--fonts")))
             continue;
