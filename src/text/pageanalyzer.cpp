@@ -64,23 +64,38 @@ QString PageAnalyzer::pageText(qint64 pageIndex) const
     return page ? page->string() : QString();
 }
 
+const std::vector<PageAnalyzer::Candidate> &PageAnalyzer::candidatesOf(qint64 pageIndex, CandidateCache &cache) const
+{
+    auto it = cache.find(pageIndex);
+    if (it != cache.end())
+        return it->second;
+    std::vector<Candidate> candidates;
+    for (ParagraphRecord &paragraph : edgeCandidates(pageText(pageIndex), pageIndex)) {
+        QString cleaned = cleanedStringForHeaderFooterNumerals(paragraph.paragraph);
+        candidates.push_back({std::move(paragraph), std::move(cleaned)});
+    }
+    return cache.emplace(pageIndex, std::move(candidates)).first->second;
+}
+
 RangeSet PageAnalyzer::headerFooterRangesOnPageIndex(qint64 pageIndex, qint64 pagesOffset)
+{
+    CandidateCache cache;
+    return neighbourRanges(pageIndex, pagesOffset, cache);
+}
+
+RangeSet PageAnalyzer::neighbourRanges(qint64 pageIndex, qint64 pagesOffset, CandidateCache &cache)
 {
     if (!isPage(pageIndex))
         return {};
-    const std::vector<ParagraphRecord> candidates = edgeCandidates(pageText(pageIndex), pageIndex);
-    std::vector<QString> cleaned;
-    for (const ParagraphRecord &candidate : candidates)
-        cleaned.push_back(cleanedStringForHeaderFooterNumerals(candidate.paragraph));
-
+    const std::vector<Candidate> &candidates = candidatesOf(pageIndex, cache);
     RangeSet found;
     for (const qint64 neighbourIndex : {pageIndex - pagesOffset, pageIndex + pagesOffset}) {
         if (!isPage(neighbourIndex) || neighbourIndex == pageIndex)
             continue;
-        const std::vector<ParagraphRecord> neighbour = edgeCandidates(pageText(neighbourIndex), neighbourIndex);
+        const std::vector<Candidate> &neighbour = candidatesOf(neighbourIndex, cache);
         for (size_t i = 0; i < candidates.size() && i < neighbour.size(); ++i)
-            if (cleaned[i] == cleanedStringForHeaderFooterNumerals(neighbour[i].paragraph))
-                insertRange(found, candidates[i].range);
+            if (candidates[i].cleaned == neighbour[i].cleaned)
+                insertRange(found, candidates[i].paragraph.range);
     }
 
     if (!found.empty()) {
@@ -127,8 +142,9 @@ RangeSet PageAnalyzer::fixedWidthFontParagraphRangesOnPageIndex(qint64 pageIndex
 
 RangeSet PageAnalyzer::allHeaderFooterRangesOnPageIndex(qint64 pageIndex)
 {
-    RangeSet ranges = headerFooterRangesOnPageIndex(pageIndex, 1);
-    insertRanges(ranges, headerFooterRangesOnPageIndex(pageIndex, 2));
+    CandidateCache cache;
+    RangeSet ranges = neighbourRanges(pageIndex, 1, cache);
+    insertRanges(ranges, neighbourRanges(pageIndex, 2, cache));
     insertRanges(ranges, headerFooterRangesByTypicalFontsOnPageIndex(pageIndex));
     return ranges;
 }
@@ -138,8 +154,9 @@ std::vector<SentenceRecord> PageAnalyzer::trimSentencesArray(
 {
     // Both neighbour comparisons run before the typical fonts are asked for, so fonts
     // learned from this page's own neighbours already count.
-    RangeSet skip = headerFooterRangesOnPageIndex(pageIndex, 1);
-    insertRanges(skip, headerFooterRangesOnPageIndex(pageIndex, 2));
+    CandidateCache cache;
+    RangeSet skip = neighbourRanges(pageIndex, 1, cache);
+    insertRanges(skip, neighbourRanges(pageIndex, 2, cache));
     const RangeSet typical = headerFooterRangesByTypicalFontsOnPageIndex(pageIndex);
     if (options.skipHeaderFooterAggressive)
         insertRanges(skip, typical);

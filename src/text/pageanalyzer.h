@@ -1,8 +1,10 @@
 #pragma once
 
 #include "fonts.h"
+#include "paragraphrecord.h"
 #include "sentencerecord.h"
 
+#include <map>
 #include <vector>
 
 namespace narrata {
@@ -52,6 +54,16 @@ public:
     void setSmallFontsSet(FontSet fonts) { m_smallFontsSet = std::move(fonts); }
 
 private:
+    struct Candidate {
+        ParagraphRecord paragraph;
+        QString cleaned; // without numerals, as heads and feet are compared
+    };
+    // Edge candidates by page, kept for the length of one preparation: a page is compared
+    // with up to four neighbours, and each neighbour with the page, and cleaning is the cost.
+    using CandidateCache = std::map<qint64, std::vector<Candidate>>;
+
+    const std::vector<Candidate> &candidatesOf(qint64 pageIndex, CandidateCache &cache) const;
+    RangeSet neighbourRanges(qint64 pageIndex, qint64 pagesOffset, CandidateCache &cache);
     bool isPage(qint64 pageIndex) const;
     QString pageText(qint64 pageIndex) const;
 

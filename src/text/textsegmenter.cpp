@@ -9,6 +9,7 @@
 #include <unicode/unistr.h>
 #include <unicode/utypes.h>
 
+#include <array>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -87,6 +88,44 @@ std::unique_ptr<icu::BreakIterator> createIterator(BreakKind kind, UErrorCode &s
             : icu::BreakIterator::createWordInstance(root, status));
 }
 
+// Creating a break iterator loads and builds its rules, which costs more than segmenting a
+// page. Each thread keeps one iterator of each kind and lends it out; a nested enumeration
+// of the same kind, finding the slot empty, makes its own.
+class BorrowedIterator {
+public:
+    explicit BorrowedIterator(BreakKind kind)
+        : m_slot(spares()[kind == BreakKind::Sentence ? 0 : 1])
+    {
+        m_iterator = std::move(m_slot);
+        UErrorCode status = U_ZERO_ERROR;
+        if (!m_iterator)
+            m_iterator = createIterator(kind, status);
+        if (U_FAILURE(status)) {
+            qWarning() << "ICU break iterator unavailable:" << u_errorName(status);
+            m_iterator.reset();
+        }
+    }
+    ~BorrowedIterator()
+    {
+        if (m_iterator && !m_slot)
+            m_slot = std::move(m_iterator);
+    }
+    BorrowedIterator(const BorrowedIterator &) = delete;
+    BorrowedIterator &operator=(const BorrowedIterator &) = delete;
+
+    icu::BreakIterator *get() const { return m_iterator.get(); }
+
+private:
+    static std::array<std::unique_ptr<icu::BreakIterator>, 2> &spares()
+    {
+        thread_local std::array<std::unique_ptr<icu::BreakIterator>, 2> iterators;
+        return iterators;
+    }
+
+    std::unique_ptr<icu::BreakIterator> &m_slot;
+    std::unique_ptr<icu::BreakIterator> m_iterator;
+};
+
 // Calls visit(start, end, ruleStatus) for each run between consecutive ICU boundaries
 // until it returns false.
 template<typename Visit> void forEachBreakRun(const QString &text, BreakKind kind, Visit visit)
@@ -100,12 +139,10 @@ template<typename Visit> void forEachBreakRun(const QString &text, BreakKind kin
     // A read-only alias of the QString's own UTF-16 buffer: ICU reads it in place, so its
     // indices are the QString's. Declared first so that it outlives the iterator.
     const icu::UnicodeString alias(false, QStringView(text).utf16(), static_cast<int32_t>(text.size()));
-    UErrorCode status = U_ZERO_ERROR;
-    const std::unique_ptr<icu::BreakIterator> iterator = createIterator(kind, status);
-    if (U_FAILURE(status) || !iterator) {
-        qWarning() << "ICU break iterator unavailable:" << u_errorName(status);
+    const BorrowedIterator borrowed(kind);
+    icu::BreakIterator *iterator = borrowed.get();
+    if (!iterator)
         return;
-    }
     iterator->setText(alias);
     int32_t start = iterator->first();
     for (int32_t end = iterator->next(); end != icu::BreakIterator::DONE; start = end, end = iterator->next()) {
