@@ -14,6 +14,8 @@ namespace {
 
 constexpr qint64 kEdgeParagraphs = 3;
 constexpr qint64 kTypicalFontParagraphs = 4;
+// Longer paragraphs of numerals alone are tables or lists, not page numbers.
+constexpr qsizetype kPageNumberLength = 12;
 
 void insertRange(RangeSet &set, const TextRange &range)
 {
@@ -128,6 +130,20 @@ RangeSet PageAnalyzer::headerFooterRangesByTypicalFontsOnPageIndex(qint64 pageIn
     return found;
 }
 
+RangeSet PageAnalyzer::barePageNumberRangesOnPageIndex(qint64 pageIndex) const
+{
+    const std::vector<ParagraphRecord> paragraphs = setOfAllParagraphsonPageIndex(pageText(pageIndex), pageIndex);
+    RangeSet found;
+    for (const ParagraphRecord *edge :
+        {paragraphs.empty() ? nullptr : &paragraphs.front(), paragraphs.size() < 2 ? nullptr : &paragraphs.back()}) {
+        if (!edge || edge->paragraph.size() > kPageNumberLength || !hasReadableText(edge->paragraph))
+            continue;
+        if (cleanedStringForHeaderFooterNumerals(edge->paragraph).isEmpty())
+            insertRange(found, edge->range);
+    }
+    return found;
+}
+
 RangeSet PageAnalyzer::fixedWidthFontParagraphRangesOnPageIndex(qint64 pageIndex) const
 {
     if (!isPage(pageIndex))
@@ -146,6 +162,7 @@ RangeSet PageAnalyzer::allHeaderFooterRangesOnPageIndex(qint64 pageIndex)
     RangeSet ranges = neighbourRanges(pageIndex, 1, cache);
     insertRanges(ranges, neighbourRanges(pageIndex, 2, cache));
     insertRanges(ranges, headerFooterRangesByTypicalFontsOnPageIndex(pageIndex));
+    insertRanges(ranges, barePageNumberRangesOnPageIndex(pageIndex));
     return ranges;
 }
 
@@ -157,6 +174,7 @@ std::vector<SentenceRecord> PageAnalyzer::trimSentencesArray(
     CandidateCache cache;
     RangeSet skip = neighbourRanges(pageIndex, 1, cache);
     insertRanges(skip, neighbourRanges(pageIndex, 2, cache));
+    insertRanges(skip, barePageNumberRangesOnPageIndex(pageIndex));
     const RangeSet typical = headerFooterRangesByTypicalFontsOnPageIndex(pageIndex);
     if (options.skipHeaderFooterAggressive)
         insertRanges(skip, typical);

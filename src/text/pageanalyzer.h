@@ -34,6 +34,10 @@ public:
     RangeSet headerFooterRangesOnPageIndex(qint64 pageIndex, qint64 pagesOffset);
     // The first four and last four paragraphs of the page whose main font was learned.
     RangeSet headerFooterRangesByTypicalFontsOnPageIndex(qint64 pageIndex);
+    // The first or last paragraph of the page when it is nothing but a page number ("24",
+    // "- xii -"): caught even where no neighbour has a number in the same place, as on the
+    // opening page of a chapter.
+    RangeSet barePageNumberRangesOnPageIndex(qint64 pageIndex) const;
     // Paragraphs whose main font is fixed-pitch.
     RangeSet fixedWidthFontParagraphRangesOnPageIndex(qint64 pageIndex) const;
     // Everything detection finds on the page, typical fonts included whatever the options

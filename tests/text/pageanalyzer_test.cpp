@@ -90,6 +90,20 @@ TEST(PageAnalyzer, HeadsThatAlternateBetweenEvenAndOddPagesMatchTwoPagesAway)
     EXPECT_EQ(textsOf(document, 2, analyzer.headerFooterRangesOnPageIndex(2, 2)), QStringList({"Chapter Two", "3"}));
 }
 
+TEST(PageAnalyzer, ALonePageNumberAtTheTopOrBottomIsNeverRead)
+{
+    // A chapter's opening page: its number stands where the other pages have a running head.
+    const FakeDocument document = documentOf({bookPage(0, "Chapter 3: Methods 23", {}), bookPage(1, "24", {}),
+        bookPage(2, "Appendix A: Copying 25", "- xxv -"), bookPage(3, "Notes", "Table 4 lists 12 13 14 15 16 17")});
+    PageAnalyzer analyzer(document);
+    EXPECT_TRUE(analyzer.headerFooterRangesOnPageIndex(1, 1).empty()) << "no neighbour has it in that place";
+    EXPECT_EQ(textsOf(document, 1, analyzer.barePageNumberRangesOnPageIndex(1)), QStringList{"24"});
+    EXPECT_EQ(textsOf(document, 2, analyzer.barePageNumberRangesOnPageIndex(2)), QStringList{"- xxv -"});
+    EXPECT_TRUE(analyzer.barePageNumberRangesOnPageIndex(3).empty()) << "words, or a long row of numbers";
+    const std::vector<SentenceRecord> all = setOfSentencesFromIndex(document.pageAtIndex(1)->string(), 0, 1);
+    EXPECT_EQ(analyzer.trimSentencesArray(all, 1, {}).size(), all.size() - 1);
+}
+
 TEST(PageAnalyzer, ShortPagesCompareTheirRepeatedCandidatesByPosition)
 {
     // Two paragraphs give the candidates p0 p1 p0 p1; the neighbour's first four are compared.
