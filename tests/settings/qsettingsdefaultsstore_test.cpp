@@ -1,0 +1,179 @@
+#include "platform/settings/qsettingsdefaultsstore.h"
+
+#include "printers.h"
+#include "settingstestsupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace narrata {
+namespace {
+
+const QString kFlag = QStringLiteral("flag");
+const QString kSize = QStringLiteral("size");
+
+class QSettingsDefaultsStoreTest : public ::testing::Test {
+protected:
+    testing::SettingsFolder folder;
+    const QVariantMap registered{{kFlag, false}, {kSize, 12.0}, {QStringLiteral("font"), QStringLiteral("Helvetica")}};
+};
+
+TEST_F(QSettingsDefaultsStoreTest, RegisteredDefaultsAreNeverWritten)
+{
+    QSettingsDefaultsStore store(folder.path());
+    store.registerDefaults(registered);
+    store.setValue(QStringLiteral("watched"), QStringLiteral("/home/reader/Inbox"));
+    ASSERT_TRUE(store.synchronize());
+
+    const QByteArray text = folder.contents();
+    EXPECT_TRUE(text.contains("watched=/home/reader/Inbox")) << text.constData();
+    for (auto key = registered.keyBegin(); key != registered.keyEnd(); ++key)
+        EXPECT_FALSE(text.contains(key->toUtf8())) << text.constData();
+}
+
+TEST_F(QSettingsDefaultsStoreTest, SetValuesSurviveANewStore)
+{
+    // PDF file names are map keys; a stored sentence is a small JSON object.
+    const QString sentence = QStringLiteral(R"({"sentence": "Hi; \"you\".", "range": [3, 11], "pageIndex": 2})");
+    const QVariantMap progress{{QStringLiteral("My Book (2nd ed).pdf"), sentence},
+        {QStringLiteral("Notes/draft one.pdf"), QVariantMap{{QStringLiteral("a b/c"), 1}}}};
+    {
+        QSettingsDefaultsStore store(folder.path());
+        store.setValue(kFlag, true);
+        store.setValue(kSize, 14.5);
+        store.setValue(QStringLiteral("count"), 42);
+        store.setValue(QStringLiteral("progress"), progress);
+        store.setValue(QStringLiteral("gone"), 1);
+        store.removeValue(QStringLiteral("gone"));
+        ASSERT_TRUE(store.synchronize());
+    }
+    EXPECT_TRUE(folder.contents().contains("progress=\"@Variant("));
+
+    const std::unique_ptr<QSettingsDefaultsStore> stores[]
+        = {std::make_unique<QSettingsDefaultsStore>(folder.path()), folder.reopenCopy()};
+    for (const auto &reopened : stores) {
+        reopened->registerDefaults(registered);
+        EXPECT_TRUE(reopened->problem().isEmpty()) << reopened->problem().toStdString();
+        // The registered default gives a plain stored value back its type.
+        EXPECT_EQ(reopened->value(kFlag), QVariant(true));
+        EXPECT_EQ(reopened->value(kFlag).typeId(), QMetaType::Bool);
+        EXPECT_EQ(reopened->value(kSize), QVariant(14.5));
+        EXPECT_EQ(reopened->value(kSize).typeId(), QMetaType::Double);
+        EXPECT_EQ(reopened->integerForKey(QStringLiteral("count")), 42);
+        EXPECT_EQ(reopened->mapForKey(QStringLiteral("progress")), progress);
+        EXPECT_FALSE(reopened->contains(QStringLiteral("gone")));
+    }
+}
+
+TEST_F(QSettingsDefaultsStoreTest, AWrittenFileReadsBackWithoutAProblem)
+{
+    // Characters that mean something in an INI file, in keys and in values.
+    const QStringList awkward{QStringLiteral("semi;colon"), QStringLiteral("\"quoted\""),
+        QStringLiteral("back\\slash\\"), QStringLiteral("line\nbreak\r\n"), QStringLiteral("[section]"),
+        QStringLiteral("#hash = equals"), QStringLiteral(" spaced "), QStringLiteral("caf\u00e9 \U0001F600"),
+        QStringLiteral("a,b")};
+    {
+        QSettingsDefaultsStore store(folder.path());
+        for (const QString &text : awkward)
+            store.setValue(QStringLiteral("key ") + text, text);
+        ASSERT_TRUE(store.synchronize());
+    }
+    const auto reopened = folder.reopenCopy();
+    EXPECT_TRUE(reopened->problem().isEmpty()) << reopened->problem().toStdString();
+    for (const QString &text : awkward)
+        EXPECT_EQ(reopened->stringForKey(QStringLiteral("key ") + text), text);
+}
+
+TEST_F(QSettingsDefaultsStoreTest, AFailedWriteKeepsTheValuesAndALaterOneSucceeds)
+{
+    // A folder cannot be created under a regular file.
+    const QString blocker = folder.path(QStringLiteral("blocker"));
+    folder.write("not a folder", QStringLiteral("blocker"));
+    const QString path = blocker + QStringLiteral("/Narrata/Narrata.conf");
+
+    QSettingsDefaultsStore store(path);
+    EXPECT_TRUE(store.problem().isEmpty());
+    store.setValue(kFlag, true);
+    EXPECT_FALSE(store.synchronize());
+    EXPECT_TRUE(store.boolForKey(kFlag));
+    EXPECT_TRUE(QFileInfo(blocker).isFile());
+
+    ASSERT_TRUE(QFile::remove(blocker));
+    EXPECT_TRUE(store.synchronize());
+    EXPECT_TRUE(QSettingsDefaultsStore(path).boolForKey(kFlag));
+}
+
+TEST_F(QSettingsDefaultsStoreTest, TheUsersFileIsNamedInItsProblemFromHome)
+{
+    const QByteArray home = qgetenv("HOME");
+    const QByteArray config = qgetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", QFile::encodeName(folder.path(QStringLiteral("home"))));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(folder.path(QStringLiteral("home/.config"))));
+    ASSERT_TRUE(QDir().mkpath(folder.path(QStringLiteral("home/.config/Narrata"))));
+    folder.write("Not a settings file\n", QStringLiteral("home/.config/Narrata/Narrata.conf"));
+
+    const QSettingsDefaultsStore store;
+    EXPECT_EQ(store.fileName(), folder.path(QStringLiteral("home/.config/Narrata/Narrata.conf")));
+    EXPECT_EQ(store.problem(),
+        QStringLiteral("the settings file ~/.config/Narrata/Narrata.conf cannot be read: line 1 is not a setting"));
+
+    qputenv("HOME", home);
+    if (config.isNull())
+        qunsetenv("XDG_CONFIG_HOME");
+    else
+        qputenv("XDG_CONFIG_HOME", config);
+}
+
+// A damaged file: nothing of what it holds is read, and it is left exactly as it is.
+class DamagedSettingsFile : public QSettingsDefaultsStoreTest, public ::testing::WithParamInterface<QByteArray> { };
+
+TEST_P(DamagedSettingsFile, RunsOnDefaultsAndIsNeverOverwritten)
+{
+    const QByteArray damaged = GetParam();
+    folder.write(damaged);
+
+    QSettingsDefaultsStore store(folder.path());
+    store.registerDefaults(registered);
+    EXPECT_TRUE(store.problem().startsWith(QStringLiteral("the settings file ")));
+    EXPECT_TRUE(store.problem().contains(QStringLiteral("Narrata.conf cannot be read")))
+        << store.problem().toStdString();
+    EXPECT_EQ(store.value(kFlag), QVariant(false));
+    EXPECT_FALSE(store.contains(kFlag));
+
+    store.setValue(kSize, 20.0);
+    store.removeValue(kFlag);
+    EXPECT_EQ(store.value(kSize), QVariant(20.0));
+    EXPECT_FALSE(store.synchronize());
+    EXPECT_EQ(folder.contents(), damaged);
+}
+
+template<qsizetype N> QByteArray bytes(const char (&text)[N])
+{
+    return QByteArray(text, N - 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Malformed, DamagedSettingsFile,
+    ::testing::Values(bytes("[General]\nflag=true\n\x00\x01\xff\xfe PK\x03\x04"),
+        QByteArray("[General]\nflag=true\n[Unclosed\nsize=3\n"),
+        QByteArray("[General]\nflag=true\nThese are my notes, not settings.\n"),
+        QByteArray("[General]\nflag=true\nfont=\"Helvetica\n"), QByteArray("flag=true\n\xc3\x28\n")));
+
+TEST_F(QSettingsDefaultsStoreTest, AFolderWhereTheFileShouldBeIsAProblemAndStaysAFolder)
+{
+    ASSERT_TRUE(QDir().mkpath(folder.path()));
+
+    QSettingsDefaultsStore store(folder.path());
+    store.registerDefaults(registered);
+    EXPECT_FALSE(store.problem().isEmpty());
+    EXPECT_EQ(store.value(kSize), QVariant(12.0));
+
+    store.setValue(kFlag, true);
+    EXPECT_FALSE(store.synchronize());
+    EXPECT_TRUE(QFileInfo(folder.path()).isDir());
+    EXPECT_TRUE(QDir(folder.path()).isEmpty());
+}
+
+} // namespace
+} // namespace narrata
