@@ -1,0 +1,82 @@
+// Reading a whole generated book through the page analyzer, as the speaking loop does.
+#include "text/pageanalyzer.h"
+
+#include "platform/mupdf/mupdfservice.h"
+#include "printers.h"
+#include "support/pdffixture.h"
+
+#include <gtest/gtest.h>
+
+namespace narrata {
+namespace {
+
+// Every page taken anew from the file on every request: no text layer is ever reused.
+class UncachedDocument final : public PDFDocument {
+public:
+    explicit UncachedDocument(QByteArray bytes)
+        : m_bytes(std::move(bytes))
+        , m_pageCount(MuPDFService().openData(m_bytes)->pageCount())
+    {
+    }
+    bool isEncrypted() const override { return false; }
+    bool isLocked() const override { return false; }
+    bool unlockWithPassword(const QString &) override { return true; }
+    QUrl documentURL() const override { return {}; }
+    int pageCount() const override { return m_pageCount; }
+    std::shared_ptr<PDFPage> pageAtIndex(int index) const override
+    {
+        return MuPDFService().openData(m_bytes)->pageAtIndex(index);
+    }
+    int indexForPage(const PDFPage &) const override { return -1; }
+    bool insertPage(const PDFPage &, int) override { return false; }
+    bool removePageAtIndex(int) override { return false; }
+    bool writeToFile(const QString &) override { return false; }
+    QByteArray dataRepresentation() const override { return m_bytes; }
+    std::optional<PDFOutline> outlineRoot() const override { return std::nullopt; }
+    bool setOutlineRoot(const PDFOutline &) override { return false; }
+    std::unique_ptr<PDFDocument> copy() const override { return std::make_unique<UncachedDocument>(m_bytes); }
+
+private:
+    QByteArray m_bytes;
+    int m_pageCount;
+};
+
+// What a listener hears from the first page on, one prepared page after the other.
+std::vector<SentenceRecord> readThrough(const PDFDocument &document, const ContentPreparationOptions &options)
+{
+    PageAnalyzer analyzer(document);
+    std::vector<SentenceRecord> heard;
+    SentenceRecord last{QString(), {}, -1};
+    for (std::vector<SentenceRecord> page; !(page = analyzer.prepareContentAfter(last, options)).empty();) {
+        heard.insert(heard.end(), page.begin(), page.end());
+        last = page.back();
+    }
+    return heard;
+}
+
+TEST(PageAnalyzerOnABook, EveryBodySentenceIsHeardAndNoHeadFootOrNumber)
+{
+    const auto document = MuPDFService().openData(testing::sampleBook().bytes());
+    QString heard;
+    for (const SentenceRecord &sentence : readThrough(*document, {}))
+        heard += sentence.sentence + u' ';
+    heard.replace(QStringLiteral("- "), QString());
+
+    QString book = testing::sampleBookParagraphs().join(u' ') + u' ';
+    EXPECT_EQ(heard, book);
+    EXPECT_FALSE(heard.contains(QLatin1String(testing::sampleBookChapterHead)));
+    EXPECT_FALSE(heard.contains(QLatin1String(testing::sampleBookTitleHead)));
+}
+
+TEST(PageAnalyzerOnABook, KeepingTextLayersChangesNothingThatIsFound)
+{
+    const QByteArray bytes = testing::sampleBook().bytes();
+    const auto cached = MuPDFService().openData(bytes);
+    const UncachedDocument uncached(bytes);
+    for (const ContentPreparationOptions options :
+        {ContentPreparationOptions{}, ContentPreparationOptions{true, true, true}})
+        EXPECT_EQ(readThrough(*cached, options), readThrough(uncached, options));
+}
+
+} // namespace
+} // namespace narrata
