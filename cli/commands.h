@@ -13,5 +13,8 @@ namespace narrata::cli {
 // throws CliError for bad arguments or input. They return the process's exit status.
 int runSentencesCommand(const PDFService &service, const QStringList &arguments, QTextStream &out);
 int runTextCommand(const PDFService &service, const QStringList &arguments, QTextStream &out);
+int runReadCommand(const PDFService &service, const QStringList &arguments, QTextStream &out, QTextStream &err);
+int runAnalyzeCommand(const PDFService &service, const QStringList &arguments, QTextStream &out);
+int runVoicesCommand(const QStringList &arguments, QTextStream &out, QTextStream &err);
 
 } // namespace narrata::cli

@@ -14,7 +14,13 @@ const char *const kUsage = "usage: narrata-cli COMMAND ...\n"
                            "  sentences FILE.pdf [--page N] [--from INDEX] [--json]\n"
                            "                     the sentences of a page with their ranges\n"
                            "  text FILE.pdf --page N [--fonts]\n"
-                           "                     the text layer of a page, paragraph by paragraph\n";
+                           "                     the text layer of a page, paragraph by paragraph\n"
+                           "  read FILE.pdf [--page N] [--to-page M] [--wav OUT.wav] [--voice ID]\n"
+                           "       [--rate WPM] [--dry-run]\n"
+                           "                     reads aloud from page N on, sentence by sentence\n"
+                           "  analyze FILE.pdf --page N\n"
+                           "                     the heads, feet, page numbers and code found on a page\n"
+                           "  voices             the voices with their attributes\n";
 
 } // namespace
 
@@ -37,6 +43,12 @@ int main(int argc, char *argv[])
             return narrata::cli::runSentencesCommand(service, arguments, out);
         if (command == QLatin1String("text"))
             return narrata::cli::runTextCommand(service, arguments, out);
+        if (command == QLatin1String("read"))
+            return narrata::cli::runReadCommand(service, arguments, out, err);
+        if (command == QLatin1String("analyze"))
+            return narrata::cli::runAnalyzeCommand(service, arguments, out);
+        if (command == QLatin1String("voices"))
+            return narrata::cli::runVoicesCommand(arguments, out, err);
         throw narrata::cli::CliError(QStringLiteral("unknown command \"%1\" (try --help)").arg(command));
     } catch (const narrata::cli::CliError &error) {
         out.flush();

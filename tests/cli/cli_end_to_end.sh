@@ -42,6 +42,19 @@ text=$("$cli" text "$work/book.pdf" --page 3 --fonts)
 check "text shows paragraphs with their ranges" grep -q '^\[0, 19\] A Short Sample Book$' <<<"$text"
 check "text --fonts shows font runs" grep -q '^    \[0, 19\] Times-Italic' <<<"$text"
 
+# Reading: every body sentence of the pages asked for, in order, and no head, foot or number.
+read=$("$cli" read "$work/book.pdf" --page 2 --to-page 4 --dry-run 2>&1)
+check "read --dry-run exits 0" test $? -eq 0
+spoken=$(grep '^p\.' <<<"$read")
+check "read starts on the page asked for" test "$(head -1 <<<"$spoken" | cut -d: -f1)" = "p.2"
+check "read stops after the last page asked for" test "$(tail -1 <<<"$spoken" | cut -d: -f1)" = "p.4"
+check "no running head is read" bash -c '! grep -qE "^p\.[0-9]+: (Chapter 1\.|Beginnings|A Short Sample Book)$" <<<"$0"' "$spoken"
+check "no page number is read" bash -c '! grep -qE "^p\.[0-9]+: [0-9]+$" <<<"$0"' "$spoken"
+check "hyphenated words reach the synthesizer joined" grep -q '→ .*example' <<<"$read"
+check "a sentence that runs over a page break is read from both pages" grep -q '^p\.3: ' <<<"$spoken"
+expect_refusal "a last page before the first" "--to-page" read "$work/book.pdf" --page 3 --to-page 2 --dry-run
+expect_refusal "a voice that does not exist" "no voice" read "$work/book.pdf" --voice klingon-xx --wav "$work/out.wav"
+
 expect_refusal "a missing file" "no such file" sentences "$work/missing.pdf"
 expect_refusal "a file that is not a PDF" "not a readable PDF" text "$work/plain.pdf" --page 1
 expect_refusal "a cut-off PDF" "not a readable PDF" sentences "$work/cut.pdf"

@@ -1,0 +1,58 @@
+#include "clierror.h"
+#include "commandline.h"
+#include "commands.h"
+#include "documentopening.h"
+
+#include "text/pageanalyzer.h"
+#include "text/paragraphsets.h"
+
+namespace narrata::cli {
+
+namespace {
+
+void printRanges(QTextStream &out, const char *title, const QString &text, const RangeSet &ranges)
+{
+    out << title << ":\n";
+    if (ranges.empty())
+        out << "    (none)\n";
+    for (const TextRange &range : ranges)
+        out << "    [" << range.location << ", " << range.length << "] "
+            << text.mid(static_cast<qsizetype>(range.location), static_cast<qsizetype>(range.length)) << '\n';
+}
+
+} // namespace
+
+// narrata-cli analyze FILE.pdf --page N: what the page analysis finds on a page.
+int runAnalyzeCommand(const PDFService &service, const QStringList &arguments, QTextStream &out)
+{
+    const CommandLine line(arguments, {QStringLiteral("--page")}, {});
+    const CommandPage target = openCommandPage(service, line, QStringLiteral("analyze FILE.pdf --page N"));
+    const QString text = target.page->string();
+
+    PageAnalyzer analyzer(*target.document);
+    // The fonts of heads and feet are learned from the pages read before this one, as they
+    // would be while listening up to here.
+    for (qint64 earlier = std::max(0, target.pageIndex - 4); earlier < target.pageIndex; ++earlier)
+        (void)analyzer.allHeaderFooterRangesOnPageIndex(earlier);
+    RangeSet neighbours = analyzer.headerFooterRangesOnPageIndex(target.pageIndex, 1);
+    for (const TextRange &range : analyzer.headerFooterRangesOnPageIndex(target.pageIndex, 2))
+        if (std::find(neighbours.begin(), neighbours.end(), range) == neighbours.end())
+            neighbours.push_back(range);
+    std::sort(neighbours.begin(), neighbours.end(),
+        [](const TextRange &a, const TextRange &b) { return a.location < b.location; });
+
+    out << "page " << target.pageIndex + 1 << " of " << target.document->pageCount() << '\n';
+    printRanges(out, "heads, feet and page numbers (matching nearby pages)", text, neighbours);
+    printRanges(out, "edge paragraphs in learned head and foot fonts (with --aggressive-headers)", text,
+        analyzer.headerFooterRangesByTypicalFontsOnPageIndex(target.pageIndex));
+    printRanges(out, "fixed-width paragraphs (with --skip-fixed-width)", text,
+        analyzer.fixedWidthFontParagraphRangesOnPageIndex(target.pageIndex));
+    out << "learned head and foot fonts:\n";
+    if (analyzer.smallFontsSet().empty())
+        out << "    (none)\n";
+    for (const FontIdentity &font : analyzer.smallFontsSet())
+        out << "    " << prettyFontString(PDFFont{font.name, font.pointSize, false}) << '\n';
+    return 0;
+}
+
+} // namespace narrata::cli

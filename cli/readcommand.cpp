@@ -1,0 +1,123 @@
+#include "clierror.h"
+#include "commandline.h"
+#include "commands.h"
+#include "documentopening.h"
+#include "dryrunspeech.h"
+#include "headlessreader.h"
+#include "interruption.h"
+#include "speechsetup.h"
+
+#include "platform/settings/qsettingsdefaultsstore.h"
+#include "settings/preferences.h"
+#include "speech/speakingloop.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+
+namespace narrata::cli {
+
+namespace {
+
+constexpr int kInterruptedStatus = 130;
+constexpr int kFailedStatus = 1;
+constexpr int kWatchMilliseconds = 250;
+const QString kUsage = QStringLiteral("read FILE.pdf [--page N] [--to-page M] [--wav OUT.wav] [--voice ID] "
+                                      "[--rate WPM] [--dry-run] [--fast-skip] [--skip-fixed-width] "
+                                      "[--aggressive-headers]");
+
+// The reader's preferences as the window keeps them, each turned on for this run by its flag.
+ContentPreparationOptions preparationOptions(const CommandLine &line, QTextStream &err)
+{
+    QSettingsDefaultsStore store;
+    store.registerDefaults(registeredDefaults());
+    if (!store.problem().isEmpty())
+        err << "narrata-cli: " << store.problem() << "; reading with the default preferences\n";
+    const Preferences preferences = loadUserPreferencesFromUserDefaults(store);
+    return {preferences.userPreferenceUseFastSkipMode || line.hasFlag(QStringLiteral("--fast-skip")),
+        preferences.userPreferenceSkipFixedWidthFonts || line.hasFlag(QStringLiteral("--skip-fixed-width")),
+        preferences.userPreferenceSkipHeaderFooterAggressive || line.hasFlag(QStringLiteral("--aggressive-headers"))};
+}
+
+} // namespace
+
+// Reads from the first sentence of page N, page after page, until page M or the end.
+int runReadCommand(const PDFService &pdfService, const QStringList &arguments, QTextStream &out, QTextStream &err)
+{
+    const CommandLine line(arguments,
+        {QStringLiteral("--page"), QStringLiteral("--to-page"), QStringLiteral("--wav"), QStringLiteral("--voice"),
+            QStringLiteral("--rate")},
+        {QStringLiteral("--dry-run"), QStringLiteral("--fast-skip"), QStringLiteral("--skip-fixed-width"),
+            QStringLiteral("--aggressive-headers")});
+    CommandPage start = openCommandPage(pdfService, line, kUsage);
+    const int pageCount = start.document->pageCount();
+    const int lastPageIndex
+        = static_cast<int>(line.integer(QStringLiteral("--to-page"), pageCount, start.pageIndex + 1, pageCount) - 1);
+    const float rate = static_cast<float>(line.integer(QStringLiteral("--rate"), 0, 40, 600));
+    const bool dryRun = line.hasFlag(QStringLiteral("--dry-run"));
+    if (dryRun && line.hasOption(QStringLiteral("--wav")))
+        throw CliError(QStringLiteral("--dry-run writes no sound: leave out --wav"));
+
+    std::unique_ptr<SpeechService> speech;
+    HeadlessReader reader(*start.document, lastPageIndex, preparationOptions(line, err), out);
+    if (dryRun) {
+        auto dry = std::make_unique<DryRunSpeechService>();
+        reader.showSpokenText(dry->spokenText());
+        speech = std::move(dry);
+    } else {
+        speech = makeSpeechService(line.value(QStringLiteral("--wav")), err);
+    }
+    if (line.hasOption(QStringLiteral("--voice")) && !dryRun
+        && !speech->availableVoices().contains(line.value(QStringLiteral("--voice"))))
+        throw CliError(QStringLiteral("no voice \"%1\" (narrata-cli voices lists them)")
+                           .arg(line.value(QStringLiteral("--voice"))));
+
+    SpeechTextPath textPath;
+    ReadingProgress progress;
+    ReadingSession session;
+    SpeakingLoop loop({*speech, reader, textPath, progress, session});
+    reader.setLoop(&loop);
+    if (line.hasOption(QStringLiteral("--voice")))
+        loop.ttsVoice = line.value(QStringLiteral("--voice"));
+    loop.ttsRate = rate;
+    loop.reloadSpeechSynthesizer();
+
+    int status = 0;
+    Interruption interruption;
+    QObject::connect(&interruption, &Interruption::interrupted, [&] {
+        loop.stopSpeaking();
+        status = kInterruptedStatus;
+        QCoreApplication::exit(status);
+    });
+    loop.readingEnded = [&status] {
+        if (status == 0)
+            QCoreApplication::exit(0);
+    };
+
+    const std::vector<SentenceRecord> first = reader.sentencesFromPage(start.pageIndex);
+    loop.loadSpeechSet(first);
+    if (loop.speechSet().empty())
+        return 0; // nothing on these pages to read
+
+    // The loop moves on only when an utterance runs to its end. One that ends otherwise,
+    // without a stop of ours, means the sound output failed (a full disk under the WAV file, a
+    // sound server gone): reading would wait for ever, so it ends here with a message.
+    QTimer watch;
+    watch.setInterval(kWatchMilliseconds);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (status != 0 || loop.speechSet().empty() || loop.synthesizer()->isSpeaking())
+            return;
+        err << "narrata-cli: the sound output failed"
+            << (line.hasOption(QStringLiteral("--wav"))
+                       ? QStringLiteral(" (%1: is the disk full?)").arg(line.value(QStringLiteral("--wav")))
+                       : QString())
+            << "; reading stopped\n";
+        status = kFailedStatus;
+        QCoreApplication::exit(status);
+    });
+    watch.start();
+    QCoreApplication::exec();
+    loop.stopSpeaking();
+    return status;
+}
+
+} // namespace narrata::cli

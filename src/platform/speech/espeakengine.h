@@ -1,0 +1,99 @@
+#pragma once
+
+#include "platform/speech/audiooutput.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace narrata {
+
+// A voice file as espeak-ng lists it: a language voice or a variant.
+struct EspeakVoiceFile {
+    QString name; // "English (America)", "whisper"
+    QString identifier; // its path under espeak-ng-data/voices: "gmw/en-US", "!v/whisper"
+    QStringList languages; // language tags, in the order espeak-ng lists them: "en-us", "en"
+    int age = 0; // 0 when the file gives none
+};
+
+// One text to synthesize. The engine's thread hands it the samples as they come.
+class SynthesisJob {
+public:
+    SynthesisJob(QByteArray utf8Text, QByteArray voice, int wordsPerMinute)
+        : text(std::move(utf8Text))
+        , voice(std::move(voice))
+        , wordsPerMinute(wordsPerMinute)
+    {
+    }
+    virtual ~SynthesisJob() = default;
+    SynthesisJob(const SynthesisJob &) = delete;
+    SynthesisJob &operator=(const SynthesisJob &) = delete;
+
+    // Checked before the synthesis starts and before every buffer: true stops it.
+    virtual bool cancelled() const = 0;
+    // A buffer of samples; false stops the synthesis.
+    virtual bool samples(const std::int16_t *data, std::size_t count) = 0;
+    // Exactly once, last: complete is true when the whole text was synthesized.
+    virtual void ended(bool complete) = 0;
+
+    const QByteArray text;
+    const QByteArray voice; // a name espeak_SetVoiceByName accepts: "en-us", "en+whisper"
+    const int wordsPerMinute;
+};
+
+// espeak-ng keeps its state in globals and is not thread-safe, so the process has one engine:
+// only its thread calls espeak-ng once the voices are listed, one synthesis after the other.
+// A synthesis takes a few milliseconds per sentence, so callers never wait long for their turn;
+// they play the samples on their own threads.
+class EspeakEngine {
+public:
+    // Synthesis hands samples over in buffers of this length.
+    static constexpr int kBufferMilliseconds = 20;
+
+    // The process's engine, started on first use; nullptr when espeak-ng or its voice data cannot
+    // be loaded. It lives until the end of the process: espeak-ng 1.51 hangs in espeak_Terminate
+    // once it has been initialised a second time, so it is never restarted.
+    static std::shared_ptr<EspeakEngine> instance();
+
+    ~EspeakEngine();
+    EspeakEngine(const EspeakEngine &) = delete;
+    EspeakEngine &operator=(const EspeakEngine &) = delete;
+
+    const std::vector<EspeakVoiceFile> &voices() const { return m_voices; }
+    const std::vector<EspeakVoiceFile> &variants() const { return m_variants; }
+    AudioFormat format() const { return m_format; }
+    int defaultRate() const { return m_defaultRate; }
+
+    // Queues a synthesis; the engine runs them in the order they came.
+    void submit(std::shared_ptr<SynthesisJob> job);
+
+private:
+    struct Library; // espeak-ng's initialisation and termination
+    EspeakEngine(std::unique_ptr<Library> library, int sampleRate);
+    void run();
+    void synthesize(SynthesisJob &job);
+
+    std::unique_ptr<Library> m_library;
+    std::vector<EspeakVoiceFile> m_voices;
+    std::vector<EspeakVoiceFile> m_variants;
+    AudioFormat m_format;
+    int m_defaultRate = 175;
+    QByteArray m_currentVoice; // engine thread only
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::deque<std::shared_ptr<SynthesisJob>> m_jobs;
+    bool m_quit = false;
+    std::thread m_thread; // last: starts once everything above exists
+};
+
+} // namespace narrata

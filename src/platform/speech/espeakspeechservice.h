@@ -1,0 +1,44 @@
+#pragma once
+
+#include "platform/speech/audiooutput.h"
+#include "platform/speech/espeakengine.h"
+#include "platform/speech/espeakvoicecatalogue.h"
+#include "platform/speech/speechsynthesizer.h"
+
+#include <QLocale>
+
+#include <functional>
+#include <memory>
+
+namespace narrata {
+
+// Where each new synthesizer plays: a new output per synthesizer (a sound server stream), or
+// one shared by all (a WAV file). nullptr gives that synthesizer silence paced like speech.
+using AudioOutputFactory = std::function<std::shared_ptr<AudioOutput>()>;
+
+// The sound server when one answers, else silence paced like speech.
+std::shared_ptr<AudioOutput> openSystemAudioOutput();
+
+// espeak-ng's voices (see EspeakVoiceCatalogue for their identifiers) and synthesizers that
+// speak with them in this process.
+class EspeakSpeechService final : public SpeechService {
+public:
+    // nullptr when espeak-ng cannot start, for want of its voice data.
+    static std::unique_ptr<EspeakSpeechService> create(
+        AudioOutputFactory outputs = openSystemAudioOutput, const QLocale &userLocale = QLocale::system());
+    EspeakSpeechService(std::shared_ptr<EspeakEngine> engine, AudioOutputFactory outputs, const QLocale &userLocale);
+
+    QStringList availableVoices() const override { return m_catalogue.identifiers(); }
+    QString defaultVoice() const override { return m_defaultVoice; }
+    VoiceAttributes attributesForVoice(const QString &voice) const override;
+    // Call on a thread with an event loop: the synthesizer reports there.
+    std::unique_ptr<SpeechSynthesizer> createSynthesizer(const QString &voice) override;
+
+private:
+    std::shared_ptr<EspeakEngine> m_engine;
+    AudioOutputFactory m_outputs;
+    EspeakVoiceCatalogue m_catalogue;
+    QString m_defaultVoice;
+};
+
+} // namespace narrata

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "platform/speech/audiooutput.h"
+#include "platform/speech/espeakengine.h"
+#include "platform/speech/speechsynthesizer.h"
+
+#include <QtGlobal>
+
+#include <functional>
+#include <memory>
+
+namespace narrata {
+
+class SynthesisWorker;
+class ReportRelay;
+
+// A synthesizer speaking with one espeak-ng voice into one audio output.
+//
+// It belongs to the thread that created it, which needs an event loop for the reports; the
+// synthesis runs on a worker thread of its own. The bookkeeping of utterances stays on the
+// owner's thread: the current utterance's number and whether it is still speaking. Ending an
+// utterance there (stop, or a new one) reports it at once, queued; the worker's later notice
+// for it is then dropped, so every utterance is reported exactly once.
+class EspeakSynthesizer final : public SpeechSynthesizer {
+public:
+    // voice: a name espeak_SetVoiceByName accepts ("en-us", "en+whisper"); the service checks it.
+    EspeakSynthesizer(std::shared_ptr<EspeakEngine> engine, QString voice, std::shared_ptr<AudioOutput> output);
+    // Stops without a report.
+    ~EspeakSynthesizer() override;
+    EspeakSynthesizer(const EspeakSynthesizer &) = delete;
+    EspeakSynthesizer &operator=(const EspeakSynthesizer &) = delete;
+
+    void setDelegate(SpeechSynthesizerDelegate *delegate) override { m_delegate = delegate; }
+    void startSpeakingString(const QString &text) override;
+    void stopSpeaking() override;
+    bool isSpeaking() const override { return m_speaking; }
+    // As set, even outside espeak-ng's range of 80 to 450 words per minute, which speaking keeps
+    // to. A change takes effect with the next utterance.
+    float rate() const override { return m_rate; }
+    void setRate(float wordsPerMinute) override;
+    QString voice() const override { return m_voice; }
+
+private:
+    friend class ReportRelay;
+    void endCurrent(); // ends the current utterance as not finished, reporting it queued
+    void workerEnded(quint64 utterance, bool finished);
+    void report(bool finished);
+
+    const QString m_voice;
+    float m_rate;
+    SpeechSynthesizerDelegate *m_delegate = nullptr;
+    quint64 m_utterance = 0; // the latest utterance
+    bool m_speaking = false;
+    ReportRelay *m_relay; // lives on the owner's thread; outlives the worker
+    std::unique_ptr<SynthesisWorker> m_worker;
+};
+
+} // namespace narrata

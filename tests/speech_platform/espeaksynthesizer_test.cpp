@@ -1,0 +1,205 @@
+// Utterances, their reports and their audio, against espeak-ng itself.
+#include "speechtesting.h"
+
+#include "platform/speech/espeakspeechservice.h"
+#include "platform/speech/wavfileoutput.h"
+
+#include <QTemporaryDir>
+
+namespace narrata {
+namespace {
+
+using testing::Recording;
+using testing::RecordingOutput;
+using testing::ReportLog;
+using testing::spinFor;
+using testing::spinUntil;
+
+const QString kSentence = QStringLiteral("The quick brown fox jumps over the lazy dog near the river.");
+const QString kLongText = QStringLiteral("This text goes on for a good while, so that there is time to interrupt it. "
+                                         "It has a second sentence, and then a third one, each of them long enough.");
+
+class EspeakSynthesizerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        testing::ensureApplication();
+        service = EspeakSpeechService::create(
+            [this] { return std::make_shared<RecordingOutput>(recording); }, QLocale(QStringLiteral("en_US")));
+        ASSERT_NE(service, nullptr) << "espeak-ng and its voice data are needed";
+    }
+
+    std::unique_ptr<SpeechSynthesizer> synthesizer(const QString &voice = QStringLiteral("en-us"))
+    {
+        auto created = service->createSynthesizer(voice);
+        created->setDelegate(&log);
+        return created;
+    }
+
+    // Starts a long utterance and waits until it is playing.
+    void startPlaying(SpeechSynthesizer &speaker)
+    {
+        recording->paced = true;
+        speaker.startSpeakingString(kLongText);
+        ASSERT_TRUE(spinUntil([this] { return recording->sampleCount() > 0; }));
+    }
+
+    std::shared_ptr<Recording> recording = std::make_shared<Recording>();
+    std::unique_ptr<EspeakSpeechService> service;
+    ReportLog log;
+};
+
+TEST_F(EspeakSynthesizerTest, SpeaksAnUtteranceToItsEndAndReportsItOnce)
+{
+    const auto speaker = synthesizer();
+    speaker->startSpeakingString(kSentence);
+    EXPECT_TRUE(speaker->isSpeaking());
+    ASSERT_TRUE(spinUntil([&] { return !log.reports.empty(); }));
+    EXPECT_EQ(log.reports, std::vector<bool>{true});
+    EXPECT_FALSE(speaker->isSpeaking());
+    // About 2.5 to 5 seconds of speech at 22 050 samples a second.
+    EXPECT_GT(recording->sampleCount(), 22050U * 5 / 2);
+    EXPECT_LT(recording->sampleCount(), 22050U * 5);
+    EXPECT_EQ(recording->drainCount(), 1);
+    spinFor(200);
+    EXPECT_EQ(log.reports.size(), 1U);
+}
+
+TEST_F(EspeakSynthesizerTest, StoppingReportsTheUtteranceAsNotFinishedOnceAndLater)
+{
+    const auto speaker = synthesizer();
+    startPlaying(*speaker);
+    speaker->stopSpeaking();
+    EXPECT_FALSE(speaker->isSpeaking());
+    EXPECT_TRUE(log.reports.empty()) << "reports come between events, not from inside stopSpeaking";
+    speaker->stopSpeaking(); // silent now: nothing more to report
+    ASSERT_TRUE(spinUntil([&] { return recording->discardCount() == 1; }));
+    const std::size_t played = recording->sampleCount();
+    spinFor(500);
+    EXPECT_EQ(log.reports, std::vector<bool>{false});
+    EXPECT_EQ(recording->sampleCount(), played) << "nothing is played after a stop";
+    EXPECT_LT(played, 22050U * 2);
+}
+
+TEST_F(EspeakSynthesizerTest, ANewUtteranceEndsTheOneInProgress)
+{
+    const auto speaker = synthesizer();
+    startPlaying(*speaker);
+    speaker->startSpeakingString(QStringLiteral("Next."));
+    EXPECT_TRUE(speaker->isSpeaking());
+    ASSERT_TRUE(spinUntil([&] { return log.reports.size() == 2; }));
+    EXPECT_EQ(log.reports, (std::vector<bool>{false, true}));
+    EXPECT_FALSE(speaker->isSpeaking());
+    EXPECT_EQ(recording->discardCount(), 1);
+}
+
+TEST_F(EspeakSynthesizerTest, UtterancesCanFollowEachOtherFromTheReport)
+{
+    const auto speaker = synthesizer();
+    QStringList sentences{QStringLiteral("One."), QStringLiteral("Two."), QStringLiteral("Three.")};
+    log.then = [&](SpeechSynthesizer *self, bool) {
+        if (!sentences.isEmpty())
+            self->startSpeakingString(sentences.takeFirst());
+    };
+    speaker->startSpeakingString(sentences.takeFirst());
+    ASSERT_TRUE(spinUntil([&] { return log.reports.size() == 3; }));
+    EXPECT_EQ(log.reports, (std::vector<bool>{true, true, true}));
+    EXPECT_EQ(recording->drainCount(), 3);
+}
+
+TEST_F(EspeakSynthesizerTest, GoesAwayMidUtteranceWithoutAReport)
+{
+    auto speaker = synthesizer();
+    startPlaying(*speaker);
+    speaker->stopSpeaking(); // its report is queued, and goes with the synthesizer
+    speaker->startSpeakingString(kLongText);
+    ASSERT_TRUE(spinUntil([&] { return recording->sampleCount() > 0; }));
+    speaker.reset();
+    spinFor(300);
+    EXPECT_TRUE(log.reports.empty());
+}
+
+TEST_F(EspeakSynthesizerTest, TheDelegateMayDeleteTheSynthesizerInItsReport)
+{
+    auto speaker = synthesizer();
+    log.then = [&](SpeechSynthesizer *, bool) { speaker.reset(); };
+    speaker->startSpeakingString(QStringLiteral("Short."));
+    ASSERT_TRUE(spinUntil([&] { return speaker == nullptr; }));
+    spinFor(100);
+    EXPECT_EQ(log.reports, std::vector<bool>{true});
+}
+
+TEST_F(EspeakSynthesizerTest, AFailingOutputEndsTheUtteranceAsNotFinished)
+{
+    recording->fail = true;
+    const auto speaker = synthesizer();
+    speaker->startSpeakingString(kSentence);
+    ASSERT_TRUE(spinUntil([&] { return !log.reports.empty(); }));
+    EXPECT_EQ(log.reports, std::vector<bool>{false});
+}
+
+TEST_F(EspeakSynthesizerTest, RateStartsAtTheVoiceDefaultAndSetsTheSpeed)
+{
+    const auto speaker = synthesizer();
+    EXPECT_EQ(speaker->rate(), 175.0F);
+    std::vector<std::size_t> samples;
+    for (const float rate : {120.0F, 350.0F}) {
+        speaker->setRate(rate);
+        EXPECT_EQ(speaker->rate(), rate);
+        recording->clear();
+        const std::size_t reports = log.reports.size();
+        speaker->startSpeakingString(kSentence);
+        ASSERT_TRUE(spinUntil([&] { return log.reports.size() > reports; }));
+        samples.push_back(recording->sampleCount());
+    }
+    // Nearly three times faster; the end pause shrinks less than the words.
+    EXPECT_GT(samples[0], samples[1] * 2);
+}
+
+TEST_F(EspeakSynthesizerTest, AnUnknownVoiceSpeaksWithTheDefaultVoice)
+{
+    EXPECT_EQ(synthesizer(QStringLiteral("xx-nowhere"))->voice(), QStringLiteral("en-us"));
+    EXPECT_EQ(synthesizer(QString())->voice(), QStringLiteral("en-us"));
+    EXPECT_EQ(synthesizer(QStringLiteral("en+whisper"))->voice(), QStringLiteral("en+whisper"));
+}
+
+TEST_F(EspeakSynthesizerTest, EveryOfferedVoiceSpeaks)
+{
+    for (const QString &voice : service->availableVoices()) {
+        recording->clear();
+        log.reports.clear();
+        const auto speaker = synthesizer(voice);
+        speaker->startSpeakingString(QStringLiteral("1 2 3"));
+        ASSERT_TRUE(spinUntil([&] { return !log.reports.empty(); })) << qPrintable(voice);
+        EXPECT_EQ(log.reports, std::vector<bool>{true}) << qPrintable(voice);
+        EXPECT_GT(recording->sampleCount(), 2205U) << qPrintable(voice);
+    }
+}
+
+TEST_F(EspeakSynthesizerTest, RecordsUtterancesOneAfterTheOtherIntoAWavFile)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("speech.wav"));
+    std::shared_ptr<WavFileOutput> wav = WavFileOutput::create(path);
+    ASSERT_NE(wav, nullptr);
+    auto wavService = EspeakSpeechService::create([wav] { return wav; });
+    // Two synthesizers share the file, as after a change of voice.
+    for (const QString &voice : {QStringLiteral("en-us"), QStringLiteral("en")}) {
+        const auto speaker = wavService->createSynthesizer(voice);
+        speaker->setDelegate(&log);
+        speaker->startSpeakingString(kSentence);
+        ASSERT_TRUE(spinUntil([&] { return !speaker->isSpeaking(); }));
+        const testing::WavHeader header = testing::readWavHeader(path);
+        ASSERT_TRUE(header.valid);
+        EXPECT_EQ(header.channels, 1);
+        EXPECT_EQ(header.sampleRate, 22050);
+        EXPECT_EQ(header.bitsPerSample, 16);
+    }
+    EXPECT_EQ(log.reports, (std::vector<bool>{true, true}));
+    const double seconds = testing::readWavHeader(path).seconds();
+    EXPECT_GT(seconds, 2 * 2.5);
+    EXPECT_LT(seconds, 2 * 5.0);
+}
+
+} // namespace
+} // namespace narrata
