@@ -16,6 +16,22 @@ constexpr qint64 kEdgeParagraphs = 3;
 constexpr qint64 kTypicalFontParagraphs = 4;
 // Longer paragraphs of numerals alone are tables or lists, not page numbers.
 constexpr qsizetype kPageNumberLength = 12;
+// Running heads are a line; longer paragraphs with numbers in them are text.
+constexpr qsizetype kRunningHeadLength = 100;
+
+std::vector<qint64> decimalNumbersIn(const QString &paragraph)
+{
+    std::vector<qint64> numbers;
+    if (paragraph.size() > kRunningHeadLength)
+        return numbers;
+    for (const QString &word : wordsOf(paragraph)) {
+        bool isNumber = false;
+        const qint64 number = word.toLongLong(&isNumber);
+        if (isNumber && number >= 0)
+            numbers.push_back(number);
+    }
+    return numbers;
+}
 
 void insertRange(RangeSet &set, const TextRange &range)
 {
@@ -74,7 +90,8 @@ const std::vector<PageAnalyzer::Candidate> &PageAnalyzer::candidatesOf(qint64 pa
     std::vector<Candidate> candidates;
     for (ParagraphRecord &paragraph : edgeCandidates(pageText(pageIndex), pageIndex)) {
         QString cleaned = cleanedStringForHeaderFooterNumerals(paragraph.paragraph);
-        candidates.push_back({std::move(paragraph), std::move(cleaned)});
+        std::vector<qint64> numbers = decimalNumbersIn(paragraph.paragraph);
+        candidates.push_back({std::move(paragraph), std::move(cleaned), std::move(numbers)});
     }
     return cache.emplace(pageIndex, std::move(candidates)).first->second;
 }
@@ -100,12 +117,43 @@ RangeSet PageAnalyzer::neighbourRanges(qint64 pageIndex, qint64 pagesOffset, Can
                 insertRange(found, candidates[i].paragraph.range);
     }
 
-    if (!found.empty()) {
-        const AttributedString text = m_document.pageAtIndex(static_cast<int>(pageIndex))->attributedString();
-        for (const TextRange &range : found)
-            if (const auto font = mostPopularFont(text.substring(range)))
-                m_smallFontsSet.insert(FontIdentity(*font));
+    learnFonts(pageIndex, found);
+    return found;
+}
+
+void PageAnalyzer::learnFonts(qint64 pageIndex, const RangeSet &ranges)
+{
+    if (ranges.empty())
+        return;
+    const AttributedString text = m_document.pageAtIndex(static_cast<int>(pageIndex))->attributedString();
+    for (const TextRange &range : ranges)
+        if (const auto font = mostPopularFont(text.substring(range)))
+            m_smallFontsSet.insert(FontIdentity(*font));
+}
+
+RangeSet PageAnalyzer::steppingPageNumberRangesOnPageIndex(qint64 pageIndex)
+{
+    CandidateCache cache;
+    return steppingNumberRanges(pageIndex, cache);
+}
+
+RangeSet PageAnalyzer::steppingNumberRanges(qint64 pageIndex, CandidateCache &cache)
+{
+    if (!isPage(pageIndex))
+        return {};
+    const std::vector<Candidate> &candidates = candidatesOf(pageIndex, cache);
+    RangeSet found;
+    for (const qint64 offset : {-2, -1, 1, 2}) {
+        if (!isPage(pageIndex + offset))
+            continue;
+        const std::vector<Candidate> &neighbour = candidatesOf(pageIndex + offset, cache);
+        for (size_t i = 0; i < candidates.size() && i < neighbour.size(); ++i)
+            for (const qint64 number : candidates[i].numbers)
+                if (std::find(neighbour[i].numbers.begin(), neighbour[i].numbers.end(), number + offset)
+                    != neighbour[i].numbers.end())
+                    insertRange(found, candidates[i].paragraph.range);
     }
+    learnFonts(pageIndex, found);
     return found;
 }
 
@@ -161,6 +209,7 @@ RangeSet PageAnalyzer::allHeaderFooterRangesOnPageIndex(qint64 pageIndex)
     CandidateCache cache;
     RangeSet ranges = neighbourRanges(pageIndex, 1, cache);
     insertRanges(ranges, neighbourRanges(pageIndex, 2, cache));
+    insertRanges(ranges, steppingNumberRanges(pageIndex, cache));
     insertRanges(ranges, headerFooterRangesByTypicalFontsOnPageIndex(pageIndex));
     insertRanges(ranges, barePageNumberRangesOnPageIndex(pageIndex));
     return ranges;
@@ -174,6 +223,7 @@ std::vector<SentenceRecord> PageAnalyzer::trimSentencesArray(
     CandidateCache cache;
     RangeSet skip = neighbourRanges(pageIndex, 1, cache);
     insertRanges(skip, neighbourRanges(pageIndex, 2, cache));
+    insertRanges(skip, steppingNumberRanges(pageIndex, cache));
     insertRanges(skip, barePageNumberRangesOnPageIndex(pageIndex));
     const RangeSet typical = headerFooterRangesByTypicalFontsOnPageIndex(pageIndex);
     if (options.skipHeaderFooterAggressive)

@@ -38,6 +38,11 @@ public:
     // "- xii -"): caught even where no neighbour has a number in the same place, as on the
     // opening page of a chapter.
     RangeSet barePageNumberRangesOnPageIndex(qint64 pageIndex) const;
+    // Short edge paragraphs holding a number that steps with the page: "SELECTING FONTS 10"
+    // on one page, "MICRO FINE TUNING 11" in the same place on the next. Running heads that
+    // name the current section differ in their words from page to page, but their numbers
+    // still count the pages. Learns their fonts.
+    RangeSet steppingPageNumberRangesOnPageIndex(qint64 pageIndex);
     // Paragraphs whose main font is fixed-pitch.
     RangeSet fixedWidthFontParagraphRangesOnPageIndex(qint64 pageIndex) const;
     // Everything detection finds on the page, typical fonts included whatever the options
@@ -61,6 +66,7 @@ private:
     struct Candidate {
         ParagraphRecord paragraph;
         QString cleaned; // without numerals, as heads and feet are compared
+        std::vector<qint64> numbers; // decimal numbers standing as words of their own
     };
     // Edge candidates by page, kept for the length of one preparation: a page is compared
     // with up to four neighbours, and each neighbour with the page, and cleaning is the cost.
@@ -68,6 +74,8 @@ private:
 
     const std::vector<Candidate> &candidatesOf(qint64 pageIndex, CandidateCache &cache) const;
     RangeSet neighbourRanges(qint64 pageIndex, qint64 pagesOffset, CandidateCache &cache);
+    RangeSet steppingNumberRanges(qint64 pageIndex, CandidateCache &cache);
+    void learnFonts(qint64 pageIndex, const RangeSet &ranges);
     bool isPage(qint64 pageIndex) const;
     QString pageText(qint64 pageIndex) const;
 

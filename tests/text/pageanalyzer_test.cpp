@@ -104,6 +104,23 @@ TEST(PageAnalyzer, ALonePageNumberAtTheTopOrBottomIsNeverRead)
     EXPECT_EQ(analyzer.trimSentencesArray(all, 1, {}).size(), all.size() - 1);
 }
 
+TEST(PageAnalyzer, HeadsThatNameTheSectionAreFoundByTheirSteppingPageNumbers)
+{
+    const FakeDocument document = documentOf({bookPage(0, "SELECTING FONTS 10", {}),
+        bookPage(1, "MICRO FINE TUNING 11", {}), bookPage(2, "MICRO FINE TUNING : Character protrusion 12", {}),
+        bookPage(3, "Table 7 lists the 20 sizes", {})});
+    PageAnalyzer analyzer(document);
+    EXPECT_TRUE(analyzer.headerFooterRangesOnPageIndex(1, 1).empty()) << "their words differ";
+    EXPECT_EQ(
+        textsOf(document, 1, analyzer.steppingPageNumberRangesOnPageIndex(1)), QStringList{"MICRO FINE TUNING 11"});
+    EXPECT_EQ(textsOf(document, 2, analyzer.steppingPageNumberRangesOnPageIndex(2)),
+        QStringList{"MICRO FINE TUNING : Character protrusion 12"});
+    EXPECT_TRUE(analyzer.steppingPageNumberRangesOnPageIndex(3).empty()) << "numbers that do not count pages";
+    EXPECT_TRUE(analyzer.smallFontsSet().contains(FontIdentity(kHead)));
+    const std::vector<SentenceRecord> all = setOfSentencesFromIndex(document.pageAtIndex(2)->string(), 0, 2);
+    EXPECT_EQ(analyzer.trimSentencesArray(all, 2, {}).size(), all.size() - 1);
+}
+
 TEST(PageAnalyzer, ShortPagesCompareTheirRepeatedCandidatesByPosition)
 {
     // Two paragraphs give the candidates p0 p1 p0 p1; the neighbour's first four are compared.
