@@ -19,6 +19,15 @@ constexpr qsizetype kPageNumberLength = 12;
 // Running heads are a line; longer paragraphs with numbers in them are text.
 constexpr qsizetype kRunningHeadLength = 100;
 
+QString letterSignature(const QString &paragraph)
+{
+    QString signature;
+    for (const QChar c : paragraph)
+        if (c.isLetter() && !QStringView(u"ixvIXV").contains(c))
+            signature += c;
+    return signature;
+}
+
 std::vector<qint64> decimalNumbersIn(const QString &paragraph)
 {
     std::vector<qint64> numbers;
@@ -89,11 +98,21 @@ const std::vector<PageAnalyzer::Candidate> &PageAnalyzer::candidatesOf(qint64 pa
         return it->second;
     std::vector<Candidate> candidates;
     for (ParagraphRecord &paragraph : edgeCandidates(pageText(pageIndex), pageIndex)) {
-        QString cleaned = cleanedStringForHeaderFooterNumerals(paragraph.paragraph);
+        QString signature = letterSignature(paragraph.paragraph);
         std::vector<qint64> numbers = decimalNumbersIn(paragraph.paragraph);
-        candidates.push_back({std::move(paragraph), std::move(cleaned), std::move(numbers)});
+        candidates.push_back({std::move(paragraph), std::move(signature), std::nullopt, std::move(numbers)});
     }
     return cache.emplace(pageIndex, std::move(candidates)).first->second;
+}
+
+bool PageAnalyzer::Candidate::matches(const Candidate &other) const
+{
+    if (signature != other.signature)
+        return false;
+    for (const Candidate *candidate : {this, &other})
+        if (!candidate->cleaned)
+            candidate->cleaned = cleanedStringForHeaderFooterNumerals(candidate->paragraph.paragraph);
+    return *cleaned == *other.cleaned;
 }
 
 RangeSet PageAnalyzer::headerFooterRangesOnPageIndex(qint64 pageIndex, qint64 pagesOffset)
@@ -113,7 +132,7 @@ RangeSet PageAnalyzer::neighbourRanges(qint64 pageIndex, qint64 pagesOffset, Can
             continue;
         const std::vector<Candidate> &neighbour = candidatesOf(neighbourIndex, cache);
         for (size_t i = 0; i < candidates.size() && i < neighbour.size(); ++i)
-            if (candidates[i].cleaned == neighbour[i].cleaned)
+            if (candidates[i].matches(neighbour[i]))
                 insertRange(found, candidates[i].paragraph.range);
     }
 

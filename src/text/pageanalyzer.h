@@ -5,6 +5,7 @@
 #include "sentencerecord.h"
 
 #include <map>
+#include <optional>
 #include <vector>
 
 namespace narrata {
@@ -65,8 +66,14 @@ public:
 private:
     struct Candidate {
         ParagraphRecord paragraph;
-        QString cleaned; // without numerals, as heads and feet are compared
-        std::vector<qint64> numbers; // decimal numbers standing as words of their own
+        // Its letters other than those of Roman numerals: two paragraphs whose signatures
+        // differ cannot be equal once numerals are taken out, so most pairs are told apart
+        // without cutting them into words.
+        QString signature;
+        mutable std::optional<QString> cleaned; // without numerals, as heads and feet are compared
+        std::vector<qint64> numbers; // decimal numbers standing as words, in short ones
+
+        bool matches(const Candidate &other) const;
     };
     // Edge candidates by page, kept for the length of one preparation: a page is compared
     // with up to four neighbours, and each neighbour with the page, and cleaning is the cost.

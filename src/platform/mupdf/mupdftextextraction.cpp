@@ -44,13 +44,24 @@ public:
     FontTable(fz_context *ctx, fz_stext_page *text)
         : m_ctx(ctx)
     {
+        // A few distinct characters per font are enough to tell equal advances apart.
+        constexpr size_t kSample = 16;
         std::map<fz_font *, std::set<int>> characters;
+        fz_font *last = nullptr;
+        std::set<int> *lastCharacters = nullptr;
         for (fz_stext_block *block = text->first_block; block; block = block->next)
             if (block->type == FZ_STEXT_BLOCK_TEXT)
                 for (fz_stext_line *line = block->u.t.first_line; line; line = line->next)
-                    for (fz_stext_char *ch = line->first_char; ch; ch = ch->next)
-                        if (ch->font)
-                            characters[ch->font].insert(ch->c);
+                    for (fz_stext_char *ch = line->first_char; ch; ch = ch->next) {
+                        if (!ch->font)
+                            continue;
+                        if (ch->font != last) {
+                            last = ch->font;
+                            lastCharacters = &characters[last];
+                        }
+                        if (lastCharacters->size() < kSample)
+                            lastCharacters->insert(ch->c);
+                    }
         for (const auto &[font, used] : characters)
             m_fixedPitch[font] = fz_font_is_monospaced(ctx, font) || hasEqualAdvances(ctx, font, used);
     }
@@ -59,6 +70,20 @@ public:
     {
         if (!font)
             return -1;
+        // Runs of characters share their font: most look-ups are the one before.
+        if (font == m_lastFont && size == m_lastSize)
+            return m_lastIndex;
+        m_lastFont = font;
+        m_lastSize = size;
+        m_lastIndex = lookUp(font, size);
+        return m_lastIndex;
+    }
+
+    std::vector<PDFFont> takeFonts() { return std::move(m_fonts); }
+
+private:
+    int lookUp(fz_font *font, float size)
+    {
         // Sizes computed from text matrices carry float noise; a hundredth of a point is plenty.
         const double rounded = std::round(static_cast<double>(size) * 100.0) / 100.0;
         const auto key = std::make_pair(font, rounded);
@@ -78,10 +103,10 @@ public:
         return index;
     }
 
-    std::vector<PDFFont> takeFonts() { return std::move(m_fonts); }
-
-private:
     fz_context *m_ctx;
+    fz_font *m_lastFont = nullptr;
+    float m_lastSize = 0;
+    int m_lastIndex = -1;
     std::map<fz_font *, bool> m_fixedPitch;
     std::map<std::pair<fz_font *, double>, int> m_indices;
     std::vector<PDFFont> m_fonts;

@@ -13,6 +13,19 @@ TextLayer::TextLayer(QString text, std::vector<Unit> units, std::vector<PDFFont>
     , m_blocks(std::move(blocks))
 {
     Q_ASSERT(m_units.size() == static_cast<size_t>(m_text.size()));
+    const auto fontAt = [this](size_t i) {
+        const int index = m_units[i].font;
+        return index >= 0 && static_cast<size_t>(index) < m_fonts.size() ? m_fonts[static_cast<size_t>(index)]
+                                                                         : PDFFont{};
+    };
+    for (size_t i = 0; i < m_units.size(); ++i) {
+        if (i > 0 && m_units[i].font == m_units[i - 1].font)
+            ++m_runs.back().range.length;
+        else if (!m_runs.empty() && m_runs.back().font == fontAt(i))
+            ++m_runs.back().range.length;
+        else
+            m_runs.push_back({{i, 1}, fontAt(i)});
+    }
 }
 
 qint64 TextLayer::characterIndexAtPoint(QPointF point) const
@@ -87,23 +100,6 @@ std::vector<TextRange> TextLayer::rangesInRect(const QRectF &rect) const
         else
             result.push_back({i, 1});
         pendingSeparatorStart = -1;
-    }
-    return result;
-}
-
-AttributedString TextLayer::attributedString() const
-{
-    AttributedString result;
-    result.string = m_text;
-    for (size_t i = 0; i < m_units.size(); ++i) {
-        const int fontIndex = m_units[i].font;
-        const PDFFont font = fontIndex >= 0 && static_cast<size_t>(fontIndex) < m_fonts.size()
-            ? m_fonts[static_cast<size_t>(fontIndex)]
-            : PDFFont{};
-        if (!result.runs.empty() && result.runs.back().font == font)
-            ++result.runs.back().range.length;
-        else
-            result.runs.push_back({{i, 1}, font});
     }
     return result;
 }

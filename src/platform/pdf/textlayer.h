@@ -52,7 +52,8 @@ public:
     // a separator between two chosen characters joins their ranges.
     std::vector<TextRange> rangesInRect(const QRectF &rect) const;
 
-    AttributedString attributedString() const;
+    // The text with its font runs, worked out once when the layer is built.
+    AttributedString attributedString() const { return {m_text, m_runs}; }
 
 private:
     QString m_text;
@@ -60,6 +61,7 @@ private:
     std::vector<PDFFont> m_fonts;
     std::vector<TextLine> m_lines;
     std::vector<TextRange> m_blocks;
+    std::vector<FontRun> m_runs;
 };
 
 } // namespace narrata
