@@ -19,9 +19,9 @@ TextLayer::TextLayer(QString text, std::vector<Unit> units, std::vector<PDFFont>
                                                                          : PDFFont{};
     };
     for (size_t i = 0; i < m_units.size(); ++i) {
-        if (i > 0 && m_units[i].font == m_units[i - 1].font)
-            ++m_runs.back().range.length;
-        else if (!m_runs.empty() && m_runs.back().font == fontAt(i))
+        // Comparing font indices first spares comparing names for most characters.
+        const bool sameRun = i > 0 && (m_units[i].font == m_units[i - 1].font || m_runs.back().font == fontAt(i));
+        if (sameRun)
             ++m_runs.back().range.length;
         else
             m_runs.push_back({{i, 1}, fontAt(i)});
