@@ -58,6 +58,7 @@ class BenchView final : public narrata::ReadingView {
 public:
     explicit BenchView(const narrata::PDFDocument &document)
         : analyzer(document)
+        , document(document)
     {
     }
     void selectSentence(const narrata::SentenceRecord &s) override { pages.push_back(s.pageIndex); }
@@ -68,8 +69,13 @@ public:
             loop->appendSpeechSet(next);
     }
     qint64 currentPageIndex() const override { return pages.empty() ? 0 : pages.back(); }
+    narrata::SelectionCode selectionCodeForRange(narrata::TextRange range, qint64 pageIndex) const override
+    {
+        return narrata::selectionCodeForRange(document, range, pageIndex);
+    }
 
     narrata::PageAnalyzer analyzer;
+    const narrata::PDFDocument &document;
     narrata::SpeakingLoop *loop = nullptr;
     std::vector<qint64> pages;
 };
@@ -113,7 +119,8 @@ int main(int argc, char *argv[])
     narrata::SpeechTextPath textPath;
     narrata::ReadingProgress progress;
     narrata::ReadingSession session;
-    narrata::SpeakingLoop loop({*speech, view, textPath, progress, session});
+    narrata::SpeechSetFilter filter;
+    narrata::SpeakingLoop loop({*speech, view, filter, textPath, progress, session});
     view.loop = &loop;
     loop.ttsRate = 400; // the gaps do not depend on the rate; the run is shorter
     loop.reloadSpeechSynthesizer();

@@ -7,7 +7,8 @@ namespace narrata::cli {
 
 HeadlessReader::HeadlessReader(
     const PDFDocument &document, int lastPageIndex, ContentPreparationOptions options, QTextStream &out)
-    : m_analyzer(document)
+    : m_document(document)
+    , m_analyzer(document)
     , m_lastPageIndex(lastPageIndex)
     , m_options(options)
     , m_out(out)
@@ -30,6 +31,11 @@ void HeadlessReader::selectSentence(const SentenceRecord &sentence)
     if (m_spokenText)
         m_out << "    \u2192 " << *m_spokenText << '\n';
     m_out.flush();
+}
+
+SelectionCode HeadlessReader::selectionCodeForRange(TextRange range, qint64 pageIndex) const
+{
+    return narrata::selectionCodeForRange(m_document, range, pageIndex);
 }
 
 void HeadlessReader::prepareContentAfter(const SentenceRecord &sentence)

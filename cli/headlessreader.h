@@ -31,8 +31,10 @@ public:
     void selectSentence(const SentenceRecord &sentence) override;
     void prepareContentAfter(const SentenceRecord &sentence) override;
     qint64 currentPageIndex() const override { return m_currentPageIndex; }
+    SelectionCode selectionCodeForRange(TextRange range, qint64 pageIndex) const override;
 
 private:
+    const PDFDocument &m_document;
     PageAnalyzer m_analyzer;
     int m_lastPageIndex;
     ContentPreparationOptions m_options;

@@ -74,7 +74,8 @@ int runReadCommand(const PDFService &pdfService, const QStringList &arguments, Q
     SpeechTextPath textPath;
     ReadingProgress progress;
     ReadingSession session;
-    SpeakingLoop loop({*speech, reader, textPath, progress, session});
+    SpeechSetFilter filter;
+    SpeakingLoop loop({*speech, reader, filter, textPath, progress, session});
     reader.setLoop(&loop);
     if (line.hasOption(QStringLiteral("--voice")))
         loop.ttsVoice = line.value(QStringLiteral("--voice"));

@@ -39,7 +39,7 @@ void SpeakingLoop::loadSpeechSet(const std::vector<SentenceRecord> &sentences)
     }
     if (isSpeaking())
         stopSpeaking();
-    m_speechSet = m_.textPath.smartenedSpeechSet(sentences);
+    m_speechSet = m_.filter.smartenedSpeechSet(sentences);
     if (!m_speechSet.empty())
         startPageIndex = m_speechSet.front().pageIndex;
     if (!isSpeaking()) {
@@ -51,7 +51,7 @@ void SpeakingLoop::loadSpeechSet(const std::vector<SentenceRecord> &sentences)
 
 void SpeakingLoop::appendSpeechSet(const std::vector<SentenceRecord> &sentences)
 {
-    const std::vector<SentenceRecord> smartened = m_.textPath.smartenedSpeechSet(sentences);
+    const std::vector<SentenceRecord> smartened = m_.filter.smartenedSpeechSet(sentences);
     m_speechSet.insert(m_speechSet.end(), smartened.begin(), smartened.end());
 }
 

@@ -23,6 +23,7 @@ public:
     struct Collaborators {
         SpeechService &speechService;
         ReadingView &view;
+        SpeechSetFilter &filter;
         SpeechTextPath &textPath;
         ReadingProgress &progress;
         ReadingSession &session;
@@ -46,6 +47,14 @@ public:
     void resetCurrentSession();
 
     void didFinishSpeaking(SpeechSynthesizer *synthesizer, bool finished) override;
+
+    // The one-sentence walks: previous (J), the current one again (K), next (L), around a
+    // sentence, or around the page shown when there is none.
+    void setDocument(const PDFDocument *document) { m_document = document; }
+    void startSentenceWalkJ(const std::optional<SentenceRecord> &sentence);
+    void startSentenceWalkK(const std::optional<SentenceRecord> &sentence);
+    void startSentenceWalkL(const std::optional<SentenceRecord> &sentence);
+    void prepSpeechSetsForWalk(const std::optional<SentenceRecord> &sentence);
 
     const std::vector<SentenceRecord> &speechSet() const { return m_speechSet; }
     std::vector<SentenceRecord> &pastSpeechSet() { return m_pastSpeechSet; }
@@ -71,7 +80,10 @@ private:
     void clearWalkModes();
     QString voiceLabel() const;
 
+    std::vector<SentenceRecord> smartenedPage(qint64 pageIndex);
+
     Collaborators m_;
+    const PDFDocument *m_document = nullptr;
     std::unique_ptr<SpeechSynthesizer> m_ss;
     std::vector<SentenceRecord> m_speechSet;
     std::vector<SentenceRecord> m_pastSpeechSet;

@@ -2,7 +2,7 @@
 
 namespace narrata {
 
-std::vector<SentenceRecord> SpeechTextPath::smartenedSpeechSet(const std::vector<SentenceRecord> &sentences)
+std::vector<SentenceRecord> SpeechSetFilter::smartenedSpeechSet(const std::vector<SentenceRecord> &sentences)
 {
     return sentences;
 }

@@ -9,15 +9,27 @@
 
 namespace narrata {
 
-// The steps every sentence takes between the page and the synthesizer that are not the
-// loop's own: smartening a list before it is queued, and making a text speakable. Each
-// does the least that is correct until filtering and word mappings are built on it.
+class PDFDocument;
+
+// Filters and orders every list before it enters the queue. This one lets everything
+// through in its order; the smartener drops and reorders.
+class SpeechSetFilter {
+public:
+    virtual ~SpeechSetFilter() = default;
+    // May return an empty list.
+    virtual std::vector<SentenceRecord> smartenedSpeechSet(const std::vector<SentenceRecord> &sentences);
+    // The first sentence of a page as a walk onto that page speaks it.
+    virtual SentenceRecord cutIgnoredFontLeadIn(const SentenceRecord &sentence, const PDFDocument &) const
+    {
+        return sentence;
+    }
+};
+
+// Makes a sentence's text speakable. This one passes it through; word mappings build on it.
 class SpeechTextPath {
 public:
     virtual ~SpeechTextPath() = default;
 
-    // Filters and orders a list before it enters the queue; may return an empty list.
-    virtual std::vector<SentenceRecord> smartenedSpeechSet(const std::vector<SentenceRecord> &sentences);
     // Re-reads the user's word mappings so that edits take effect from the next sentence on.
     virtual void runtimeReloadCustomDictionaryMap() { }
     virtual QString speakableStringWithWordMappings(const QString &text);

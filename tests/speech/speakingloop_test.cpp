@@ -38,6 +38,12 @@ public:
             }
     }
     qint64 currentPageIndex() const override { return selected.empty() ? 0 : selected.back().pageIndex; }
+    SelectionCode selectionCodeForRange(TextRange, qint64 pageIndex) const override
+    {
+        SelectionCode code;
+        code.pageIndex = pageIndex;
+        return code;
+    }
 };
 
 class SpeakingLoopTest : public ::testing::Test {
@@ -54,11 +60,12 @@ protected:
 
     FakeSpeechService service;
     RecordingView view;
+    SpeechSetFilter filter;
     SpeechTextPath textPath;
     ReadingProgress progress;
     ReadingSession session;
     QDateTime clock = QDateTime(QDate(2026, 1, 1), QTime(9, 0), Qt::UTC);
-    SpeakingLoop loop{{service, view, textPath, progress, session, [this] { return clock; }}};
+    SpeakingLoop loop{{service, view, filter, textPath, progress, session, [this] { return clock; }}};
     int readingEnded = 0;
 };
 

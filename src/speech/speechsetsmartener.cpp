@@ -1,0 +1,111 @@
+#include "speechsetsmartener.h"
+
+#include "platform/pdf/pdfdocument.h"
+#include "text/fonts.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+namespace narrata {
+
+namespace {
+
+// A box taller than this many lines of its own font is not one sentence's box.
+constexpr double kWeirdBoundsLines = 8.0;
+
+bool hasPronounceableCharacter(const QString &sentence)
+{
+    return std::any_of(sentence.cbegin(), sentence.cend(),
+        [](QChar c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9'); });
+}
+
+struct WorkingRecord {
+    SentenceRecord sentence;
+    SelectionCode code;
+    std::optional<PDFFont> font;
+};
+
+} // namespace
+
+SpeechSetSmartener::SpeechSetSmartener(
+    const SpeechService &speechService, const ReadingView &view, std::function<std::optional<QString>()> voice)
+    : m_speechService(speechService)
+    , m_view(view)
+    , m_voice(std::move(voice))
+{
+}
+
+std::vector<SentenceRecord> SpeechSetSmartener::smartenedSpeechSet(const std::vector<SentenceRecord> &sentences)
+{
+    const std::optional<QString> voice = m_voice ? m_voice() : std::nullopt;
+    const bool englishVoice
+        = voice && m_speechService.attributesForVoice(*voice).localeIdentifier.startsWith(QLatin1String("en_"));
+
+    std::vector<WorkingRecord> kept;
+    for (const SentenceRecord &sentence : sentences) {
+        if (englishVoice && !hasPronounceableCharacter(sentence.sentence))
+            continue;
+        SelectionCode code = m_view.selectionCodeForRange(sentence.range, sentence.pageIndex);
+        std::optional<PDFFont> font = mostPopularFont(code.richText);
+        if (options.skipFixedWidthFonts && font && font->fixedPitch)
+            continue;
+        if (font && currentPDFignoredFontsList.contains(prettyFontString(*font)))
+            continue;
+        kept.push_back({sentence, std::move(code), std::move(font)});
+    }
+
+    if (options.sortVisually) {
+        // The height of one line of each font: the smallest box set in it.
+        std::map<std::optional<FontIdentity>, double> lineHeight;
+        const auto key = [](const WorkingRecord &r) {
+            return r.font ? std::optional<FontIdentity>(FontIdentity(*r.font)) : std::nullopt;
+        };
+        for (const WorkingRecord &r : kept) {
+            auto [it, inserted] = lineHeight.emplace(key(r), r.code.sizeH);
+            if (!inserted && it->second > r.code.sizeH)
+                it->second = r.code.sizeH;
+        }
+        if (options.skipWeirdBounds)
+            std::erase_if(
+                kept, [&](const WorkingRecord &r) { return r.code.sizeH > kWeirdBoundsLines * lineHeight[key(r)]; });
+        // A tall box is placed by its bottom line, an ordinary one by its top edge.
+        const auto sortKey = [&](const WorkingRecord &r) {
+            const double line = lineHeight[key(r)];
+            const double value = kWeirdBoundsLines * line < r.code.sizeH ? r.code.originY + line : r.code.Y;
+            return std::isnan(value) ? -HUGE_VAL : value;
+        };
+        std::stable_sort(kept.begin(), kept.end(), [&](const WorkingRecord &a, const WorkingRecord &b) {
+            const double ka = sortKey(a), kb = sortKey(b);
+            if (ka != kb)
+                return ka > kb;
+            return a.sentence.range.location < b.sentence.range.location;
+        });
+    }
+
+    std::vector<SentenceRecord> result;
+    result.reserve(kept.size());
+    for (WorkingRecord &r : kept)
+        result.push_back(std::move(r.sentence));
+    return result;
+}
+
+SentenceRecord SpeechSetSmartener::cutIgnoredFontLeadIn(
+    const SentenceRecord &sentence, const PDFDocument &document) const
+{
+    const auto page = document.pageAtIndex(static_cast<int>(sentence.pageIndex));
+    if (!page || currentPDFignoredFontsList.isEmpty())
+        return sentence;
+    const AttributedString text = page->attributedString().substring(sentence.range);
+    quint64 end = 0;
+    for (const FontRun &run : text.runs)
+        if (currentPDFignoredFontsList.contains(prettyFontString(run.font)))
+            end = run.range.end();
+    if (end == 0)
+        return sentence;
+    const TextRange rest{sentence.range.location + end, sentence.range.length - std::min(end, sentence.range.length)};
+    return {page->string().mid(static_cast<qsizetype>(rest.location), static_cast<qsizetype>(rest.length)), rest,
+        sentence.pageIndex};
+}
+
+} // namespace narrata
