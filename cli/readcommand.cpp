@@ -10,6 +10,7 @@
 #include "platform/settings/qsettingsdefaultsstore.h"
 #include "settings/preferences.h"
 #include "speech/speakingloop.h"
+#include "speech/speechsetsmartener.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -23,19 +24,30 @@ constexpr int kFailedStatus = 1;
 constexpr int kWatchMilliseconds = 250;
 const QString kUsage = QStringLiteral("read FILE.pdf [--page N] [--to-page M] [--wav OUT.wav] [--voice ID] "
                                       "[--rate WPM] [--dry-run] [--fast-skip] [--skip-fixed-width] "
-                                      "[--aggressive-headers]");
+                                      "[--aggressive-headers] [--visual-order] [--skip-weird-bounds] "
+                                      "[--ignore-font LABEL]...");
 
 // The reader's preferences as the window keeps them, each turned on for this run by its flag.
-ContentPreparationOptions preparationOptions(const CommandLine &line, QTextStream &err)
+struct ReadPreferences {
+    ContentPreparationOptions preparation;
+    SmarteningOptions smartening;
+};
+
+ReadPreferences readPreferences(const CommandLine &line, DefaultsStore &store, QTextStream &err)
 {
-    QSettingsDefaultsStore store;
-    store.registerDefaults(registeredDefaults());
     if (!store.problem().isEmpty())
         err << "narrata-cli: " << store.problem() << "; reading with the default preferences\n";
-    const Preferences preferences = loadUserPreferencesFromUserDefaults(store);
-    return {preferences.userPreferenceUseFastSkipMode || line.hasFlag(QStringLiteral("--fast-skip")),
-        preferences.userPreferenceSkipFixedWidthFonts || line.hasFlag(QStringLiteral("--skip-fixed-width")),
-        preferences.userPreferenceSkipHeaderFooterAggressive || line.hasFlag(QStringLiteral("--aggressive-headers"))};
+    const Preferences stored = loadUserPreferencesFromUserDefaults(store);
+    const auto on
+        = [&line](bool preference, const char *flag) { return preference || line.hasFlag(QString::fromLatin1(flag)); };
+    ReadPreferences preferences;
+    preferences.preparation = {on(stored.userPreferenceUseFastSkipMode, "--fast-skip"),
+        on(stored.userPreferenceSkipFixedWidthFonts, "--skip-fixed-width"),
+        on(stored.userPreferenceSkipHeaderFooterAggressive, "--aggressive-headers")};
+    preferences.smartening = {preferences.preparation.skipFixedWidthFonts,
+        on(stored.userPrefShouldSortOrderOfSentencesVisually, "--visual-order"),
+        on(stored.userPrefShouldSkipSentencesWithWeirdBounds, "--skip-weird-bounds")};
+    return preferences;
 }
 
 } // namespace
@@ -45,9 +57,10 @@ int runReadCommand(const PDFService &pdfService, const QStringList &arguments, Q
 {
     const CommandLine line(arguments,
         {QStringLiteral("--page"), QStringLiteral("--to-page"), QStringLiteral("--wav"), QStringLiteral("--voice"),
-            QStringLiteral("--rate")},
+            QStringLiteral("--rate"), QStringLiteral("--ignore-font")},
         {QStringLiteral("--dry-run"), QStringLiteral("--fast-skip"), QStringLiteral("--skip-fixed-width"),
-            QStringLiteral("--aggressive-headers")});
+            QStringLiteral("--aggressive-headers"), QStringLiteral("--visual-order"),
+            QStringLiteral("--skip-weird-bounds")});
     CommandPage start = openCommandPage(pdfService, line, kUsage);
     const int pageCount = start.document->pageCount();
     const int lastPageIndex
@@ -58,7 +71,10 @@ int runReadCommand(const PDFService &pdfService, const QStringList &arguments, Q
         throw CliError(QStringLiteral("--dry-run writes no sound: leave out --wav"));
 
     std::unique_ptr<SpeechService> speech;
-    HeadlessReader reader(*start.document, lastPageIndex, preparationOptions(line, err), out);
+    QSettingsDefaultsStore store;
+    store.registerDefaults(registeredDefaults());
+    const ReadPreferences preferences = readPreferences(line, store, err);
+    HeadlessReader reader(*start.document, lastPageIndex, preferences.preparation, out);
     if (dryRun) {
         auto dry = std::make_unique<DryRunSpeechService>();
         reader.showSpokenText(dry->spokenText());
@@ -74,8 +90,13 @@ int runReadCommand(const PDFService &pdfService, const QStringList &arguments, Q
     SpeechTextPath textPath;
     ReadingProgress progress;
     ReadingSession session;
-    SpeechSetFilter filter;
-    SpeakingLoop loop({*speech, reader, filter, textPath, progress, session});
+    SpeakingLoop *reading = nullptr;
+    SpeechSetSmartener smartener(*speech, reader, [&reading] { return reading ? reading->ttsVoice : std::nullopt; });
+    smartener.options = preferences.smartening;
+    for (const QString &label : line.values(QStringLiteral("--ignore-font")))
+        smartener.currentPDFignoredFontsList.insert(label);
+    SpeakingLoop loop({*speech, reader, smartener, textPath, progress, session});
+    reading = &loop;
     reader.setLoop(&loop);
     if (line.hasOption(QStringLiteral("--voice")))
         loop.ttsVoice = line.value(QStringLiteral("--voice"));

@@ -52,6 +52,10 @@ check "no running head is read" bash -c '! grep -qE "^p\.[0-9]+: (Chapter 1\.|Be
 check "no page number is read" bash -c '! grep -qE "^p\.[0-9]+: [0-9]+$" <<<"$0"' "$spoken"
 check "hyphenated words reach the synthesizer joined" grep -q '→ .*example' <<<"$read"
 check "a sentence that runs over a page break is read from both pages" grep -q '^p\.3: ' <<<"$spoken"
+ignored=$("$cli" read "$work/book.pdf" --page 2 --to-page 2 --dry-run --ignore-font "Times-Roman 14.0 pt" | grep -c '^p\.')
+check "a font ignored for this run is not read" test "$ignored" -eq 0
+ordered=$("$cli" read "$work/book.pdf" --page 2 --to-page 2 --dry-run --visual-order --skip-weird-bounds | grep '^p\.')
+check "visual order keeps a plain page's order" test "$ordered" = "$(grep '^p\.2:' <<<"$spoken")"
 expect_refusal "a last page before the first" "--to-page" read "$work/book.pdf" --page 3 --to-page 2 --dry-run
 expect_refusal "a voice that does not exist" "no voice" read "$work/book.pdf" --voice klingon-xx --wav "$work/out.wav"
 

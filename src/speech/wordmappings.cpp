@@ -1,0 +1,131 @@
+#include "wordmappings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QStringDecoder>
+#include <QtDebug>
+
+#include <mutex>
+
+// Outside the namespace: the macro declares the resource's initializer at global scope.
+static void initSpeechResourcesOnce()
+{
+    Q_INIT_RESOURCE(speech);
+}
+
+namespace narrata {
+
+void initSpeechResources()
+{
+    static std::once_flag once;
+    std::call_once(once, initSpeechResourcesOnce);
+}
+
+QString wordMappingsFileName()
+{
+    return QStringLiteral("Word Mappings for Narrata.txt");
+}
+
+QString wordMappingsTemplateResource()
+{
+    return QStringLiteral(":/speech/") + wordMappingsFileName();
+}
+
+WordMappings parseWordMappings(const QString &text)
+{
+    WordMappings mappings;
+    const QStringList lines = text.split(u'\n');
+    for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
+        const QString &line = lines.at(i);
+        if (line.endsWith(u':'))
+            mappings.insert(line.chopped(1), lines.at(i + 1));
+    }
+    return mappings;
+}
+
+WordMappingsFile::WordMappingsFile()
+    : path_(defaultPath())
+{
+}
+
+WordMappingsFile::WordMappingsFile(QString path)
+    : path_(std::move(path))
+{
+}
+
+QString WordMappingsFile::defaultPath()
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    if (folder.isEmpty())
+        return {};
+    return QDir(folder).filePath(wordMappingsFileName());
+}
+
+bool WordMappingsFile::ensureExists() const
+{
+    if (path_.isEmpty())
+        return false;
+    if (QFileInfo::exists(path_))
+        return true;
+    initSpeechResources();
+    QFile source(wordMappingsTemplateResource());
+    if (!source.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = source.readAll();
+    if (!QDir().mkpath(QFileInfo(path_).absolutePath()))
+        return false;
+    // Written rather than copied: a copy would carry the resource's read-only permissions.
+    QSaveFile target(path_);
+    if (!target.open(QIODevice::WriteOnly) || target.write(bytes) != bytes.size())
+        return false;
+    return target.commit();
+}
+
+std::optional<QString> WordMappingsFile::contents()
+{
+    if (override_) {
+        if (std::optional<QString> text = override_())
+            return text;
+    }
+    if (path_.isEmpty() || !QFileInfo::exists(path_))
+        return std::nullopt;
+    QFile file(path_);
+    if (!file.open(QIODevice::ReadOnly)) {
+        noteProblem(QStringLiteral("cannot read %1: %2").arg(path_, file.errorString()));
+        return std::nullopt;
+    }
+    const QByteArray bytes = file.readAll();
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError()) {
+        noteProblem(QStringLiteral("%1 is not UTF-8 text; its word mappings are not used").arg(path_));
+        return std::nullopt;
+    }
+    problem_.clear();
+    return text;
+}
+
+bool WordMappingsFile::reload()
+{
+    const std::optional<QString> text = contents();
+    if (!text)
+        return false;
+    WordMappings parsed = parseWordMappings(*text);
+    if (parsed.isEmpty())
+        return false;
+    mappings_ = std::move(parsed);
+    return true;
+}
+
+void WordMappingsFile::noteProblem(const QString &problem)
+{
+    if (problem == problem_)
+        return;
+    problem_ = problem;
+    qWarning().noquote() << "Word mappings:" << problem;
+}
+
+} // namespace narrata

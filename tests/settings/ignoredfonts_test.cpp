@@ -1,0 +1,173 @@
+// Per-document ignored fonts: kept by PDF file name, written through on every change, back
+// after a reopen.
+#include "platform/settings/memorydefaultsstore.h"
+#include "platform/settings/qsettingsdefaultsstore.h"
+#include "settings/ignoredfonts.h"
+#include "settings/registereddefaults.h"
+
+#include "printers.h"
+#include "settingstestsupport.h"
+
+#include <gtest/gtest.h>
+
+namespace narrata {
+namespace {
+
+const QString kKey(settingskeys::ignoredFontsByPDF);
+const QString kCourier = QStringLiteral("Courier 9.0 pt");
+const QString kTimes = QStringLiteral("Times-Roman 12.0 pt");
+
+TEST(IgnoredFonts, AddAndRemoveWriteThroughUnderTheFileName)
+{
+    MemoryDefaultsStore store;
+    IgnoredFonts fonts(store);
+    fonts.load(QStringLiteral("paper.pdf"));
+    EXPECT_TRUE(fonts.labels().isEmpty());
+
+    fonts.add(kCourier);
+    EXPECT_TRUE(fonts.contains(kCourier));
+    EXPECT_EQ(store.mapForKey(kKey), (QVariantMap{{"paper.pdf", QVariantMap{{kCourier, 1}}}}));
+    EXPECT_EQ(store.synchronizeCount(), 1);
+
+    fonts.add(kTimes);
+    fonts.add(kCourier); // already there: still written
+    EXPECT_EQ(store.synchronizeCount(), 3);
+    EXPECT_EQ(fonts.labels(), (QStringList{kCourier, kTimes}));
+
+    fonts.remove(kCourier);
+    EXPECT_FALSE(fonts.contains(kCourier));
+    EXPECT_TRUE(fonts.contains(kTimes));
+    EXPECT_EQ(store.mapForKey(kKey), (QVariantMap{{"paper.pdf", QVariantMap{{kTimes, 1}}}}));
+    EXPECT_EQ(store.synchronizeCount(), 4);
+}
+
+TEST(IgnoredFonts, TheValueIsTheNumberOne)
+{
+    MemoryDefaultsStore store;
+    IgnoredFonts fonts(store);
+    fonts.load(QStringLiteral("a.pdf"));
+    fonts.add(kCourier);
+    const QVariant value = store.mapForKey(kKey).value("a.pdf").toMap().value(kCourier);
+    EXPECT_EQ(value.typeId(), QMetaType::Int);
+    EXPECT_EQ(value.toInt(), 1);
+}
+
+TEST(IgnoredFonts, RemovingAnAbsentFontStillRewritesTheEntry)
+{
+    MemoryDefaultsStore store;
+    IgnoredFonts fonts(store);
+    fonts.load(QStringLiteral("a.pdf"));
+    fonts.remove(kCourier);
+    EXPECT_EQ(store.synchronizeCount(), 1);
+    EXPECT_EQ(store.mapForKey(kKey), (QVariantMap{{"a.pdf", QVariantMap{}}}));
+}
+
+TEST(IgnoredFonts, AnEmptyLabelIsNoFont)
+{
+    MemoryDefaultsStore store;
+    IgnoredFonts fonts(store);
+    fonts.load(QStringLiteral("a.pdf"));
+    fonts.add(QString());
+    fonts.remove(QString());
+    EXPECT_EQ(store.synchronizeCount(), 0);
+    EXPECT_TRUE(fonts.labels().isEmpty());
+}
+
+TEST(IgnoredFonts, ListsAreKeptPerFileNameAndReplacedOnLoad)
+{
+    MemoryDefaultsStore store;
+    IgnoredFonts fonts(store);
+    fonts.load(QStringLiteral("a.pdf"));
+    fonts.add(kCourier);
+    fonts.load(QStringLiteral("b.pdf"));
+    EXPECT_FALSE(fonts.contains(kCourier)) << "another document starts with its own list";
+    fonts.add(kTimes);
+    fonts.load(QStringLiteral("a.pdf"));
+    EXPECT_EQ(fonts.labels(), QStringList{kCourier});
+    EXPECT_EQ(store.mapForKey(kKey).size(), 2);
+}
+
+TEST(IgnoredFonts, SameFileNameInAnotherFolderSharesTheList)
+{
+    MemoryDefaultsStore store;
+    IgnoredFonts first(store);
+    first.load(QStringLiteral("report.pdf")); // /home/a/report.pdf
+    first.add(kCourier);
+    IgnoredFonts second(store);
+    second.load(QStringLiteral("report.pdf")); // /tmp/report.pdf
+    EXPECT_TRUE(second.contains(kCourier));
+}
+
+TEST(IgnoredFonts, AnUnnamedDocumentChangesTheListButStoresNothing)
+{
+    MemoryDefaultsStore store;
+    IgnoredFonts fonts(store);
+    fonts.load(QStringLiteral("a.pdf"));
+    fonts.add(kCourier);
+    const int written = store.synchronizeCount();
+
+    fonts.load(QString()); // a clipboard conversion not saved yet
+    EXPECT_TRUE(fonts.contains(kCourier)) << "the list is left as it was";
+    fonts.add(kTimes);
+    EXPECT_TRUE(fonts.contains(kTimes));
+    EXPECT_EQ(store.synchronizeCount(), written);
+    EXPECT_EQ(store.mapForKey(kKey), (QVariantMap{{"a.pdf", QVariantMap{{kCourier, 1}}}}));
+}
+
+TEST(IgnoredFonts, SameFaceAtAnotherSizeIsAnotherFont)
+{
+    MemoryDefaultsStore store;
+    IgnoredFonts fonts(store);
+    fonts.load(QStringLiteral("a.pdf"));
+    fonts.add(kCourier);
+    EXPECT_FALSE(fonts.contains(QStringLiteral("Courier 10.0 pt")));
+    EXPECT_FALSE(fonts.contains(QStringLiteral("courier 9.0 pt")));
+}
+
+TEST(IgnoredFonts, MalformedStoredEntriesGiveAnEmptyList)
+{
+    MemoryDefaultsStore store;
+    store.setValue(kKey, QVariantMap{{"text.pdf", QStringLiteral("Courier 9.0 pt")}, {"number.pdf", 3}});
+    IgnoredFonts fonts(store);
+    fonts.load(QStringLiteral("text.pdf"));
+    EXPECT_TRUE(fonts.labels().isEmpty());
+    fonts.load(QStringLiteral("number.pdf"));
+    EXPECT_TRUE(fonts.labels().isEmpty());
+    fonts.add(kCourier);
+    EXPECT_EQ(store.mapForKey(kKey).value("number.pdf"), QVariant(QVariantMap{{kCourier, 1}}));
+    EXPECT_EQ(store.mapForKey(kKey).value("text.pdf"), QVariant(QStringLiteral("Courier 9.0 pt")))
+        << "other entries are left alone";
+
+    store.setValue(kKey, QStringLiteral("not a map"));
+    fonts.load(QStringLiteral("a.pdf"));
+    EXPECT_TRUE(fonts.labels().isEmpty());
+    fonts.add(kTimes);
+    EXPECT_EQ(store.mapForKey(kKey), (QVariantMap{{"a.pdf", QVariantMap{{kTimes, 1}}}}));
+}
+
+TEST(IgnoredFonts, ListsComeBackAfterAReopen)
+{
+    testing::SettingsFolder folder;
+    {
+        QSettingsDefaultsStore store(folder.path());
+        IgnoredFonts fonts(store);
+        fonts.load(QStringLiteral("code listing (2).pdf"));
+        fonts.add(kCourier);
+        fonts.add(QStringLiteral("Ünïcödé-Bold 10.5 pt"));
+        fonts.load(QStringLiteral("other.pdf"));
+        fonts.add(kTimes);
+        fonts.remove(kTimes);
+    }
+    const std::unique_ptr<QSettingsDefaultsStore> reopened = folder.reopenCopy();
+    ASSERT_TRUE(reopened->problem().isEmpty()) << reopened->problem().toStdString();
+    IgnoredFonts fonts(*reopened);
+    fonts.load(QStringLiteral("code listing (2).pdf"));
+    EXPECT_EQ(fonts.labels(), (QStringList{kCourier, QStringLiteral("Ünïcödé-Bold 10.5 pt")}));
+    EXPECT_EQ(fonts.fonts().value(kCourier).toInt(), 1);
+    fonts.load(QStringLiteral("other.pdf"));
+    EXPECT_TRUE(fonts.labels().isEmpty());
+    EXPECT_TRUE(reopened->mapForKey(kKey).contains(QStringLiteral("other.pdf")));
+}
+
+} // namespace
+} // namespace narrata

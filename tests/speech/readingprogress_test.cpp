@@ -1,0 +1,275 @@
+// Reading positions per PDF file name: the page score, the furthest-position rule, and what the
+// settings file holds and gives back.
+#include "speech/readingprogress.h"
+
+#include "platform/settings/memorydefaultsstore.h"
+#include "platform/settings/qsettingsdefaultsstore.h"
+#include "settings/registereddefaults.h"
+
+#include "settings/settingstestsupport.h"
+#include "support/qtprinters.h"
+
+#include <gtest/gtest.h>
+
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace narrata {
+namespace {
+
+const QString kMostRecent(settingskeys::mostRecentSentencesReadByPDF);
+const QString kFurthest(settingskeys::furthestSentencesReadByPDF);
+constexpr auto kNotFoundLocation = static_cast<quint64>(kNotFound);
+
+SentenceRecord sentence(const QString &text, qint64 page, quint64 location = 0)
+{
+    return {text, {location, static_cast<quint64>(text.size())}, page};
+}
+
+TEST(PageScore, IsThePageIndexForOrdinaryPages)
+{
+    EXPECT_DOUBLE_EQ(ReadingProgress::pageScore(sentence("First.", 0)), 0.0);
+    EXPECT_DOUBLE_EQ(ReadingProgress::pageScore(sentence("Later on.", 7, 99990)), 7.0);
+    EXPECT_DOUBLE_EQ(ReadingProgress::pageScore({"x", {99999, 0}, 4}), 4.0);
+}
+
+TEST(PageScore, AddsTheRangeEndInWholeHundredThousands)
+{
+    EXPECT_DOUBLE_EQ(ReadingProgress::pageScore({"x", {99999, 1}, 4}), 5.0) << "the end, not the location, counts";
+    EXPECT_DOUBLE_EQ(ReadingProgress::pageScore({"x", {100000, 0}, 4}), 5.0);
+    EXPECT_DOUBLE_EQ(ReadingProgress::pageScore({"x", {199999, 0}, 4}), 5.0) << "truncated";
+    EXPECT_DOUBLE_EQ(ReadingProgress::pageScore({"x", {150000, 100000}, 2}), 4.0);
+}
+
+TEST(PageScore, NotFoundMarkers)
+{
+    EXPECT_DOUBLE_EQ(ReadingProgress::pageScore({"x", {kNotFoundLocation, 250000}, 3}), 5.0)
+        << "a missing location counts as 0";
+    EXPECT_DOUBLE_EQ(ReadingProgress::pageScore({"x", {300000, kNotFoundLocation}, 3}), 3.0)
+        << "a missing length leaves the page alone";
+    EXPECT_DOUBLE_EQ(ReadingProgress::pageScore({"x", {kNotFoundLocation, kNotFoundLocation}, 3}), 3.0);
+}
+
+TEST(PageScore, HugeRangesDoNotWrap)
+{
+    const quint64 big = std::numeric_limits<quint64>::max() - 10;
+    // (big + 50) overflows 64 bits; the quotient must still be the true one.
+    const quint64 quotient = big / 100000 + (big % 100000 + 50) / 100000;
+    EXPECT_DOUBLE_EQ(ReadingProgress::pageScore({"x", {big, 50}, 0}), static_cast<double>(quotient));
+    EXPECT_GT(ReadingProgress::pageScore({"x", {big, 50}, 0}), 1e13);
+}
+
+class ReadingProgressTest : public ::testing::Test {
+protected:
+    MemoryDefaultsStore store;
+    ReadingProgress progress{store};
+};
+
+TEST_F(ReadingProgressTest, FurthestMovesOnlyToALaterPageAndHoldsItsFirstSentence)
+{
+    progress.setDocumentFileName(QStringLiteral("book.pdf"));
+    const SentenceRecord p3a = sentence("Three a.", 3), p3b = sentence("Three b.", 3, 9);
+    const SentenceRecord p5 = sentence("Five.", 5), p5b = sentence("Five b.", 5, 6), p2 = sentence("Two.", 2);
+
+    progress.saveSentencesReadProgress(p3a);
+    progress.saveSentencesReadProgress(p3b);
+    EXPECT_EQ(progress.furthestSentenceRead("book.pdf"), p3a) << "same page, same score: the first stays";
+    EXPECT_EQ(progress.mostRecentSentenceRead("book.pdf"), p3b);
+
+    progress.saveSentencesReadProgress(p5);
+    progress.saveSentencesReadProgress(p5b);
+    EXPECT_EQ(progress.furthestSentenceRead("book.pdf"), p5);
+    EXPECT_EQ(progress.mostRecentSentenceRead("book.pdf"), p5b);
+
+    progress.saveSentencesReadProgress(p2);
+    EXPECT_EQ(progress.furthestSentenceRead("book.pdf"), p5) << "going back moves only the most recent";
+    EXPECT_EQ(progress.mostRecentSentenceRead("book.pdf"), p2);
+    EXPECT_EQ(progress.mostRecentSentence(), p2);
+    EXPECT_EQ(progress.furthestSentence(), p5);
+}
+
+TEST_F(ReadingProgressTest, EveryCompletedSentenceFlushesTheStore)
+{
+    progress.setDocumentFileName(QStringLiteral("book.pdf"));
+    progress.saveSentencesReadProgress(sentence("One.", 0));
+    progress.saveSentencesReadProgress(sentence("Two.", 0, 5));
+    EXPECT_EQ(store.synchronizeCount(), 2);
+}
+
+TEST_F(ReadingProgressTest, PositionsAreKeptPerFileName)
+{
+    progress.setDocumentFileName(QStringLiteral("a.pdf"));
+    progress.saveSentencesReadProgress(sentence("In a.", 4));
+    progress.setDocumentFileName(QStringLiteral("b.pdf"));
+    EXPECT_FALSE(progress.hasMostRecentSentenceRead());
+    EXPECT_FALSE(progress.hasFurthestSentenceRead());
+    EXPECT_FALSE(progress.mostRecentSentence()) << "another document starts without this run's positions";
+    progress.saveSentencesReadProgress(sentence("In b.", 1));
+
+    EXPECT_EQ(progress.furthestSentenceRead("a.pdf"), sentence("In a.", 4)) << "b's page 1 does not touch a";
+    EXPECT_EQ(progress.furthestSentenceRead("b.pdf"), sentence("In b.", 1));
+    EXPECT_EQ(store.mapForKey(kMostRecent).size(), 2);
+}
+
+TEST_F(ReadingProgressTest, AnotherFolderWithTheSameFileNameSharesThePositions)
+{
+    progress.setDocumentFileName(QStringLiteral("paper.pdf"));
+    progress.saveSentencesReadProgress(sentence("Saved.", 6));
+
+    ReadingProgress other(store);
+    other.setDocumentFileName(QStringLiteral("paper.pdf"));
+    EXPECT_TRUE(other.hasMostRecentSentenceRead());
+    EXPECT_EQ(other.goToMostRecentSentenceRead().select, sentence("Saved.", 6));
+    EXPECT_EQ(other.goToFurthestSentenceRead().select, sentence("Saved.", 6));
+}
+
+TEST_F(ReadingProgressTest, WithoutAFileNameNothingIsStoredOrOffered)
+{
+    progress.saveSentencesReadProgress(sentence("Unsaved.", 2));
+    EXPECT_TRUE(store.values().isEmpty());
+    EXPECT_EQ(store.synchronizeCount(), 0);
+    EXPECT_FALSE(progress.hasMostRecentSentenceRead());
+    EXPECT_FALSE(progress.hasFurthestSentenceRead());
+
+    const ReadingProgress::GoTo mostRecent = progress.goToMostRecentSentenceRead();
+    EXPECT_FALSE(mostRecent.select);
+    EXPECT_FALSE(mostRecent.beep) << "no document name: no beep either";
+    EXPECT_FALSE(progress.goToFurthestSentenceRead().select);
+    EXPECT_FALSE(progress.mostRecentSentenceRead(QString()));
+}
+
+TEST_F(ReadingProgressTest, GoToWithoutAnEntryBeepsOnlyForTheMostRecent)
+{
+    progress.setDocumentFileName(QStringLiteral("fresh.pdf"));
+    EXPECT_TRUE(progress.goToMostRecentSentenceRead().beep);
+    EXPECT_FALSE(progress.goToMostRecentSentenceRead().select);
+    EXPECT_FALSE(progress.goToFurthestSentenceRead().beep);
+    EXPECT_FALSE(progress.goToFurthestSentenceRead().select);
+}
+
+TEST_F(ReadingProgressTest, StoredRecordIsASmallJsonObjectWithTheThreeKeys)
+{
+    progress.setDocumentFileName(QStringLiteral("book.pdf"));
+    progress.saveSentencesReadProgress(sentence("Hello.", 1, 12));
+    const QVariant stored = store.mapForKey(kMostRecent).value(QStringLiteral("book.pdf"));
+    const QJsonDocument document = QJsonDocument::fromJson(stored.toString().toUtf8());
+    ASSERT_TRUE(document.isObject());
+    const QJsonObject object = document.object();
+    EXPECT_EQ(object.keys(), (QStringList{"pageIndex", "range", "sentence"}));
+    EXPECT_EQ(object.value("sentence").toString(), QStringLiteral("Hello."));
+    EXPECT_EQ(object.value("pageIndex").toInteger(), 1);
+}
+
+TEST_F(ReadingProgressTest, MalformedStoredEntriesAreIgnored)
+{
+    store.setValue(kMostRecent,
+        QVariantMap{
+            {"text.pdf", QStringLiteral("not json at all")},
+            {"number.pdf", 42},
+            {"shape.pdf", QStringLiteral(R"({"sentence": 3, "range": [0], "pageIndex": "x"})")},
+            {"array.pdf", QStringLiteral("[1, 2]")},
+            {"negative.pdf", QStringLiteral(R"({"sentence": "s", "range": [-1, 2], "pageIndex": 0})")},
+        });
+    store.setValue(kFurthest, QVariantMap{{"text.pdf", QStringLiteral("{broken")}});
+
+    for (const char *name : {"text.pdf", "number.pdf", "shape.pdf", "array.pdf", "negative.pdf"}) {
+        progress.setDocumentFileName(QString::fromLatin1(name));
+        EXPECT_FALSE(progress.mostRecentSentenceRead(name)) << name;
+        EXPECT_TRUE(progress.hasMostRecentSentenceRead()) << name << ": the menu item stays enabled";
+        const ReadingProgress::GoTo goTo = progress.goToMostRecentSentenceRead();
+        EXPECT_FALSE(goTo.select) << name;
+        EXPECT_TRUE(goTo.beep) << name;
+    }
+
+    progress.setDocumentFileName(QStringLiteral("text.pdf"));
+    EXPECT_FALSE(progress.goToFurthestSentenceRead().select);
+    EXPECT_FALSE(progress.goToFurthestSentenceRead().beep);
+    const SentenceRecord first = sentence("First.", 0);
+    progress.saveSentencesReadProgress(first);
+    EXPECT_EQ(progress.furthestSentenceRead("text.pdf"), first) << "an unreadable furthest entry gives way";
+    EXPECT_EQ(progress.mostRecentSentenceRead("text.pdf"), first);
+    EXPECT_FALSE(progress.mostRecentSentenceRead("number.pdf")) << "other entries are kept as they were";
+    EXPECT_EQ(store.mapForKey(kMostRecent).value("number.pdf"), QVariant(42));
+}
+
+TEST_F(ReadingProgressTest, AMapWhereTheMapsShouldBeIsStartedAfresh)
+{
+    store.setValue(kMostRecent, QStringLiteral("garbage"));
+    store.setValue(kFurthest, 17);
+    progress.setDocumentFileName(QStringLiteral("book.pdf"));
+    EXPECT_FALSE(progress.hasMostRecentSentenceRead());
+    progress.saveSentencesReadProgress(sentence("Fine.", 1));
+    EXPECT_EQ(progress.mostRecentSentenceRead("book.pdf"), sentence("Fine.", 1));
+    EXPECT_EQ(progress.furthestSentenceRead("book.pdf"), sentence("Fine.", 1));
+}
+
+TEST(ReadingProgressArchive, ARecordStoredAsANestedMapIsReadToo)
+{
+    const SentenceRecord record = sentence("Nested.", 2, 40);
+    EXPECT_EQ(ReadingProgress::unarchived(record.toJson().toVariantMap()), record);
+    EXPECT_EQ(ReadingProgress::unarchived(ReadingProgress::archived(record)), record);
+    EXPECT_FALSE(ReadingProgress::unarchived(QVariant()));
+    EXPECT_FALSE(ReadingProgress::unarchived(QVariantList{1, 2}));
+}
+
+TEST(ReadingProgressFile, RecordsReadBackEqualThroughTheSettingsFile)
+{
+    testing::SettingsFolder folder;
+    const SentenceRecord unusual{
+        QStringLiteral("Ünïcode “quotes”, a tab\tand\nnewline 🙂."), {kNotFoundLocation, 123456789}, 1234567};
+    const SentenceRecord ordinary = sentence("Just a sentence.", 0, 17);
+    const SentenceRecord empty{QString(), {0, 0}, 0};
+    {
+        QSettingsDefaultsStore store(folder.path());
+        ReadingProgress progress(store);
+        progress.setDocumentFileName(QStringLiteral("plain.pdf"));
+        progress.saveSentencesReadProgress(ordinary);
+        progress.setDocumentFileName(QStringLiteral("odd name [1] = x.pdf"));
+        progress.saveSentencesReadProgress(ordinary);
+        progress.saveSentencesReadProgress(unusual);
+        progress.setDocumentFileName(QStringLiteral("empty.pdf"));
+        progress.saveSentencesReadProgress(empty);
+    }
+    const std::unique_ptr<QSettingsDefaultsStore> reopened = folder.reopenCopy();
+    ASSERT_TRUE(reopened->problem().isEmpty()) << reopened->problem().toStdString();
+    ReadingProgress progress(*reopened);
+    EXPECT_EQ(progress.mostRecentSentenceRead("plain.pdf"), ordinary);
+    EXPECT_EQ(progress.furthestSentenceRead("plain.pdf"), ordinary);
+    EXPECT_EQ(progress.mostRecentSentenceRead("odd name [1] = x.pdf"), unusual);
+    EXPECT_EQ(progress.furthestSentenceRead("odd name [1] = x.pdf"), unusual) << "page 1234567 beats page 0";
+    EXPECT_EQ(progress.mostRecentSentenceRead("empty.pdf"), empty);
+
+    progress.setDocumentFileName(QStringLiteral("odd name [1] = x.pdf"));
+    EXPECT_EQ(progress.goToMostRecentSentenceRead().select, unusual);
+}
+
+TEST(ReadingProgressFile, SentenceCounterIsWrittenAsAnInteger)
+{
+    MemoryDefaultsStore memory;
+    ReadingProgress inMemory(memory);
+    inMemory.saveNumSentencesCompleted(7);
+    EXPECT_EQ(memory.values().value(QString(settingskeys::numSentencesCompleted)).typeId(), QMetaType::LongLong);
+    EXPECT_EQ(memory.integerForKey(QString(settingskeys::numSentencesCompleted)), 7);
+    EXPECT_EQ(memory.synchronizeCount(), 1);
+
+    testing::SettingsFolder folder;
+    {
+        QSettingsDefaultsStore store(folder.path());
+        ReadingProgress progress(store);
+        progress.saveNumSentencesCompleted(12);
+        progress.saveNumSentencesCompleted(3); // a new run counts only itself
+    }
+    EXPECT_EQ(folder.reopenCopy()->integerForKey(QString(settingskeys::numSentencesCompleted)), 3);
+}
+
+TEST(ReadingProgressFile, APlainProgressKeepsOnlyThisRunsPositions)
+{
+    ReadingProgress progress;
+    progress.setDocumentFileName(QStringLiteral("book.pdf"));
+    progress.saveSentencesReadProgress(sentence("Kept.", 2));
+    EXPECT_EQ(progress.mostRecentSentenceRead("book.pdf"), sentence("Kept.", 2));
+    EXPECT_EQ(progress.mostRecentSentence(), sentence("Kept.", 2));
+}
+
+} // namespace
+} // namespace narrata
