@@ -20,6 +20,8 @@ const char *const kUsage = "usage: narrata-cli COMMAND ...\n"
                            "                     reads aloud from page N on, sentence by sentence\n"
                            "  analyze FILE.pdf --page N\n"
                            "                     the heads, feet, page numbers and code found on a page\n"
+                           "  progress FILE.pdf  the most recent and furthest sentences heard in it\n"
+                           "  mappings           where the word mappings file is\n"
                            "  voices             the voices with their attributes\n";
 
 } // namespace
@@ -47,6 +49,10 @@ int main(int argc, char *argv[])
             return narrata::cli::runReadCommand(service, arguments, out, err);
         if (command == QLatin1String("analyze"))
             return narrata::cli::runAnalyzeCommand(service, arguments, out);
+        if (command == QLatin1String("progress"))
+            return narrata::cli::runProgressCommand(arguments, out, err);
+        if (command == QLatin1String("mappings"))
+            return narrata::cli::runMappingsCommand(arguments, out);
         if (command == QLatin1String("voices"))
             return narrata::cli::runVoicesCommand(arguments, out, err);
         throw narrata::cli::CliError(QStringLiteral("unknown command \"%1\" (try --help)").arg(command));

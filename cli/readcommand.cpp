@@ -8,11 +8,15 @@
 #include "speechsetup.h"
 
 #include "platform/settings/qsettingsdefaultsstore.h"
+#include "settings/ignoredfonts.h"
 #include "settings/preferences.h"
 #include "speech/speakingloop.h"
 #include "speech/speechsetsmartener.h"
+#include "speech/voicecatalogue.h"
+#include "speech/wordmappingtextpath.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QTimer>
 
 namespace narrata::cli {
@@ -87,20 +91,34 @@ int runReadCommand(const PDFService &pdfService, const QStringList &arguments, Q
         throw CliError(QStringLiteral("no voice \"%1\" (narrata-cli voices lists them)")
                            .arg(line.value(QStringLiteral("--voice"))));
 
-    SpeechTextPath textPath;
-    ReadingProgress progress;
+    // What is only printed is not heard: a dry run records no progress.
+    const QString fileName = QFileInfo(line.positional().constFirst()).fileName();
+    WordMappingTextPath textPath;
+    textPath.initializeCustomPronunciationFileAtFirstLaunch();
+    std::optional<ReadingProgress> storedProgress;
+    ReadingProgress unstoredProgress;
+    if (!dryRun) {
+        storedProgress.emplace(store);
+        storedProgress->setDocumentFileName(fileName);
+    }
+    ReadingProgress &progress = storedProgress ? *storedProgress : unstoredProgress;
     ReadingSession session;
+    IgnoredFonts ignoredFonts(store);
+    ignoredFonts.load(fileName);
     SpeakingLoop *reading = nullptr;
     SpeechSetSmartener smartener(*speech, reader, [&reading] { return reading ? reading->ttsVoice : std::nullopt; });
     smartener.options = preferences.smartening;
-    for (const QString &label : line.values(QStringLiteral("--ignore-font")))
+    for (const QString &label : ignoredFonts.labels() + line.values(QStringLiteral("--ignore-font")))
         smartener.currentPDFignoredFontsList.insert(label);
     SpeakingLoop loop({*speech, reader, smartener, textPath, progress, session});
     reading = &loop;
     reader.setLoop(&loop);
+    if (!dryRun) // the stored voice and rate, as the window would speak
+        VoiceCatalogue(*speech, store).prepareVoices(loop);
     if (line.hasOption(QStringLiteral("--voice")))
         loop.ttsVoice = line.value(QStringLiteral("--voice"));
-    loop.ttsRate = rate;
+    if (line.hasOption(QStringLiteral("--rate")))
+        loop.ttsRate = rate;
     loop.reloadSpeechSynthesizer();
 
     int status = 0;
@@ -139,6 +157,10 @@ int runReadCommand(const PDFService &pdfService, const QStringList &arguments, Q
     watch.start();
     QCoreApplication::exec();
     loop.stopSpeaking();
+    if (session.sessionStartTime) {
+        session.updateDisplayOfCurrentSessionStats();
+        err << session.labelCurrentSessionStats << '\n';
+    }
     return status;
 }
 

@@ -6,6 +6,8 @@ cli="$1"
 make_pdf="$2"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+# Settings, progress and word mappings go to the test's own folders, never the user's.
+export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
 failures=0
 passed=0
 
@@ -56,6 +58,18 @@ ignored=$("$cli" read "$work/book.pdf" --page 2 --to-page 2 --dry-run --ignore-f
 check "a font ignored for this run is not read" test "$ignored" -eq 0
 ordered=$("$cli" read "$work/book.pdf" --page 2 --to-page 2 --dry-run --visual-order --skip-weird-bounds | grep '^p\.')
 check "visual order keeps a plain page's order" test "$ordered" = "$(grep '^p\.2:' <<<"$spoken")"
+# Speaking into a WAV file records progress; the mappings file is edited and heard at once.
+mappings=$("$cli" mappings)
+check "the word mappings file is created where it says" test -f "$mappings"
+printf 'river:\nstream\n' >>"$mappings"
+mapped=$("$cli" read "$work/book.pdf" --page 2 --to-page 2 --dry-run)
+check "a mapped word reaches the synthesizer replaced" grep -q '→ .*the stream past the mill' <<<"$mapped"
+"$cli" read "$work/book.pdf" --page 2 --to-page 2 --wav "$work/page2.wav" >/dev/null 2>"$work/stats.txt"
+check "the WAV file holds speech" test "$(stat -c %s "$work/page2.wav")" -gt 100000
+check "reading ends with the session's statistics" grep -q 'min for [0-9]* words' "$work/stats.txt"
+progress=$("$cli" progress "$work/book.pdf")
+check "progress gives back the last sentence heard" grep -q '^most recent: p\.2 ' <<<"$progress"
+check "progress gives back the furthest sentence heard" grep -q '^furthest: p\.2 ' <<<"$progress"
 expect_refusal "a last page before the first" "--to-page" read "$work/book.pdf" --page 3 --to-page 2 --dry-run
 expect_refusal "a voice that does not exist" "no voice" read "$work/book.pdf" --voice klingon-xx --wav "$work/out.wav"
 
