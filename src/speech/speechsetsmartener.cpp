@@ -50,37 +50,53 @@ std::vector<SentenceRecord> SpeechSetSmartener::smartenedSpeechSet(const std::ve
         std::optional<PDFFont> font = mostPopularFont(code.richText);
         if (options.skipFixedWidthFonts && font && font->fixedPitch)
             continue;
-        if (font && currentPDFignoredFontsList.contains(prettyFontString(*font)))
+        if (font && !currentPDFignoredFontsList.isEmpty()
+            && currentPDFignoredFontsList.contains(prettyFontString(*font)))
             continue;
         kept.push_back({sentence, std::move(code), std::move(font)});
     }
 
     if (options.sortVisually) {
-        // The height of one line of each font: the smallest box set in it.
-        std::map<std::optional<FontIdentity>, double> lineHeight;
-        const auto key = [](const WorkingRecord &r) {
-            return r.font ? std::optional<FontIdentity>(FontIdentity(*r.font)) : std::nullopt;
-        };
+        // Each record's font as a small number, so that the table below is a plain vector.
+        std::vector<std::optional<FontIdentity>> fonts;
+        std::vector<size_t> fontOf;
         for (const WorkingRecord &r : kept) {
-            auto [it, inserted] = lineHeight.emplace(key(r), r.code.sizeH);
-            if (!inserted && it->second > r.code.sizeH)
-                it->second = r.code.sizeH;
+            const std::optional<FontIdentity> font
+                = r.font ? std::optional<FontIdentity>(FontIdentity(*r.font)) : std::nullopt;
+            auto known = std::find(fonts.begin(), fonts.end(), font);
+            if (known == fonts.end())
+                known = fonts.insert(fonts.end(), font);
+            fontOf.push_back(static_cast<size_t>(known - fonts.begin()));
         }
-        if (options.skipWeirdBounds)
-            std::erase_if(
-                kept, [&](const WorkingRecord &r) { return r.code.sizeH > kWeirdBoundsLines * lineHeight[key(r)]; });
-        // A tall box is placed by its bottom line, an ordinary one by its top edge.
-        const auto sortKey = [&](const WorkingRecord &r) {
-            const double line = lineHeight[key(r)];
-            const double value = kWeirdBoundsLines * line < r.code.sizeH ? r.code.originY + line : r.code.Y;
-            return std::isnan(value) ? -HUGE_VAL : value;
+        // The height of one line of each font: the smallest box set in it.
+        std::vector<double> lineHeight(fonts.size(), HUGE_VAL);
+        for (size_t i = 0; i < kept.size(); ++i)
+            lineHeight[fontOf[i]] = std::min(lineHeight[fontOf[i]], kept[i].code.sizeH);
+
+        struct Placed {
+            size_t record;
+            double key;
         };
-        std::stable_sort(kept.begin(), kept.end(), [&](const WorkingRecord &a, const WorkingRecord &b) {
-            const double ka = sortKey(a), kb = sortKey(b);
-            if (ka != kb)
-                return ka > kb;
-            return a.sentence.range.location < b.sentence.range.location;
+        std::vector<Placed> placed;
+        for (size_t i = 0; i < kept.size(); ++i) {
+            const double line = lineHeight[fontOf[i]];
+            const WorkingRecord &r = kept[i];
+            if (options.skipWeirdBounds && r.code.sizeH > kWeirdBoundsLines * line)
+                continue;
+            // A tall box is placed by its bottom line, an ordinary one by its top edge.
+            const double key = kWeirdBoundsLines * line < r.code.sizeH ? r.code.originY + line : r.code.Y;
+            placed.push_back({i, std::isnan(key) ? -HUGE_VAL : key});
+        }
+        std::stable_sort(placed.begin(), placed.end(), [&](const Placed &a, const Placed &b) {
+            if (a.key != b.key)
+                return a.key > b.key;
+            return kept[a.record].sentence.range.location < kept[b.record].sentence.range.location;
         });
+        std::vector<SentenceRecord> result;
+        result.reserve(placed.size());
+        for (const Placed &p : placed)
+            result.push_back(std::move(kept[p.record].sentence));
+        return result;
     }
 
     std::vector<SentenceRecord> result;

@@ -1,7 +1,6 @@
 #include "selectioncode.h"
 
 #include "platform/pdf/pdfdocument.h"
-#include "platform/pdf/pdfselection.h"
 
 namespace narrata {
 
@@ -14,17 +13,18 @@ SelectionCode selectionCodeForRange(const PDFDocument &document, TextRange range
         : nullptr;
     if (!page)
         return code;
-    const PDFSelection selection = page->selectionForRange(range);
-    if (selection.isEmpty())
+    // What the page's selection of the range would give, read straight from its text layer.
+    const TextLayer &layer = page->textLayer();
+    const QRectF bounds = layer.boundsOfRange(range.intersected({0, static_cast<quint64>(layer.string().size())}));
+    if (bounds.isNull())
         return code;
-    const QRectF bounds = selection.boundsForPage(*page);
     code.originX = bounds.x();
     code.originY = bounds.y();
     code.sizeW = bounds.width();
     code.sizeH = bounds.height();
     code.X = code.originX;
     code.Y = code.originY + code.sizeH;
-    code.richText = selection.attributedString();
+    code.richText = layer.attributedSubstring(range);
     return code;
 }
 

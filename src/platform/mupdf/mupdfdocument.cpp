@@ -94,6 +94,10 @@ int MuPDFDocument::pageCount() const
 std::shared_ptr<PDFPage> MuPDFDocument::pageAtIndex(int index) const
 {
     Lock lock(m_core->mutex);
+    // Pages handed out before stay valid until the page list changes, which clears or shifts
+    // their slots: asking again costs no MuPDF call.
+    if (index >= 0 && static_cast<size_t>(index) < m_pages.size() && m_pages[static_cast<size_t>(index)])
+        return m_pages[static_cast<size_t>(index)];
     const int count = pageCount();
     if (index < 0 || index >= count || isLocked())
         return nullptr;
@@ -105,6 +109,7 @@ std::shared_ptr<PDFPage> MuPDFDocument::pageAtIndex(int index) const
 
     fz_context *ctx = m_core->ctx;
     fz_page *page = nullptr;
+    fz_var(page);
     fz_try (ctx)
         page = fz_load_page(ctx, &m_core->document->super, index);
     fz_catch (ctx)

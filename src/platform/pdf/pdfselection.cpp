@@ -41,7 +41,7 @@ AttributedString PDFSelection::attributedString() const
                 lineFeed.runs.push_back({{0, 1}, result.runs.back().font});
             result.append(lineFeed);
         }
-        result.append(piece.page->attributedString().substring(piece.range));
+        result.append(piece.page->textLayer().attributedSubstring(piece.range));
         previousPage = piece.page.get();
     }
     return result;

@@ -1,6 +1,7 @@
 #include "textlayer.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace narrata {
 
@@ -26,6 +27,22 @@ TextLayer::TextLayer(QString text, std::vector<Unit> units, std::vector<PDFFont>
         else
             m_runs.push_back({{i, 1}, fontAt(i)});
     }
+}
+
+AttributedString TextLayer::attributedSubstring(TextRange range) const
+{
+    range = range.intersected({0, static_cast<quint64>(m_text.size())});
+    AttributedString result;
+    if (range.isEmpty())
+        return result;
+    result.string = m_text.mid(static_cast<qsizetype>(range.location), static_cast<qsizetype>(range.length));
+    auto run = std::upper_bound(m_runs.begin(), m_runs.end(), range.location,
+        [](quint64 location, const FontRun &r) { return location < r.range.end(); });
+    for (; run != m_runs.end() && run->range.location < range.end(); ++run) {
+        const TextRange cut = run->range.intersected(range);
+        result.runs.push_back({{cut.location - range.location, cut.length}, run->font});
+    }
+    return result;
 }
 
 qint64 TextLayer::characterIndexAtPoint(QPointF point) const
@@ -58,14 +75,18 @@ QRectF TextLayer::characterBoundsAtIndex(qint64 index) const
 
 QRectF TextLayer::boundsOfRange(TextRange range) const
 {
-    QRectF bounds;
+    double left = HUGE_VAL, bottom = HUGE_VAL, right = -HUGE_VAL, top = -HUGE_VAL;
     const quint64 stop = std::min<quint64>(range.end(), m_units.size());
     for (quint64 i = range.location; i < stop; ++i) {
         const QRectF &box = m_units[i].box;
-        if (box.width() > 0 && box.height() > 0)
-            bounds = bounds.isNull() ? box : bounds.united(box);
+        if (box.width() <= 0 || box.height() <= 0)
+            continue;
+        left = std::min(left, box.x());
+        bottom = std::min(bottom, box.y());
+        right = std::max(right, box.x() + box.width());
+        top = std::max(top, box.y() + box.height());
     }
-    return bounds;
+    return left <= right ? QRectF(left, bottom, right - left, top - bottom) : QRectF();
 }
 
 std::vector<TextRange> TextLayer::lineRangesWithin(TextRange range) const

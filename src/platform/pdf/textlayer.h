@@ -54,6 +54,8 @@ public:
 
     // The text with its font runs, worked out once when the layer is built.
     AttributedString attributedString() const { return {m_text, m_runs}; }
+    // The same for a range, without copying the whole page's runs.
+    AttributedString attributedSubstring(TextRange range) const;
 
 private:
     QString m_text;
