@@ -22,7 +22,7 @@ const char *const kUsage = "usage: narrata-cli COMMAND ...\n"
                            "                     the heads, feet, page numbers and code found on a page\n"
                            "  progress FILE.pdf  the most recent and furthest sentences heard in it\n"
                            "  mappings           where the word mappings file is\n"
-                           "  voices             the voices with their attributes\n";
+                           "  voices [--all]     the voice menu; with --all every voice and its attributes\n";
 
 } // namespace
 

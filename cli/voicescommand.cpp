@@ -1,26 +1,73 @@
 #include "clierror.h"
+#include "commandline.h"
 #include "commands.h"
 
+#include "platform/settings/qsettingsdefaultsstore.h"
 #include "platform/speech/espeakspeechservice.h"
 #include "platform/speech/nulloutput.h"
+#include "settings/registereddefaults.h"
+#include "speech/speakingloop.h"
+#include "speech/voicecatalogue.h"
 
 namespace narrata::cli {
 
-// narrata-cli voices: every voice with its attributes, the default one marked.
-int runVoicesCommand(const QStringList &arguments, QTextStream &out, QTextStream &)
+namespace {
+
+// The loop is there only for the catalogue to restore the stored voice into; it never speaks.
+class SilentView final : public ReadingView {
+public:
+    void selectSentence(const SentenceRecord &) override { }
+    void prepareContentAfter(const SentenceRecord &) override { }
+    qint64 currentPageIndex() const override { return kNotFound; }
+    SelectionCode selectionCodeForRange(TextRange, qint64 pageIndex) const override
+    {
+        SelectionCode code;
+        code.pageIndex = pageIndex;
+        return code;
+    }
+};
+
+} // namespace
+
+// narrata-cli voices [--all]: the voice menu as the reader offers it (filtered, titled and
+// sorted, the chosen voice marked), or with --all every voice with its attributes.
+int runVoicesCommand(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
-    if (!arguments.isEmpty())
-        throw CliError(QStringLiteral("usage: narrata-cli voices"));
+    const CommandLine line(arguments, {}, {QStringLiteral("--all")});
+    if (!line.positional().isEmpty())
+        throw CliError(QStringLiteral("usage: narrata-cli voices [--all]"));
     const auto service = EspeakSpeechService::create([] { return std::make_shared<NullOutput>(); });
     if (!service)
         throw CliError(QStringLiteral("espeak-ng cannot start: its voice data (espeak-ng-data) is missing"));
-    const QString defaultVoice = service->defaultVoice();
-    for (const QString &voice : service->availableVoices()) {
-        const VoiceAttributes attributes = service->attributesForVoice(voice);
-        out << (voice == defaultVoice ? "* " : "  ") << voice << '\t' << attributes.name << '\t'
-            << attributes.localeIdentifier << "\tage " << attributes.age << (attributes.novelty ? "\tnovelty" : "")
-            << '\n';
+
+    if (line.hasFlag(QStringLiteral("--all"))) {
+        const QString defaultVoice = service->defaultVoice();
+        for (const QString &voice : service->availableVoices()) {
+            const VoiceAttributes attributes = service->attributesForVoice(voice);
+            out << (voice == defaultVoice ? "* " : "  ") << voice << '\t' << attributes.name << '\t'
+                << attributes.localeIdentifier << "\tage " << attributes.age << (attributes.novelty ? "\tnovelty" : "")
+                << '\n';
+        }
+        return 0;
     }
+
+    QSettingsDefaultsStore store;
+    store.registerDefaults(registeredDefaults());
+    if (!store.problem().isEmpty())
+        err << "narrata-cli: " << store.problem() << '\n';
+    SilentView view;
+    SpeechSetFilter filter;
+    SpeechTextPath textPath;
+    ReadingProgress progress;
+    ReadingSession session;
+    SpeakingLoop loop({*service, view, filter, textPath, progress, session});
+    VoiceCatalogue catalogue(*service, store);
+    catalogue.prepareVoices(loop);
+    const std::vector<VoiceMenuEntry> &entries = catalogue.entries();
+    for (size_t i = 0; i < entries.size(); ++i)
+        out << (static_cast<int>(i) == catalogue.selectedIndex() ? "* " : "  ") << entries[i].title << '\t'
+            << entries[i].identifier << '\n';
+    out << "rate: " << catalogue.rateLabel() << '\n';
     return 0;
 }
 

@@ -61,6 +61,8 @@ check "visual order keeps a plain page's order" test "$ordered" = "$(grep '^p\.2
 # Speaking into a WAV file records progress; the mappings file is edited and heard at once.
 mappings=$("$cli" mappings)
 check "the word mappings file is created where it says" test -f "$mappings"
+voices=$("$cli" voices)
+check "the voice menu lists English voices with their region, the chosen one marked" grep -qE "^\* English .*\((GB|US)\)	" <<<"$voices"
 printf 'river:\nstream\n' >>"$mappings"
 mapped=$("$cli" read "$work/book.pdf" --page 2 --to-page 2 --dry-run)
 check "a mapped word reaches the synthesizer replaced" grep -q '→ .*the stream past the mill' <<<"$mapped"

@@ -15,7 +15,7 @@ PulseAudioOutput::Stream PulseAudioOutput::connect(const AudioFormat &format, co
 {
     if (format.sampleRate <= 0 || format.channels <= 0 || format.channels > 32)
         return nullptr;
-    const pa_sample_spec spec{
+    const pa_sample_spec samples{
         PA_SAMPLE_S16NE, static_cast<std::uint32_t>(format.sampleRate), static_cast<std::uint8_t>(format.channels)};
     const auto bytesPerMillisecond = static_cast<std::uint32_t>(format.sampleRate * format.channels * 2 / 1000);
     pa_buffer_attr buffer{};
@@ -27,7 +27,7 @@ PulseAudioOutput::Stream PulseAudioOutput::connect(const AudioFormat &format, co
     buffer.fragsize = static_cast<std::uint32_t>(-1);
     int error = 0;
     return Stream(pa_simple_new(nullptr, applicationName.toUtf8().constData(), PA_STREAM_PLAYBACK, nullptr, "Speech",
-        &spec, nullptr, &buffer, &error));
+        &samples, nullptr, &buffer, &error));
 }
 
 std::unique_ptr<PulseAudioOutput> PulseAudioOutput::open(const AudioFormat &format, const QString &applicationName)
