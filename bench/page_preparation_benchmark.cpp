@@ -2,6 +2,7 @@
 // document, against MuPDF's own text extraction of each page (what `mutool draw -F txt`
 // does), measured in the same run, best of three rounds for every page. Prints the median and
 // the worst cost of one page as ratios.
+#include "benchmarkstatistics.h"
 #include "platform/mupdf/mupdfservice.h"
 #include "text/pageanalyzer.h"
 
@@ -72,12 +73,6 @@ std::vector<double> mupdfSecondsPerPageOnce(const QString &path)
         seconds.clear();
     fz_drop_context(ctx);
     return seconds;
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // first sample of the next, within a page and across a page turn, through the real speaking
 // loop, page analysis and espeak-ng. Sound goes to silence paced like speech, so the run takes
 // as long as listening would.
+#include "benchmarkstatistics.h"
 #include "platform/mupdf/mupdfservice.h"
 #include "platform/speech/espeakspeechservice.h"
 #include "platform/speech/nulloutput.h"
@@ -93,12 +94,6 @@ QByteArray shortPages()
             QStringLiteral("Margaret found a map of the %1.").arg(places[page]), QString(), QString(),
             QString::number(page + 1)}));
     return fixture.bytes();
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // Smartening a dense page, which builds a selection code for every sentence, against cutting
 // the same page into sentences, measured in the same run.
+#include "benchmarkstatistics.h"
 #include "platform/mupdf/mupdfservice.h"
 #include "platform/speech/speechsynthesizer.h"
 #include "speech/speechsetsmartener.h"
@@ -55,8 +56,7 @@ template<typename Work> double medianSeconds(Work work)
         work();
         times.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e9);
     }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
+    return median(times);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 //
 // espeak-ng is initialised once per process, and the synthesizer's engine does that for itself,
 // so the direct measurement runs in a child process forked before anything else starts.
+#include "benchmarkstatistics.h"
 #include "platform/speech/espeakengine.h"
 #include "platform/speech/espeakspeechservice.h"
 
@@ -32,12 +33,6 @@ constexpr int kRounds = 20;
 constexpr double kTargetMilliseconds = 5;
 const char kSentence[] = "The quick brown fox jumps over the lazy dog near the river bank.";
 const char kVoice[] = "en-us";
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 double millisecondsSince(Clock::time_point start, Clock::time_point end)
 {

@@ -1,5 +1,6 @@
 // Building the text layer of every page of a document, against MuPDF's own text
 // extraction (`mutool draw -F txt`) of the same pages, measured in the same run.
+#include "benchmarkstatistics.h"
 #include "platform/mupdf/mupdfservice.h"
 
 #include <QCoreApplication>
@@ -13,12 +14,6 @@
 namespace {
 
 constexpr int kRounds = 5;
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 // Opens the document anew and builds every page's text layer; seconds, or -1 on failure.
 double timeTextLayers(const QString &path, qint64 &characters)

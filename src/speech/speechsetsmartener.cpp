@@ -112,7 +112,7 @@ SentenceRecord SpeechSetSmartener::cutIgnoredFontLeadIn(
     const auto page = document.pageAtIndex(static_cast<int>(sentence.pageIndex));
     if (!page || currentPDFignoredFontsList.isEmpty())
         return sentence;
-    const AttributedString text = page->attributedString().substring(sentence.range);
+    const AttributedString text = page->textLayer().attributedSubstring(sentence.range);
     quint64 end = 0;
     for (const FontRun &run : text.runs)
         if (currentPDFignoredFontsList.contains(prettyFontString(run.font)))

@@ -68,6 +68,12 @@ std::vector<ParagraphRecord> edgeCandidates(const QString &text, qint64 pageInde
     return candidates;
 }
 
+// The font most of a range of a page is set in, read from the page's text layer in place.
+std::optional<PDFFont> mainFontIn(const TextLayer &layer, const TextRange &range)
+{
+    return mostPopularFont(layer.attributedSubstring(range));
+}
+
 } // namespace
 
 bool rangesIntersect(const TextRange &a, const TextRange &b)
@@ -144,9 +150,9 @@ void PageAnalyzer::learnFonts(qint64 pageIndex, const RangeSet &ranges)
 {
     if (ranges.empty())
         return;
-    const AttributedString text = m_document.pageAtIndex(static_cast<int>(pageIndex))->attributedString();
+    const auto page = m_document.pageAtIndex(static_cast<int>(pageIndex));
     for (const TextRange &range : ranges)
-        if (const auto font = mostPopularFont(text.substring(range)))
+        if (const auto font = mainFontIn(page->textLayer(), range))
             m_smallFontsSet.insert(FontIdentity(*font));
 }
 
@@ -180,13 +186,13 @@ RangeSet PageAnalyzer::headerFooterRangesByTypicalFontsOnPageIndex(qint64 pageIn
 {
     if (!isPage(pageIndex) || m_smallFontsSet.empty())
         return {};
-    const AttributedString text = m_document.pageAtIndex(static_cast<int>(pageIndex))->attributedString();
-    const std::vector<ParagraphRecord> paragraphs = setOfAllParagraphsonPageIndex(text.string, pageIndex);
+    const auto page = m_document.pageAtIndex(static_cast<int>(pageIndex));
+    const std::vector<ParagraphRecord> paragraphs = setOfAllParagraphsonPageIndex(page->string(), pageIndex);
     const size_t k = paragraphs.size();
     const size_t n = std::min<size_t>(k, kTypicalFontParagraphs);
     RangeSet found;
     const auto test = [&](const ParagraphRecord &paragraph) {
-        const auto font = mostPopularFont(text.substring(paragraph.range));
+        const auto font = mainFontIn(page->textLayer(), paragraph.range);
         if (font && m_smallFontsSet.contains(FontIdentity(*font)))
             insertRange(found, paragraph.range);
     };
@@ -215,10 +221,10 @@ RangeSet PageAnalyzer::fixedWidthFontParagraphRangesOnPageIndex(qint64 pageIndex
 {
     if (!isPage(pageIndex))
         return {};
-    const AttributedString text = m_document.pageAtIndex(static_cast<int>(pageIndex))->attributedString();
+    const auto page = m_document.pageAtIndex(static_cast<int>(pageIndex));
     RangeSet found;
-    for (const ParagraphRecord &paragraph : setOfAllParagraphsonPageIndex(text.string, pageIndex))
-        if (const auto font = mostPopularFont(text.substring(paragraph.range)); font && font->fixedPitch)
+    for (const ParagraphRecord &paragraph : setOfAllParagraphsonPageIndex(page->string(), pageIndex))
+        if (const auto font = mainFontIn(page->textLayer(), paragraph.range); font && font->fixedPitch)
             insertRange(found, paragraph.range);
     return found;
 }
