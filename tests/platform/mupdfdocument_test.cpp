@@ -141,6 +141,29 @@ TEST(MuPDFDocument, CopiesAreIndependent)
     EXPECT_EQ(copy->pageCount(), 2);
 }
 
+TEST(MuPDFDocument, ACopyKeepsItsFileNameAndShowsTheDocumentAsItIsNow)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("three.pdf"));
+    ASSERT_TRUE(threePages().writeTo(path));
+    const auto original = MuPDFService().openFile(path);
+    const auto replaced = MuPDFService().openFile(path);
+    ASSERT_TRUE(original && replaced);
+    EXPECT_EQ(original->copy()->documentURL().toLocalFile(), path);
+
+    // Changed in memory: the copy has the change, not the file's pages.
+    ASSERT_TRUE(original->removePageAtIndex(0));
+    const auto edited = original->copy();
+    EXPECT_EQ(edited->pageCount(), 2);
+    EXPECT_EQ(edited->documentURL().toLocalFile(), path);
+
+    // Changed on disk since it was opened: the copy is of what was opened.
+    PdfFixture onePage;
+    onePage.addPage(textPage({QStringLiteral("Something else entirely.")}));
+    ASSERT_TRUE(onePage.writeTo(path));
+    EXPECT_EQ(replaced->copy()->pageCount(), 3);
+}
+
 PDFOutline sampleOutline()
 {
     PDFOutline root;

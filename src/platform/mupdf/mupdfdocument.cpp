@@ -6,6 +6,7 @@
 
 #include <mupdf/pdf.h>
 
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace narrata {
@@ -29,6 +30,11 @@ MuPDFDocument::MuPDFDocument(std::shared_ptr<MuPDFDocumentCore> core, QString pa
     : m_core(std::move(core))
     , m_path(std::move(path))
 {
+    if (!m_path.isEmpty()) {
+        const QFileInfo file(m_path);
+        m_openedSize = file.size();
+        m_openedModified = file.lastModified();
+    }
     // Asking MuPDF tries the empty password, which costs a key derivation every time.
     fz_context *ctx = m_core->ctx;
     int locked = 1;
@@ -225,10 +231,38 @@ bool MuPDFDocument::setOutlineRoot(const PDFOutline &root)
     return writeOutline(m_core->ctx, m_core->document, root);
 }
 
+bool MuPDFDocument::isUnchangedFromFile() const
+{
+    if (m_path.isEmpty() || m_openedSize < 0)
+        return false;
+    {
+        Lock lock(m_core->mutex);
+        fz_context *ctx = m_core->ctx;
+        int changed = 1;
+        fz_try (ctx)
+            changed = pdf_has_unsaved_changes(ctx, m_core->document);
+        fz_catch (ctx)
+            changed = 1;
+        if (changed)
+            return false;
+    }
+    const QFileInfo file(m_path);
+    return file.size() == m_openedSize && file.lastModified() == m_openedModified;
+}
+
 std::unique_ptr<PDFDocument> MuPDFDocument::copy() const
 {
-    // The copy is written with the same encryption: it opens with the same password.
-    auto copy = MuPDFService().openData(dataRepresentation());
+    // A document as it came from its file is opened from it again, which MuPDF does lazily:
+    // writing a long book out to memory instead would stall the window for a moment.
+    std::unique_ptr<PDFDocument> copy;
+    if (isUnchangedFromFile())
+        copy = MuPDFService().openFile(m_path);
+    if (!copy) {
+        // The copy is written with the same encryption: it opens with the same password.
+        copy = MuPDFService().openData(dataRepresentation());
+        if (copy)
+            static_cast<MuPDFDocument &>(*copy).m_path = m_path;
+    }
     if (copy && m_password)
         copy->unlockWithPassword(*m_password);
     return copy;

@@ -3,6 +3,7 @@
 #include "mupdfdocumentcore.h"
 #include "platform/pdf/pdfdocument.h"
 
+#include <QDateTime>
 #include <QString>
 
 #include <vector>
@@ -36,8 +37,14 @@ public:
     std::unique_ptr<PDFDocument> copy() const override;
 
 private:
+    // Nothing was changed in memory and the file is still the one that was opened.
+    bool isUnchangedFromFile() const;
+
     std::shared_ptr<MuPDFDocumentCore> m_core;
     QString m_path;
+    // The file as it was when opened; a size of -1 when the document did not come from it.
+    qint64 m_openedSize = -1;
+    QDateTime m_openedModified;
     // The password that unlocked the document; MuPDF only remembers that it was given.
     std::optional<QString> m_password;
     bool m_locked = true;
