@@ -33,6 +33,7 @@ inline constexpr QLatin1String kOrvikPrefixMap{"kOrvikPrefixMap"};
 
 // Keys without one: unset until first stored. The ...ByPDF maps are keyed by PDF file name.
 inline constexpr QLatin1String watchedFolder{"watchedFolder"};
+inline constexpr QLatin1String recentDocuments{"recentDocuments"};
 inline constexpr QLatin1String ignoredFontsByPDF{"ignoredFontsByPDF"};
 inline constexpr QLatin1String mostRecentSentencesReadByPDF{"mostRecentSentencesReadByPDF"};
 inline constexpr QLatin1String furthestSentencesReadByPDF{"furthestSentencesReadByPDF"};

@@ -1,0 +1,120 @@
+// The folder whose newest PDFs are offered: which files it offers and in what order, and how
+// the choice of folder is remembered.
+#include "platform/settings/memorydefaultsstore.h"
+#include "settings/registereddefaults.h"
+#include "settings/watchedfolder.h"
+
+#include "printers.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace narrata {
+namespace {
+
+const QString kKey(settingskeys::watchedFolder);
+const QDateTime kEpoch(QDate(2024, 3, 1), QTime(12, 0), Qt::UTC);
+
+void writeFile(const QString &path, const QDateTime &modified)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("%PDF-1.4\n");
+    file.flush(); // before the time is set, or closing would touch it again
+    ASSERT_TRUE(file.setFileTime(modified, QFileDevice::FileModificationTime));
+}
+
+QStringList titles(const std::vector<RecentFileEntry> &entries, std::size_t count)
+{
+    QStringList result;
+    for (std::size_t i = 0; i < std::min(count, entries.size()); ++i)
+        result.append(recentFileTitle(entries[i]));
+    return result;
+}
+
+TEST(WatchedFolder, OffersThePdfsNewestFirst)
+{
+    QTemporaryDir dir;
+    // Written oldest last, so that neither creation nor name order gives the answer.
+    for (int day : {3, 6, 1, 7, 4, 2, 5})
+        writeFile(dir.filePath(QStringLiteral("day%1.pdf").arg(day)), kEpoch.addDays(day));
+    writeFile(dir.filePath(QStringLiteral("report.PDF")), kEpoch.addDays(30));
+    writeFile(dir.filePath(QStringLiteral("notes_pdf")), kEpoch.addDays(10));
+    writeFile(dir.filePath(QStringLiteral("draft.pdf.part")), kEpoch.addDays(20));
+    writeFile(dir.filePath(QStringLiteral(".hidden.pdf")), kEpoch);
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.pdf")));
+
+    const std::vector<RecentFileEntry> entries = scanWatchedFolder(dir.path());
+    ASSERT_EQ(entries.size(), 9u);
+    EXPECT_EQ(titles(entries, WatchedFolder::kShownFiles), (QStringList{"notes_pdf", "day7", "day6", "day5", "day4"}))
+        << "the name's ending decides, case and all";
+    EXPECT_EQ(recentFileTitle(entries.back()), QStringLiteral(".hidden"));
+    EXPECT_EQ(entries[1], (RecentFileEntry{QUrl::fromLocalFile(dir.filePath("day7.pdf")), kEpoch.addDays(7)}));
+    EXPECT_TRUE(std::is_sorted(entries.begin(), entries.end(),
+        [](const RecentFileEntry &a, const RecentFileEntry &b) { return a.mDate > b.mDate; }));
+}
+
+TEST(WatchedFolder, AnEmptyMissingOrUnreadableFolderOffersNothing)
+{
+    QTemporaryDir dir;
+    EXPECT_TRUE(scanWatchedFolder(dir.path()).empty());
+    EXPECT_TRUE(scanWatchedFolder(dir.filePath(QStringLiteral("gone"))).empty());
+    const QString file = dir.filePath(QStringLiteral("a.pdf"));
+    writeFile(file, kEpoch);
+    EXPECT_TRUE(scanWatchedFolder(file).empty()) << "a file is no folder";
+
+    const QString locked = dir.filePath(QStringLiteral("locked"));
+    ASSERT_TRUE(QDir(dir.path()).mkdir(locked));
+    writeFile(locked + QStringLiteral("/a.pdf"), kEpoch);
+    ASSERT_TRUE(QFile::setPermissions(locked, {}));
+    if (!QDir(locked).isReadable()) { // permissions do not bind the superuser
+        EXPECT_TRUE(scanWatchedFolder(locked).empty());
+    }
+    QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+TEST(WatchedFolder, TitleDropsOnlyTheLastExtension)
+{
+    const auto title = [](const QString &path) { return recentFileTitle({QUrl::fromLocalFile(path), {}}); };
+    EXPECT_EQ(title(QStringLiteral("/d/a.b.pdf")), QStringLiteral("a.b"));
+    EXPECT_EQ(title(QStringLiteral("/d/notes_pdf")), QStringLiteral("notes_pdf"));
+    EXPECT_EQ(title(QStringLiteral("/d/My report (2) #1 100%.pdf")), QStringLiteral("My report (2) #1 100%"));
+    EXPECT_EQ(title(QStringLiteral("/d/Ünïcödé.pdf")), QStringLiteral("Ünïcödé"));
+}
+
+TEST(WatchedFolder, TheChosenFolderIsRememberedAsItsUrlText)
+{
+    MemoryDefaultsStore store;
+    WatchedFolder folder(store);
+    EXPECT_EQ(folder.watchedFolder(), std::nullopt);
+    folder.saveWatchedFolderToUserDefaults();
+    EXPECT_FALSE(store.contains(kKey)) << "nothing chosen, nothing stored";
+    EXPECT_EQ(store.synchronizeCount(), 0);
+
+    folder.loadWatchedFolderFromUserDefaults();
+    EXPECT_EQ(folder.watchedFolder(), WatchedFolder::defaultWatchedFolder());
+    EXPECT_TRUE(WatchedFolder::defaultWatchedFolder().isLocalFile());
+
+    const QUrl chosen = QUrl::fromLocalFile(QStringLiteral("/home/me/Papers to read/Ünï"));
+    folder.setWatchedFolder(chosen);
+    folder.saveWatchedFolderToUserDefaults();
+    EXPECT_EQ(store.value(kKey), QVariant(chosen.toString()));
+    EXPECT_EQ(store.synchronizeCount(), 1);
+
+    WatchedFolder reloaded(store);
+    reloaded.loadWatchedFolderFromUserDefaults();
+    EXPECT_EQ(reloaded.watchedFolder(), chosen);
+    EXPECT_EQ(reloaded.watchedFolder()->toLocalFile(), QStringLiteral("/home/me/Papers to read/Ünï"));
+
+    WatchedFolder unset(store);
+    EXPECT_EQ(unset.folderOrDefault(), WatchedFolder::defaultWatchedFolder());
+    EXPECT_EQ(unset.watchedFolder(), WatchedFolder::defaultWatchedFolder()) << "the default is kept";
+}
+
+} // namespace
+} // namespace narrata
