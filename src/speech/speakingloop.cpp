@@ -29,6 +29,8 @@ void SpeakingLoop::speak(const SentenceRecord &sentence)
     if (m_ss)
         m_ss->startSpeakingString(m_.textPath.speakableStringWithWordMappings(joined));
     m_.view.selectSentence(record);
+    if (sentenceStarted)
+        sentenceStarted(record);
 }
 
 void SpeakingLoop::loadSpeechSet(const std::vector<SentenceRecord> &sentences)

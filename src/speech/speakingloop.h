@@ -73,6 +73,8 @@ public:
     const QString &labelTextVoiceInfo() const { return m_labelTextVoiceInfo; }
     // Called when regular reading runs out of sentences (the document or the set ended).
     std::function<void()> readingEnded;
+    // Called as each sentence is handed to the synthesizer, after it is selected.
+    std::function<void(const SentenceRecord &)> sentenceStarted;
 
 private:
     bool isSpeaking() const { return m_ss && m_ss->isSpeaking(); }

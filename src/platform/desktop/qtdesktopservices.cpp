@@ -1,0 +1,91 @@
+#include "qtdesktopservices.h"
+
+#include <QApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPointer>
+
+namespace narrata {
+
+QtDesktopServices::QtDesktopServices(QWidget *window)
+    : m_window(window)
+{
+}
+
+void QtDesktopServices::beep()
+{
+    QApplication::beep();
+}
+
+namespace {
+
+void showAlert(QMessageBox::Icon icon, QWidget *window, const QString &messageText, const QString &informativeText)
+{
+    QMessageBox alert(icon, QStringLiteral("Narrata"), messageText, QMessageBox::Ok, window);
+    alert.setInformativeText(informativeText);
+    alert.exec();
+}
+
+} // namespace
+
+void QtDesktopServices::showWarningAlert(const QString &messageText, const QString &informativeText)
+{
+    showAlert(QMessageBox::Warning, m_window, messageText, informativeText);
+}
+
+void QtDesktopServices::showInformationAlert(const QString &messageText, const QString &informativeText)
+{
+    showAlert(QMessageBox::Information, m_window, messageText, informativeText);
+}
+
+void QtDesktopServices::chooseFileToOpen(std::function<void(const QString &path)> chosen)
+{
+    auto *dialog = new QFileDialog(m_window, QStringLiteral("Open PDF"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    dialog->setNameFilter(QStringLiteral("PDF documents (*.pdf *.PDF)"));
+    QObject::connect(dialog, &QFileDialog::fileSelected, dialog, [chosen = std::move(chosen)](const QString &path) {
+        if (!path.isEmpty())
+            chosen(path);
+    });
+    dialog->open();
+}
+
+void QtDesktopServices::chooseFolder(const QString &startFolder, std::function<void(const QString &path)> chosen)
+{
+    auto *dialog = new QFileDialog(m_window, QStringLiteral("Choose Watched Folder"), startFolder);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setFileMode(QFileDialog::Directory);
+    dialog->setOption(QFileDialog::ShowDirsOnly);
+    QObject::connect(dialog, &QFileDialog::fileSelected, dialog, [chosen = std::move(chosen)](const QString &path) {
+        if (!path.isEmpty())
+            chosen(path);
+    });
+    dialog->open();
+}
+
+bool QtDesktopServices::openURL(const QUrl &url)
+{
+    return QDesktopServices::openUrl(url);
+}
+
+void QtDesktopServices::revealFile(const QString &path)
+{
+    // File managers that follow the freedesktop interface open the folder with the file
+    // selected; without one, opening the folder is the best the desktop offers.
+    QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.FileManager1"),
+        QStringLiteral("/org/freedesktop/FileManager1"), QStringLiteral("org.freedesktop.FileManager1"),
+        QStringLiteral("ShowItems"));
+    call << QStringList{QUrl::fromLocalFile(path).toString()} << QString();
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, 2000);
+    if (reply.type() == QDBusMessage::ReplyMessage)
+        return;
+    const QFileInfo info(path);
+    QDesktopServices::openUrl(QUrl::fromLocalFile(info.isDir() ? path : info.absolutePath()));
+}
+
+} // namespace narrata
