@@ -1,0 +1,39 @@
+#pragma once
+
+#include "text/pageanalyzer.h"
+#include "text/sentencerecord.h"
+
+#include <optional>
+#include <vector>
+
+namespace narrata {
+
+// What the page view asks of the application: every request that changes reading state goes
+// here, so the view keeps no reading state of its own.
+class PageViewDelegate {
+public:
+    virtual ~PageViewDelegate() = default;
+
+    virtual void togglePauseSpeech() = 0;
+    virtual void stopSpeaking() = 0;
+    virtual void resetCurrentSession() = 0;
+    virtual void startSentenceWalkJ(const std::optional<SentenceRecord> &sentence) = 0;
+    virtual void startSentenceWalkK(const std::optional<SentenceRecord> &sentence) = 0;
+    virtual void startSentenceWalkL(const std::optional<SentenceRecord> &sentence) = 0;
+
+    virtual bool userPreferenceUseFastSkipMode() const = 0;
+    // How pages are trimmed before reading: heads and feet, fixed-pitch text on request.
+    virtual ContentPreparationOptions contentPreparationOptions() const = 0;
+    // Replaces the queue with these sentences and reads them.
+    virtual void loadSpeechSet(const std::vector<SentenceRecord> &sentences) = 0;
+    // Adds the next page's sentences to the end of the queue.
+    virtual void appendSpeechSet(const std::vector<SentenceRecord> &sentences) = 0;
+
+    virtual void openExistingDocument() = 0;
+
+    // The view's page or selection changed.
+    virtual void pdfViewPageChanged() = 0;
+    virtual void pdfViewSelectionChanged() = 0;
+};
+
+} // namespace narrata
