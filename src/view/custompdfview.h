@@ -1,0 +1,143 @@
+#pragma once
+
+#include "documents/documentview.h"
+#include "pagelayout.h"
+#include "pagerendercache.h"
+#include "text/pageanalyzer.h"
+
+#include <QAbstractScrollArea>
+#include <QElapsedTimer>
+#include <QVariantAnimation>
+
+#include <memory>
+#include <optional>
+
+namespace narrata {
+
+class PageViewDelegate;
+
+// The page view: the document's pages one under another, scaled to the window's width unless
+// zoomed, drawn from renderings made on worker threads. The sentence being read is its
+// selection and is kept in view. Double-clicks and single keys become reading commands sent to
+// the application (`ad`); every key acts when it is released.
+class CustomPDFView final : public QAbstractScrollArea, public DocumentView {
+    Q_OBJECT
+public:
+    explicit CustomPDFView(QWidget *parent = nullptr);
+    ~CustomPDFView() override;
+
+    void setAd(PageViewDelegate *ad) override { m_ad = ad; }
+    PageViewDelegate *ad() const { return m_ad; }
+
+    // The document.
+    void setDocument(std::unique_ptr<PDFDocument> document) override;
+    PDFDocument *document() const override { return m_document.get(); }
+    void goToPageIndex(int pageIndex, QPointF pointOnPage) override;
+    qint64 currentPageIndex() const override;
+
+    // The selection.
+    PDFSelection currentSelection() const override { return m_selection; }
+    void setCurrentSelection(const PDFSelection &selection) override;
+    std::optional<PDFFont> currentSelectionFont() const override;
+
+    // Following the reading.
+    void selectSentence(const SentenceRecord &sentence) override;
+    // Nothing clears the selection.
+    void selectSentence(const std::optional<SentenceRecord> &sentence);
+    void selectSentenceAtRange(TextRange range, qint64 pageIndex);
+    void prepareContentAfter(const SentenceRecord &sentence) override;
+    SelectionCode selectionCodeForRange(TextRange range, qint64 pageIndex) const override;
+
+    // The whole sentence holding the selection's first character.
+    std::optional<SentenceRecord> currentSelectionSentenceDict() const;
+    // The neighbours of a sentence on its own page.
+    std::optional<SentenceRecord> previousSentenceFor(const std::optional<SentenceRecord> &sentence) const;
+    std::optional<SentenceRecord> nextSentenceFor(const std::optional<SentenceRecord> &sentence) const;
+
+    // Starting to read.
+    void handlerOfDoubleClickOnPage(int pageIndex, QPointF pointOnPage);
+    void speakFromCurrentSelection() override;
+    void selectHeaderFooterRange() override;
+
+    // Zoom: fit-to-width follows the window until the user zooms.
+    void zoomIn();
+    void zoomOut();
+    void setAutoScales(bool autoScales);
+    bool autoScales() const { return m_autoScales; }
+    double scaleFactor() const { return m_layout.scale(); }
+    // Scrolling that glides (off in tests that need to see where it ends at once).
+    void setSmoothScrolling(bool smooth) { m_smoothScrolling = smooth; }
+
+    // Copies the selected text to the clipboard.
+    void copy() const;
+
+    // The held-button state that keeps the reading from pulling the page away under the mouse.
+    bool isMouseDown = false;
+    bool didSkipUpdateOfSelection = false;
+    TextRange recoverRange{0, 0};
+    qint64 recoverPageIndex = 0;
+
+    const FontSet &smallFontsSet() const;
+
+    // Where a point of a page is in the viewport, and back (for tests and hit testing).
+    QPoint viewportPointForPagePoint(int pageIndex, QPointF pointOnPage) const;
+    // The page under a viewport point (the nearest one) and the point in its space; -1 without pages.
+    std::pair<int, QPointF> pagePointForViewportPoint(QPointF viewportPoint) const;
+    // Renders are ready for every page in view (for tests).
+    void waitForRenderedPages();
+
+signals:
+    void pageChanged();
+    void selectionChanged();
+
+protected:
+    bool event(QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+
+private:
+    void mouseDown(QMouseEvent *event, int clickCount);
+    void baseMouseDown(QMouseEvent *event, int clickCount);
+    void baseKeyUp(QKeyEvent *event);
+    bool isOnPage(int pageIndex, QPointF pointOnPage) const;
+    std::shared_ptr<PDFPage> pageAt(qint64 pageIndex) const;
+    qint64 nearestCharacterIndex(const PDFPage &page, QPointF pointOnPage) const;
+    void extendDragSelection(QPointF viewportPoint);
+    void scrollSelectionToVisible();
+    void scrollTo(int value, bool smooth);
+    void updateLayout();
+    void applyScale(double scale, QPointF anchorInViewport);
+    void noteCurrentPage();
+    QPointF contentOffset() const;
+    void paintSelection(QPainter &painter, int pageIndex);
+
+    PageViewDelegate *m_ad = nullptr;
+    std::unique_ptr<PDFDocument> m_document;
+    std::unique_ptr<PageAnalyzer> m_analyzer;
+    FontSet m_learnedFonts; // kept while the view lives, across documents
+    PageLayout m_layout;
+    PageRenderCache m_renders;
+    PDFSelection m_selection;
+    bool m_autoScales = true;
+    bool m_smoothScrolling = true;
+    QVariantAnimation m_scrollAnimation;
+    qint64 m_shownPageIndex = -1;
+
+    // The drag selection of the base view.
+    int m_dragPage = -1;
+    qint64 m_dragAnchor = -1;
+    bool m_dragging = false;
+    // Clicks after a double-click count on, for the triple-click.
+    QElapsedTimer m_lastDoubleClick;
+    QPointF m_lastDoubleClickPosition;
+};
+
+} // namespace narrata

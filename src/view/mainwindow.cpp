@@ -1,0 +1,248 @@
+#include "mainwindow.h"
+
+#include "custompdfview.h"
+#include "documents/appdelegate.h"
+#include "helppopover.h"
+#include "preferencespopover.h"
+#include "ui_mainwindow.h"
+#include "voicepopover.h"
+#include "wordmappingseditor.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenu>
+#include <QStatusBar>
+#include <QToolButton>
+
+#include <functional>
+
+namespace narrata {
+
+MainWindow::MainWindow(QWidget *parent)
+    : QMainWindow(parent)
+    , m_ui(std::make_unique<::Ui::MainWindow>())
+{
+    m_ui->setupUi(this);
+    m_labelTextPDFInfo = new QLabel(this);
+    m_labelTextPDFInfo->setObjectName(QStringLiteral("labelTextPDFInfo"));
+    m_labelCurrentSessionStats = new QLabel(this);
+    m_labelCurrentSessionStats->setObjectName(QStringLiteral("labelCurrentSessionStats"));
+    m_labelCurrentSessionStats->setAlignment(Qt::AlignCenter);
+    m_buttonTTSVoicePopover = new QToolButton(this);
+    m_buttonTTSVoicePopover->setObjectName(QStringLiteral("buttonTTSVoicePopover"));
+    m_buttonTTSVoicePopover->setAutoRaise(true);
+    m_buttonTTSVoicePopover->setToolTip(QStringLiteral("Choose the voice and the speed"));
+    statusBar()->addWidget(m_labelTextPDFInfo);
+    statusBar()->addWidget(m_labelCurrentSessionStats, 1);
+    statusBar()->addPermanentWidget(m_buttonTTSVoicePopover);
+    m_ui->pdfView->setFocus();
+    connect(m_ui->menuOpenRecent, &QMenu::aboutToShow, this, &MainWindow::fillOpenRecentMenu);
+}
+
+MainWindow::~MainWindow() = default;
+
+CustomPDFView *MainWindow::pdfView() const
+{
+    return m_ui->pdfView;
+}
+
+QAction *MainWindow::action(const QString &command) const
+{
+    return findChild<QAction *>(command);
+}
+
+void MainWindow::setDelegate(AppDelegate &delegate, DefaultsStore &defaults, const QString &helpResource)
+{
+    m_delegate = &delegate;
+    m_preferencesPopover = std::make_unique<PreferencesPopover>(defaults, this);
+    m_voicePopover = std::make_unique<VoicePopover>(delegate.voiceCatalogue(), delegate.speakingLoop(), this);
+    m_helpPopover = std::make_unique<HelpPopover>(helpResource, this);
+    m_wordMappingsEditor = std::make_unique<WordMappingsEditor>(delegate.wordMappings().mappingsFile(), this);
+    connect(m_preferencesPopover.get(), &PreferencesPopover::preferencesChanged, this,
+        [this](const Preferences &preferences) { m_delegate->setPreferences(preferences); });
+    connect(m_voicePopover.get(), &VoicePopover::voiceChanged, this, [this] { m_delegate->refreshVoiceLabel(); });
+    connect(pdfView(), &CustomPDFView::pageChanged, this, [this] { m_delegate->pdfViewPageChanged(); });
+    connect(pdfView(), &CustomPDFView::selectionChanged, this, [this] { m_delegate->pdfViewSelectionChanged(); });
+    for (QMenu *menu : m_ui->menuBar->findChildren<QMenu *>())
+        connect(menu, &QMenu::aboutToShow, this, [this, menu] { validate(menu); });
+    connectCommands();
+}
+
+void MainWindow::connectCommands()
+{
+    AppDelegate &d = *m_delegate;
+    CustomPDFView *view = pdfView();
+    const std::vector<std::pair<const char *, std::function<void()>>> commands{
+        {"openExistingDocument", [&d] { d.openExistingDocument(); }},
+        {"quitApplication", [this] { close(); }},
+        {"copySelection", [view] { view->copy(); }},
+        {"menuCommandSpeakFromCurrentSelection", [&d] { d.menuCommandSpeakFromCurrentSelection(); }},
+        {"togglePauseSpeech", [&d] { d.togglePauseSpeech(); }},
+        {"stopSpeaking", [&d] { d.stopSpeaking(); }},
+        {"menuCommandGoToMostRecentSentenceRead", [&d] { d.menuCommandGoToMostRecentSentenceRead(); }},
+        {"menuCommandGoToFurthestSentenceRead", [&d] { d.menuCommandGoToFurthestSentenceRead(); }},
+        {"menuCommandResetCurrentSessionStatistics", [&d] { d.menuCommandResetCurrentSessionStatistics(); }},
+        {"buttonTTSVoicePopoverClicked", [this] { m_voicePopover->showAbove(m_buttonTTSVoicePopover); }},
+        {"menuClickedEditCustomPronunciations",
+            [this] { m_wordMappingsEditor->menuClickedEditCustomPronunciations(); }},
+        {"showCustomWordMappingsTextFile", [&d] { d.showCustomWordMappingsTextFile(); }},
+        {"menuCommandAddFontToIgnoreList", [&d] { d.menuCommandAddFontToIgnoreList(); }},
+        {"menuCommandRemoveFontFromIgnoreList", [&d] { d.menuCommandRemoveFontFromIgnoreList(); }},
+        {"checkHeadersFootersOnPage", [&d] { d.checkHeadersFootersOnPage(); }},
+        {"buttonClickedShowRecentFilesInWatchedFolder", [&d] { d.buttonClickedShowRecentFilesInWatchedFolder(); }},
+        {"menuCommandSetWatchedFolder", [&d] { d.menuCommandSetWatchedFolder(); }},
+        {"menuCommandRevealWatchedFolderInFinder", [&d] { d.menuCommandRevealWatchedFolderInFinder(); }},
+        {"zoomIn", [view] { view->zoomIn(); }},
+        {"zoomOut", [view] { view->zoomOut(); }},
+        {"fitWidth", [view] { view->setAutoScales(true); }},
+        {"buttonPreferencesPopoverClicked",
+            [this] {
+                m_preferencesPopover->setPreferences(m_delegate->preferences());
+                m_preferencesPopover->showBelow(anchorFor(QStringLiteral("buttonPreferencesPopoverClicked")));
+            }},
+        {"buttonHelpPopoverClicked",
+            [this] { m_helpPopover->showBelow(anchorFor(QStringLiteral("buttonHelpPopoverClicked"))); }},
+        {"openPDFUserGuideInDefaultApp", [&d] { d.openPDFUserGuideInDefaultApp(); }},
+        {"openNarrataWebsite", [&d] { d.openNarrataWebsite(); }},
+        {"openNarrataVideoTutorials", [&d] { d.openNarrataVideoTutorials(); }},
+        {"contactCustomerSupport", [&d] { d.contactCustomerSupport(); }},
+        {"menuCommandCheckForUpdates", [&d] { d.menuCommandCheckForUpdates(); }},
+    };
+    for (const auto &[name, command] : commands) {
+        QAction *item = action(QString::fromLatin1(name));
+        Q_ASSERT(item);
+        // A shortcut can fire while the item's menu is closed and its state stale: the command
+        // runs only if the item would be enabled now.
+        connect(item, &QAction::triggered, this, [this, item, command] {
+            if (m_delegate->validateMenuItem(item->objectName()).enabled)
+                command();
+        });
+    }
+    QAction *onTop = action(QStringLiteral("keepMainWindowOnTop"));
+    // The item has already flipped its check mark when it reports the click.
+    connect(onTop, &QAction::triggered, this, [this](bool checked) { m_delegate->keepMainWindowOnTop(!checked); });
+    connect(m_buttonTTSVoicePopover, &QToolButton::clicked, this,
+        [this] { m_voicePopover->showAbove(m_buttonTTSVoicePopover); });
+}
+
+void MainWindow::validate(QMenu *menu)
+{
+    for (QAction *item : menu->actions()) {
+        if (item->objectName().isEmpty() || item->menu())
+            continue;
+        const MenuItemState state = m_delegate->validateMenuItem(item->objectName());
+        item->setEnabled(state.enabled);
+        if (state.title)
+            item->setText(*state.title);
+        if (state.checked)
+            item->setChecked(*state.checked);
+    }
+}
+
+void MainWindow::validateMenus()
+{
+    for (QMenu *menu : m_ui->menuBar->findChildren<QMenu *>())
+        validate(menu);
+}
+
+QWidget *MainWindow::anchorFor(const QString &command) const
+{
+    QWidget *button = m_ui->toolBar->widgetForAction(action(command));
+    return button && button->isVisible() ? button : pdfView();
+}
+
+void MainWindow::fillOpenRecentMenu()
+{
+    QMenu *menu = m_ui->menuOpenRecent;
+    menu->clear();
+    if (!m_delegate)
+        return;
+    const QStringList paths = m_delegate->recentDocuments().paths();
+    for (const QString &path : paths) {
+        QAction *item = menu->addAction(QFileInfo(path).fileName());
+        item->setToolTip(path);
+        connect(item, &QAction::triggered, this, [this, path] { m_delegate->openFileInternal(path); });
+    }
+    if (paths.isEmpty())
+        menu->addAction(QStringLiteral("No Recent PDFs"))->setEnabled(false);
+    else {
+        menu->addSeparator();
+        connect(menu->addAction(QStringLiteral("Clear Menu")), &QAction::triggered, this,
+            [this] { m_delegate->recentDocuments().clear(); });
+    }
+}
+
+void MainWindow::recentDocumentsChanged()
+{
+    // The menu is filled each time it opens.
+}
+
+void MainWindow::setWindowTitle(const QString &title)
+{
+    QMainWindow::setWindowTitle(title);
+}
+
+void MainWindow::setRepresentedURL(const QUrl &url)
+{
+    setWindowFilePath(url.isLocalFile() ? url.toLocalFile() : QString());
+}
+
+void MainWindow::setLabelTextPDFInfo(const QString &text)
+{
+    m_labelTextPDFInfo->setText(text);
+}
+
+void MainWindow::setLabelCurrentSessionStats(const QString &text)
+{
+    m_labelCurrentSessionStats->setText(text);
+}
+
+void MainWindow::setLabelTextVoiceInfo(const QString &text)
+{
+    m_buttonTTSVoicePopover->setText(text);
+}
+
+void MainWindow::setWindowLevel(int level)
+{
+    m_windowLevel = level == 0 ? 0 : kFloatingWindowLevel;
+    const bool visible = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, m_windowLevel != 0);
+    // Changing a window's flags hides it; a shown window is shown again.
+    if (visible)
+        show();
+    action(QStringLiteral("keepMainWindowOnTop"))->setChecked(m_windowLevel != 0);
+}
+
+void MainWindow::popUpRecentPDFs(
+    const std::vector<RecentFileEntry> &entries, std::function<void(const RecentFileEntry &)> chosen)
+{
+    auto *menu = new QMenu(QStringLiteral("Recent PDFs"), this);
+    menu->setObjectName(QStringLiteral("watchedFilesMenu"));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    for (const RecentFileEntry &entry : entries) {
+        QAction *item = menu->addAction(recentFileTitle(entry));
+        item->setToolTip(entry.URL.toLocalFile());
+        connect(item, &QAction::triggered, this, [entry, chosen] { chosen(entry); });
+    }
+    const QWidget *anchor = anchorFor(QStringLiteral("buttonClickedShowRecentFilesInWatchedFolder"));
+    menu->popup(anchor->mapToGlobal(anchor == pdfView() ? QPoint(0, 0) : QPoint(0, anchor->height())));
+}
+
+void MainWindow::setBusy(bool busy)
+{
+    if (busy)
+        statusBar()->showMessage(QStringLiteral("Looking for recent PDFs…"));
+    else
+        statusBar()->clearMessage();
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    // Closing the reader's window quits, even with the word mappings editor still open.
+    event->accept();
+    QCoreApplication::quit();
+}
+
+} // namespace narrata

@@ -1,0 +1,149 @@
+#include "pagerendercache.h"
+
+#include "platform/pdf/pdfdocument.h"
+
+#include <QPointer>
+#include <QRunnable>
+
+#include <algorithm>
+#include <cmath>
+
+namespace narrata {
+
+namespace {
+
+// Enough for a few dozen pages at a large window's scale; older pages are drawn again.
+constexpr qint64 kBudgetBytes = qint64(384) * 1024 * 1024;
+
+} // namespace
+
+PageRenderCache::PageRenderCache(QObject *parent)
+    : QObject(parent)
+{
+    // One thread is left for the interface and the speech engine.
+    m_pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount() - 1));
+}
+
+PageRenderCache::~PageRenderCache()
+{
+    m_pool.clear();
+    m_pool.waitForDone();
+}
+
+int PageRenderCache::scaleKeyOf(double scale)
+{
+    return static_cast<int>(std::lround(scale * 1000));
+}
+
+void PageRenderCache::setDocument(const PDFDocument *document)
+{
+    for (const Pending &pending : std::as_const(m_pending))
+        pending.cancelled->store(true);
+    m_pending.clear();
+    m_images.clear();
+    m_recentlyUsed.clear();
+    m_bytes = 0;
+    ++m_generation;
+    m_document = document;
+}
+
+QImage PageRenderCache::image(int pageIndex, double scale)
+{
+    const Key key{pageIndex, scaleKeyOf(scale)};
+    if (const auto found = m_images.constFind(key); found != m_images.constEnd()) {
+        touch(key);
+        return *found;
+    }
+    request(key, scale);
+    // Meanwhile the closest scale kept, drawn stretched, beats a blank page.
+    const QImage *best = nullptr;
+    int bestDistance = 0;
+    for (auto it = m_images.constBegin(); it != m_images.constEnd(); ++it) {
+        if (it.key().pageIndex != pageIndex)
+            continue;
+        const int distance = std::abs(it.key().scaleKey - key.scaleKey);
+        if (!best || distance < bestDistance) {
+            best = &it.value();
+            bestDistance = distance;
+        }
+    }
+    return best ? *best : QImage();
+}
+
+void PageRenderCache::request(const Key &key, double scale)
+{
+    if (!m_document || m_pending.contains(key))
+        return;
+    const std::shared_ptr<PDFPage> page = m_document->pageAtIndex(key.pageIndex);
+    if (!page)
+        return;
+    auto cancelled = std::make_shared<std::atomic<bool>>(false);
+    m_pending.insert(key, {cancelled});
+    const quint64 generation = m_generation;
+    QPointer<PageRenderCache> self(this);
+    m_pool.start([self, page, key, scale, generation, cancelled] {
+        if (cancelled->load())
+            return;
+        const QImage image = page->renderRegion(page->boundsForBox(PDFDisplayBox::CropBox), scale);
+        if (cancelled->load())
+            return;
+        // The cache waits for its workers before it goes, so it is alive here; the queued call
+        // is dropped by Qt if it goes before the call runs.
+        QMetaObject::invokeMethod(
+            self.data(),
+            [self, key, image, generation] {
+                if (self)
+                    self->store(key, image, generation);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void PageRenderCache::store(const Key &key, const QImage &image, quint64 generation)
+{
+    if (generation != m_generation)
+        return;
+    m_pending.remove(key);
+    if (image.isNull())
+        return;
+    m_images.insert(key, image);
+    m_bytes += image.sizeInBytes();
+    touch(key);
+    evict();
+    emit pageRendered(key.pageIndex);
+}
+
+void PageRenderCache::touch(const Key &key)
+{
+    m_recentlyUsed.remove(key);
+    m_recentlyUsed.push_front(key);
+}
+
+void PageRenderCache::evict()
+{
+    while (m_bytes > kBudgetBytes && m_recentlyUsed.size() > 1) {
+        const Key oldest = m_recentlyUsed.back();
+        m_recentlyUsed.pop_back();
+        m_bytes -= m_images.value(oldest).sizeInBytes();
+        m_images.remove(oldest);
+    }
+}
+
+void PageRenderCache::keepOnlyPagesBetween(int first, int last)
+{
+    for (auto it = m_pending.begin(); it != m_pending.end();) {
+        if (it.key().pageIndex < first || it.key().pageIndex > last) {
+            it->cancelled->store(true);
+            it = m_pending.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void PageRenderCache::waitForIdle()
+{
+    m_pool.waitForDone();
+}
+
+} // namespace narrata

@@ -1,0 +1,13 @@
+#pragma once
+
+class QWidget;
+
+namespace narrata {
+
+// Moves popover next to anchor, below or above it, and back inside the anchor's screen where
+// it would cross an edge. The popover's size must be settled first, and it should be frameless:
+// a popup has no frame on a desktop, but some platform plugins give any window one.
+void placeBelow(QWidget &popover, const QWidget &anchor);
+void placeAbove(QWidget &popover, const QWidget &anchor);
+
+} // namespace narrata

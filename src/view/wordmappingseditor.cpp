@@ -1,0 +1,81 @@
+#include "wordmappingseditor.h"
+
+#include "ui_wordmappingseditor.h"
+
+#include "speech/wordmappings.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QSaveFile>
+
+namespace narrata {
+
+WordMappingsEditor::WordMappingsEditor(WordMappingsFile &file, QWidget *parent)
+    : QWidget(parent, Qt::Window)
+    , ui(std::make_unique<Ui::WordMappingsEditor>())
+    , m_file(file)
+{
+    ui->setupUi(this);
+    ui->textViewCustomPronunciationEditor->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    connect(ui->buttonOK, &QPushButton::clicked, this, &WordMappingsEditor::buttonClickedCustomPronunciationEditorOK);
+    connect(ui->buttonCancel, &QPushButton::clicked, this,
+        &WordMappingsEditor::buttonClickedCustomPronunciationEditorCanceled);
+
+    m_file.setTextOverride([this]() -> std::optional<QString> {
+        if (!isVisible())
+            return std::nullopt;
+        return ui->textViewCustomPronunciationEditor->toPlainText();
+    });
+}
+
+WordMappingsEditor::~WordMappingsEditor()
+{
+    m_file.setTextOverride({});
+}
+
+void WordMappingsEditor::menuClickedEditCustomPronunciations()
+{
+    ui->labelStatus->clear();
+    QPlainTextEdit *editor = ui->textViewCustomPronunciationEditor;
+    if (editor->toPlainText().isEmpty() && QFileInfo::exists(m_file.path())) {
+        QFile file(m_file.path());
+        if (file.open(QIODevice::ReadOnly))
+            editor->setPlainText(QString::fromUtf8(file.readAll()));
+        else
+            showProblem(tr("Could not read: %1").arg(file.errorString()));
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
+void WordMappingsEditor::buttonClickedCustomPronunciationEditorOK()
+{
+    // Without a file there is nothing to replace; creating one is left to the start-up check.
+    if (QFileInfo::exists(m_file.path())) {
+        QSaveFile file(m_file.path());
+        const bool saved = file.open(QIODevice::WriteOnly)
+            && file.write(ui->textViewCustomPronunciationEditor->toPlainText().toUtf8()) >= 0 && file.commit();
+        if (!saved) {
+            showProblem(tr("Could not save: %1").arg(file.errorString()));
+            return;
+        }
+    }
+    ui->labelStatus->clear();
+    close();
+}
+
+void WordMappingsEditor::buttonClickedCustomPronunciationEditorCanceled()
+{
+    ui->textViewCustomPronunciationEditor->clear();
+    ui->labelStatus->clear();
+    close();
+}
+
+void WordMappingsEditor::showProblem(const QString &problem)
+{
+    ui->labelStatus->setText(problem);
+}
+
+} // namespace narrata

@@ -1,0 +1,230 @@
+// Launch, opening and refusing documents, the labels, the menus and the watched folder, in the
+// real window.
+#include "view/readerwindowfixture.h"
+
+#include "settings/registereddefaults.h"
+#include "text/fonts.h"
+
+#include "support/qtprinters.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QSignalSpy>
+
+namespace narrata {
+namespace {
+
+using testing::ReaderWindowTest;
+using testing::sampleBook;
+
+class DocumentsInWindowTest : public ReaderWindowTest { };
+
+TEST_F(DocumentsInWindowTest, LaunchShowsTheUserGuideAtTheTopOfItsFirstPage)
+{
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Narrata User Guide.pdf"));
+    ASSERT_NE(delegate->pdfDocument(), nullptr);
+    ASSERT_EQ(delegate->listOfPDFDocs().size(), 1u);
+    EXPECT_EQ(delegate->listOfPDFDocs().front().filename, QStringLiteral("Narrata User Guide"));
+    EXPECT_EQ(view().currentPageIndex(), 0);
+    EXPECT_EQ(window.labelTextPDFInfo()->text(), QStringLiteral("Page 1 of 6 (17%)"));
+    EXPECT_EQ(window.labelCurrentSessionStats()->text(), QStringLiteral("Double-click a word to start reading."));
+    // A document the view shows is its own copy.
+    EXPECT_NE(view().document(), delegate->pdfDocument());
+    EXPECT_TRUE(QFile::exists(delegate->wordMappings().mappingsFile().path()));
+    EXPECT_EQ(window.windowLevel(), 0);
+}
+
+TEST_F(DocumentsInWindowTest, OpeningAFileShowsItWithItsPageLabel)
+{
+    testing::PdfFixture twoPages;
+    twoPages.addPage(testing::textPage({QStringLiteral("First page.")}));
+    twoPages.addPage(testing::textPage({QStringLiteral("Second page.")}));
+    twoPages.addPage(testing::textPage({QStringLiteral("Third page.")}));
+    const QString path = writeFile(QStringLiteral("three.pdf"), twoPages.bytes());
+    EXPECT_TRUE(delegate->openFileInternal(path));
+    settle();
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("three.pdf"));
+    EXPECT_EQ(view().document()->pageCount(), 3);
+    EXPECT_EQ(window.labelTextPDFInfo()->text(), QStringLiteral("Page 1 of 3 (33%)"));
+
+    view().goToPageIndex(1, {0, 792});
+    EXPECT_EQ(window.labelTextPDFInfo()->text(), QStringLiteral("Page 2 of 3 (67%)"));
+    // A selection near the top of page 2 counts a little of that page.
+    view().setCurrentSelection(view().document()->pageAtIndex(1)->selectionForRange({0, 6}));
+    EXPECT_EQ(window.labelTextPDFInfo()->text(), QStringLiteral("Page 2 of 3 (36%)"));
+    view().setCurrentSelection({});
+    EXPECT_EQ(window.labelTextPDFInfo()->text(), QStringLiteral("Page 2 of 3 (67%)"));
+}
+
+TEST_F(DocumentsInWindowTest, FilesFromTheTemporaryFolderCountAsPrintedForTheRecentList)
+{
+    // The fixture's files are all in the temporary folder, where printed documents arrive.
+    const QString path = writeFile(QStringLiteral("printed.pdf"), sampleBook().bytes());
+    EXPECT_TRUE(delegate->openFileInternal(path));
+    EXPECT_TRUE(delegate->recentDocuments().paths().isEmpty());
+
+    Preferences preferences = delegate->preferences();
+    preferences.userPreferenceShouldAddPrintedPDFsToRecentlyOpenedList = true;
+    delegate->setPreferences(preferences);
+    EXPECT_TRUE(delegate->openFileInternal(path));
+    delegate->resetToDefaultPDF();
+    EXPECT_EQ(delegate->recentDocuments().paths(), QStringList{path}); // never the user guide
+}
+
+TEST_F(DocumentsInWindowTest, LockedAndEncryptedFilesAreRefusedAndTheDocumentShownStays)
+{
+    const QString locked = writeFile(
+        QStringLiteral("locked.pdf"), sampleBook().encryptedBytes(QStringLiteral("secret"), QStringLiteral("owner")));
+    const QString encrypted
+        = writeFile(QStringLiteral("encrypted.pdf"), sampleBook().encryptedBytes(QString(), QStringLiteral("owner")));
+
+    EXPECT_FALSE(delegate->openFileInternal(locked));
+    ASSERT_EQ(desktop.warnings.size(), 1u);
+    EXPECT_EQ(desktop.warnings[0].messageText, QStringLiteral("\"locked.pdf\" is Locked"));
+    EXPECT_EQ(desktop.warnings[0].informativeText,
+        QStringLiteral("Unfortunately, Narrata is unable to work with locked PDFs."));
+
+    EXPECT_FALSE(delegate->openFileInternal(encrypted));
+    ASSERT_EQ(desktop.warnings.size(), 2u);
+    EXPECT_EQ(desktop.warnings[1].messageText, QStringLiteral("\"encrypted.pdf\" is Encrypted"));
+    EXPECT_EQ(desktop.warnings[1].informativeText,
+        QStringLiteral("Unfortunately, Narrata is unable to work with encrypted PDFs."));
+    EXPECT_EQ(desktop.beeps, 2);
+
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Narrata User Guide.pdf"));
+    EXPECT_NE(view().document(), nullptr);
+    EXPECT_TRUE(delegate->recentDocuments().paths().isEmpty());
+}
+
+TEST_F(DocumentsInWindowTest, AFileThatCannotBeReadIsReportedAndCostsNothing)
+{
+    const QString damaged = writeFile(QStringLiteral("damaged.pdf"), QByteArray("%PDF-1.7\nnot really"));
+    EXPECT_FALSE(delegate->openFileInternal(damaged));
+    delegate->loadPDF(QUrl::fromLocalFile(folder.filePath(QStringLiteral("gone.pdf"))));
+    ASSERT_EQ(desktop.warnings.size(), 2u);
+    EXPECT_EQ(desktop.warnings[0].messageText, QStringLiteral("\"damaged.pdf\" could not be opened"));
+    EXPECT_EQ(desktop.warnings[1].informativeText, QStringLiteral("Unfortunately, Narrata could not find this file."));
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Narrata User Guide.pdf"));
+    EXPECT_EQ(view().document()->pageCount(), 6);
+}
+
+TEST_F(DocumentsInWindowTest, MenusFollowTheSelectionThePageAndTheWindow)
+{
+    QAction *speak = window.action(QStringLiteral("menuCommandSpeakFromCurrentSelection"));
+    QAction *ignoreFont = window.action(QStringLiteral("menuCommandAddFontToIgnoreList"));
+    QAction *onTop = window.action(QStringLiteral("keepMainWindowOnTop"));
+    QAction *mostRecent = window.action(QStringLiteral("menuCommandGoToMostRecentSentenceRead"));
+
+    window.validateMenus();
+    EXPECT_EQ(speak->text(), QStringLiteral("Speak from Top of Page"));
+    EXPECT_TRUE(speak->isEnabled());
+    EXPECT_FALSE(ignoreFont->isEnabled());
+    EXPECT_FALSE(mostRecent->isEnabled());
+    EXPECT_FALSE(onTop->isChecked());
+
+    view().setCurrentSelection(view().document()->pageAtIndex(0)->selectionForRange({25, 5}));
+    window.validateMenus();
+    EXPECT_EQ(speak->text(), QStringLiteral("Speak from Selected Text"));
+    EXPECT_TRUE(ignoreFont->isEnabled());
+
+    onTop->trigger();
+    EXPECT_EQ(window.windowLevel(), 25);
+    window.validateMenus();
+    EXPECT_TRUE(onTop->isChecked());
+    onTop->trigger();
+    EXPECT_EQ(window.windowLevel(), 0);
+
+    // A sentence read to its end gives the document a most recent position.
+    delegate->speakingLoop().startSentenceWalkK(view().currentSelectionSentenceDict());
+    speech.latest->finishUtterance();
+    window.validateMenus();
+    EXPECT_TRUE(mostRecent->isEnabled());
+}
+
+TEST_F(DocumentsInWindowTest, TheSelectionsFontIsIgnoredByFileNameAndComesBackWithTheDocument)
+{
+    const auto selectHead = [this] {
+        view().setCurrentSelection(view().document()->pageAtIndex(0)->selectionForRange({0, 5}));
+    };
+    selectHead();
+    const QString label = prettyFontString(*view().currentSelectionFont());
+    delegate->menuCommandAddFontToIgnoreList();
+    const QVariantMap stored = defaults.mapForKey(settingskeys::ignoredFontsByPDF);
+    EXPECT_EQ(stored.value(QStringLiteral("Narrata User Guide.pdf")).toMap().keys(), QStringList{label});
+
+    delegate->loadPDF(QUrl::fromLocalFile(writeFile(QStringLiteral("other.pdf"), sampleBook().bytes())));
+    EXPECT_TRUE(delegate->ignoredFonts().labels().isEmpty());
+    delegate->resetToDefaultPDF();
+    EXPECT_EQ(delegate->ignoredFonts().labels(), QStringList{label});
+    selectHead();
+    delegate->menuCommandRemoveFontFromIgnoreList();
+    EXPECT_TRUE(delegate->ignoredFonts().labels().isEmpty());
+    EXPECT_TRUE(defaults.mapForKey(settingskeys::ignoredFontsByPDF)
+                    .value(QStringLiteral("Narrata User Guide.pdf"))
+                    .toMap()
+                    .isEmpty());
+}
+
+TEST_F(DocumentsInWindowTest, TheWatchedFolderOffersItsFiveNewestPdfsAndLoadsTheOneChosen)
+{
+    QTemporaryDir watched;
+    const QDateTime base = QDateTime::currentDateTimeUtc().addDays(-1);
+    for (int i = 0; i < 7; ++i) {
+        const QString path = watched.filePath(QStringLiteral("paper %1.pdf").arg(i));
+        sampleBook().writeTo(path);
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        file.setFileTime(base.addSecs(60 * i), QFileDevice::FileModificationTime);
+    }
+    desktop.folderToChoose = watched.path();
+    delegate->menuCommandSetWatchedFolder();
+    EXPECT_EQ(defaults.stringForKey(settingskeys::watchedFolder), QUrl::fromLocalFile(watched.path()).toString());
+
+    QSignalSpy scanned(delegate.get(), &AppDelegate::watchedFolderScanned);
+    delegate->buttonClickedShowRecentFilesInWatchedFolder();
+    EXPECT_TRUE(delegate->isSavingPDFToDisk());
+    ASSERT_TRUE(scanned.wait(5000));
+    EXPECT_FALSE(delegate->isSavingPDFToDisk());
+    auto *menu = window.findChild<QMenu *>(QStringLiteral("watchedFilesMenu"));
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(menu->title(), QStringLiteral("Recent PDFs"));
+    QStringList titles;
+    for (QAction *item : menu->actions())
+        titles.append(item->text());
+    EXPECT_EQ(titles,
+        (QStringList{QStringLiteral("paper 6"), QStringLiteral("paper 5"), QStringLiteral("paper 4"),
+            QStringLiteral("paper 3"), QStringLiteral("paper 2")}));
+    menu->actions().at(1)->trigger();
+    settle();
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("paper 5.pdf"));
+}
+
+TEST_F(DocumentsInWindowTest, LosingFocusStoresTheCountAndThePreferences)
+{
+    Preferences preferences = delegate->preferences();
+    preferences.userPreferenceUseFastSkipMode = true;
+    preferences.userPrefShouldSortOrderOfSentencesVisually = true;
+    delegate->setPreferences(preferences);
+    delegate->speakingLoop().numSentencesCompleted = 7;
+    delegate->applicationDidResignActive();
+    EXPECT_EQ(defaults.integerForKey(settingskeys::numSentencesCompleted), 7);
+    EXPECT_TRUE(defaults.boolForKey(settingskeys::userPreferenceUseFastSkipMode));
+    EXPECT_TRUE(defaults.boolForKey(settingskeys::userPrefShouldSortOrderOfSentencesVisually));
+}
+
+TEST_F(DocumentsInWindowTest, TheHelpMenuLeadsToTheWebAndTheGuide)
+{
+    delegate->contactCustomerSupport();
+    delegate->openPDFUserGuideInDefaultApp();
+    delegate->menuCommandCheckForUpdates();
+    ASSERT_EQ(desktop.openedURLs.size(), 3u);
+    EXPECT_EQ(desktop.openedURLs[0].toString(QUrl::FullyEncoded),
+        QStringLiteral("mailto:support@narrata.app?subject=Help%20Using%20Narrata%200.1.0%20(Direct)"));
+    EXPECT_EQ(desktop.openedURLs[1], QUrl::fromLocalFile(guidePath));
+    EXPECT_EQ(desktop.information.size(), 1u);
+}
+
+} // namespace
+} // namespace narrata

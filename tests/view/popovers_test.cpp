@@ -1,0 +1,266 @@
+// The preferences, voice and help popovers: what the user's clicks report, store and show.
+#include "view/helppopover.h"
+#include "view/preferencespopover.h"
+#include "view/voicepopover.h"
+
+#include "platform/settings/memorydefaultsstore.h"
+#include "settings/registereddefaults.h"
+#include "speech/speakingloop.h"
+#include "speech/voicecatalogue.h"
+
+#include "support/fakespeech.h"
+#include "support/qtprinters.h"
+#include "view/widgettesting.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QSlider>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace narrata {
+namespace {
+
+using namespace settingskeys;
+
+class PreferencesPopoverTest : public testing::WidgetTest {
+protected:
+    PreferencesPopoverTest()
+    {
+        store.registerDefaults(registeredDefaults());
+        QObject::connect(&popover, &PreferencesPopover::preferencesChanged,
+            [this](const Preferences &preferences) { reported.push_back(preferences); });
+    }
+
+    MemoryDefaultsStore store;
+    PreferencesPopover popover{store};
+    std::vector<Preferences> reported;
+};
+
+TEST_F(PreferencesPopoverTest, EachBoxReportsItsOwnPreference)
+{
+    for (const PreferenceProperty &property : preferenceProperties) {
+        auto *box = popover.findChild<QCheckBox *>(QString(property.key));
+        ASSERT_NE(box, nullptr) << property.key.data();
+        const Preferences before = popover.preferences();
+        Preferences expected = before;
+        expected.*property.member = !(before.*property.member);
+
+        reported.clear();
+        box->click();
+        ASSERT_EQ(reported.size(), 1u) << property.key.data();
+        EXPECT_EQ(reported[0], expected) << property.key.data() << " reported, and no other";
+    }
+}
+
+TEST_F(PreferencesPopoverTest, SettingPreferencesReportsNoChange)
+{
+    Preferences all;
+    for (const PreferenceProperty &property : preferenceProperties)
+        all.*property.member = true;
+    popover.setPreferences(all);
+    EXPECT_EQ(popover.preferences(), all);
+    popover.setPreferences(Preferences{});
+    EXPECT_EQ(popover.preferences(), Preferences{});
+    EXPECT_TRUE(reported.empty());
+}
+
+TEST_F(PreferencesPopoverTest, WindowAndLinkSettingsAreLoadedAtEachShowAndWrittenWhenChanged)
+{
+    store.setValue(rememberPreferenceShouldKeepMainWindowOnTop, true);
+    store.setValue(kOrvikURLRichTextFontSize, QStringLiteral("18")); // as an INI file gives it back
+    popover.showBelow(nullptr);
+    auto *onTop = popover.findChild<QCheckBox *>(QString(rememberPreferenceShouldKeepMainWindowOnTop));
+    auto *size = popover.findChild<QDoubleSpinBox *>(QString(kOrvikURLRichTextFontSize));
+    ASSERT_TRUE(onTop && size);
+    EXPECT_TRUE(onTop->isChecked());
+    EXPECT_EQ(size->value(), 18.0);
+    EXPECT_EQ(store.synchronizeCount(), 0) << "showing is no change";
+    EXPECT_FALSE(store.contains(kOrvikURLRichTextFontName));
+
+    onTop->click();
+    EXPECT_FALSE(store.boolForKey(rememberPreferenceShouldKeepMainWindowOnTop));
+    EXPECT_TRUE(store.contains(rememberPreferenceShouldKeepMainWindowOnTop));
+    size->setValue(100);
+    EXPECT_EQ(store.doubleForKey(kOrvikURLRichTextFontSize), 72.0) << "held to the box's range";
+    EXPECT_EQ(store.synchronizeCount(), 2);
+    EXPECT_TRUE(reported.empty()) << "these are not among the reported preferences";
+
+    popover.hide();
+    store.setValue(rememberPreferenceShouldKeepMainWindowOnTop, true);
+    popover.showBelow(nullptr);
+    EXPECT_TRUE(onTop->isChecked()) << "changed elsewhere while hidden";
+}
+
+class SilentView final : public ReadingView {
+public:
+    void selectSentence(const SentenceRecord &) override { }
+    void prepareContentAfter(const SentenceRecord &) override { }
+    qint64 currentPageIndex() const override { return 0; }
+    SelectionCode selectionCodeForRange(TextRange, qint64 pageIndex) const override
+    {
+        SelectionCode code{};
+        code.pageIndex = pageIndex;
+        return code;
+    }
+};
+
+class VoicePopoverTest : public testing::WidgetTest {
+protected:
+    VoicePopoverTest()
+    {
+        defaults.registerDefaults(registeredDefaults());
+        service.voices.emplace(
+            QStringLiteral("de"), VoiceAttributes{QStringLiteral("German"), QStringLiteral("de_DE"), 35, false});
+        catalogue.prepareVoices(loop);
+        loop.reloadSpeechSynthesizer();
+        QObject::connect(&popover, &VoicePopover::voiceChanged, [this] { ++changes; });
+    }
+
+    template<typename T> T *control(const char *name) { return popover.findChild<T *>(QLatin1String(name)); }
+    QComboBox *voices() { return control<QComboBox>("popupButtonTTSVoiceList"); }
+    QSlider *slider() { return control<QSlider>("ttsSpeedSlider"); }
+    QString speedLabel() { return control<QLabel>("ttsSpeedLabel")->text(); }
+    int indexOf(const char *identifier) { return voices()->findData(QString::fromLatin1(identifier)); }
+
+    testing::FakeSpeechService service;
+    MemoryDefaultsStore defaults;
+    SilentView view;
+    SpeechSetFilter filter;
+    SpeechTextPath textPath;
+    ReadingProgress progress;
+    ReadingSession session;
+    SpeakingLoop loop{{service, view, filter, textPath, progress, session}};
+    VoiceCatalogue catalogue{service, defaults};
+    VoicePopover popover{catalogue, loop};
+    int changes = 0;
+};
+
+TEST_F(VoicePopoverTest, PicksAreNeitherHeardNorStoredBeforeApply)
+{
+    defaults.setValue(kNarrataTTSVoiceSelected, QStringLiteral("en-us"));
+    defaults.setValue(kNarrataTTSVoiceRate, 200.0);
+    popover.showAbove(nullptr);
+    ASSERT_EQ(voices()->count(), 2) << "English adults only";
+    EXPECT_EQ(voices()->currentData().toString(), QStringLiteral("en-us"));
+    EXPECT_EQ(slider()->value(), 200);
+    EXPECT_EQ(speedLabel(), QStringLiteral("200 wpm"));
+
+    const int created = service.created;
+    voices()->setCurrentIndex(indexOf("en"));
+    slider()->setValue(260);
+    EXPECT_EQ(speedLabel(), QStringLiteral("260 wpm"));
+    EXPECT_EQ(service.created, created);
+    EXPECT_EQ(defaults.stringForKey(kNarrataTTSVoiceSelected), QStringLiteral("en-us"));
+    EXPECT_EQ(defaults.doubleForKey(kNarrataTTSVoiceRate), 200.0);
+
+    popover.hide();
+    popover.showAbove(nullptr);
+    EXPECT_EQ(voices()->currentData().toString(), QStringLiteral("en-us")) << "the stored choice comes back";
+    EXPECT_EQ(slider()->value(), 200);
+    EXPECT_EQ(changes, 0);
+}
+
+TEST_F(VoicePopoverTest, ApplyStoresAndSpeaksThePicksAndResetForgetsThem)
+{
+    popover.showAbove(nullptr);
+    voices()->setCurrentIndex(indexOf("en"));
+    slider()->setValue(260);
+    control<QPushButton>("buttonApply")->click();
+    EXPECT_FALSE(popover.isVisible());
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(defaults.stringForKey(kNarrataTTSVoiceSelected), QStringLiteral("en"));
+    EXPECT_EQ(defaults.doubleForKey(kNarrataTTSVoiceRate), 260.0);
+    EXPECT_EQ(service.latest->voice(), QStringLiteral("en"));
+    EXPECT_EQ(service.latest->rate(), 260.0f);
+
+    popover.showAbove(nullptr);
+    EXPECT_EQ(voices()->currentIndex(), indexOf("en"));
+    EXPECT_EQ(slider()->value(), 260);
+    control<QPushButton>("buttonReset")->click();
+    EXPECT_FALSE(popover.isVisible());
+    EXPECT_EQ(changes, 2);
+    EXPECT_FALSE(defaults.contains(kNarrataTTSVoiceSelected));
+    EXPECT_FALSE(defaults.contains(kNarrataTTSVoiceRate));
+    EXPECT_EQ(service.latest->voice(), QStringLiteral("en-us"));
+    EXPECT_EQ(service.latest->rate(), 175.0f);
+}
+
+TEST_F(VoicePopoverTest, TheFilterBoxRebuildsTheMenuAroundTheStoredVoice)
+{
+    defaults.setValue(kNarrataTTSVoiceSelected, QStringLiteral("en"));
+    popover.showAbove(nullptr);
+    auto *englishOnly = control<QCheckBox>("showOnlyEnglishAdultVoices");
+    ASSERT_TRUE(englishOnly->isChecked());
+
+    englishOnly->click();
+    EXPECT_EQ(voices()->count(), 3);
+    EXPECT_EQ(voices()->currentData().toString(), QStringLiteral("en"));
+    EXPECT_EQ(catalogue.selectedIndex(), voices()->currentIndex()) << "the menu and the catalogue agree";
+    EXPECT_FALSE(defaults.boolForKey(userPrefShowOnlyEnglishAdultVoices));
+}
+
+TEST_F(VoicePopoverTest, OpensAboveItsButton)
+{
+    QWidget statusBar;
+    statusBar.setGeometry(100, 300, 300, 40);
+    statusBar.show();
+    popover.showAbove(&statusBar);
+    EXPECT_EQ(popover.frameGeometry().bottom() + 1, 300);
+    EXPECT_EQ(popover.x(), 100);
+}
+
+TEST(PopoverPlacement, OpensNextToItsButtonAndStaysOnScreen)
+{
+    testing::widgetApp();
+    QWidget bar;
+    bar.setGeometry(100, 200, 300, 40);
+    auto *button = new QPushButton(QStringLiteral("?"), &bar);
+    button->setGeometry(10, 5, 30, 20);
+    bar.show();
+
+    QTemporaryDir dir;
+    HelpPopover help(dir.filePath(QStringLiteral("missing.html")));
+    help.showBelow(button);
+    EXPECT_EQ(help.pos(), button->mapToGlobal(QPoint(0, button->height())));
+
+    MemoryDefaultsStore store;
+    PreferencesPopover preferences(store);
+    preferences.showBelow(button);
+    // Right under the button; some platforms add a thin frame of their own.
+    EXPECT_GE(preferences.frameGeometry().top(), 225);
+    EXPECT_LE(preferences.frameGeometry().top(), 228);
+
+    const QRect screen = button->screen()->availableGeometry();
+    bar.move(screen.right() - 40, screen.bottom() - 30);
+    help.hide();
+    help.showBelow(button);
+    EXPECT_TRUE(screen.contains(help.frameGeometry())) << "pulled back from the corner";
+}
+
+TEST(HelpPopover, ReadsItsTextAtEveryShow)
+{
+    testing::widgetApp();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("help.html"));
+    HelpPopover help(path);
+    auto *label = help.findChild<QLabel *>(QStringLiteral("labelHelpPopoverText"));
+    help.showBelow(nullptr);
+    EXPECT_EQ(label->text(), QStringLiteral("Help is not available."));
+
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QStringLiteral("<p>Press <b>Space</b> to pause — or resume.</p>").toUtf8());
+    file.close();
+    help.hide();
+    help.showBelow(nullptr);
+    EXPECT_EQ(label->text(), QStringLiteral("<p>Press <b>Space</b> to pause — or resume.</p>"));
+}
+
+} // namespace
+} // namespace narrata

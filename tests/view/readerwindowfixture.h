@@ -1,0 +1,92 @@
+#pragma once
+
+#include "documents/appdelegate.h"
+#include "platform/mupdf/mupdfservice.h"
+#include "platform/settings/memorydefaultsstore.h"
+#include "view/custompdfview.h"
+#include "view/mainwindow.h"
+
+#include "support/fakedesktop.h"
+#include "support/fakespeech.h"
+#include "support/pdffixture.h"
+#include "view/widgettesting.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+namespace narrata::testing {
+
+// The reader's window on real widgets and MuPDF, speaking into a fake synthesizer, with its
+// settings in memory and its files in a temporary folder. The user guide is the sample book.
+class ReaderWindowTest : public WidgetTest {
+protected:
+    ReaderWindowTest()
+    {
+        guidePath = folder.filePath(QStringLiteral("Narrata User Guide.pdf"));
+        sampleBook().writeTo(guidePath);
+        AppDelegate::initialize(defaults);
+        window.resize(900, 1000);
+        delegate = std::make_unique<AppDelegate>(AppDelegate::Services{pdfService, speech, defaults, desktop,
+            *window.pdfView(), window, guidePath, folder.filePath(QStringLiteral("Word Mappings for Narrata.txt"))});
+        window.setDelegate(*delegate, defaults, QStringLiteral(":/HelpPopoverText.html"));
+        window.pdfView()->setSmoothScrolling(false);
+        window.show();
+        delegate->applicationDidFinishLaunching();
+        settle();
+    }
+
+    ~ReaderWindowTest() override { delegate.reset(); }
+
+    // Lets the delayed jumps and re-selections of the window run.
+    static void settle(int milliseconds = 150) { QTest::qWait(milliseconds); }
+
+    CustomPDFView &view() { return *window.pdfView(); }
+    PDFDocument &shown() { return *view().document(); }
+    SpeakingLoop &loop() { return delegate->speakingLoop(); }
+
+    QString writeFile(const QString &name, const QByteArray &bytes)
+    {
+        const QString path = folder.filePath(name);
+        writeBytes(path, bytes);
+        return path;
+    }
+
+    // Where a character of a page is in the view's viewport.
+    QPoint pointOfCharacter(int pageIndex, qint64 index)
+    {
+        const QRectF box = shown().pageAtIndex(pageIndex)->characterBoundsAtIndex(index);
+        return view().viewportPointForPagePoint(pageIndex, box.center());
+    }
+    qint64 indexOf(int pageIndex, const QString &text)
+    {
+        return shown().pageAtIndex(pageIndex)->string().indexOf(text);
+    }
+    // As the desktop delivers it: press, release, the double-click, release.
+    void doubleClick(QPoint point)
+    {
+        QTest::mouseDClick(view().viewport(), Qt::LeftButton, {}, point);
+        QTest::mouseRelease(view().viewport(), Qt::LeftButton, {}, point);
+    }
+    void keyStroke(Qt::Key key, Qt::KeyboardModifiers modifiers = {}, const QString &text = {})
+    {
+        QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
+        QApplication::sendEvent(&view(), &press);
+        QKeyEvent release(QEvent::KeyRelease, key, modifiers, text);
+        QApplication::sendEvent(&view(), &release);
+    }
+    QString selectedText() { return view().currentSelection().string(); }
+
+    QTemporaryDir folder;
+    QString guidePath;
+    MuPDFService pdfService;
+    FakeSpeechService speech;
+    MemoryDefaultsStore defaults;
+    FakeDesktopServices desktop;
+    MainWindow window;
+    std::unique_ptr<AppDelegate> delegate;
+};
+
+} // namespace narrata::testing

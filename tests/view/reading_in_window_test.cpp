@@ -1,0 +1,224 @@
+// Reading in the window: double-clicks, keys and the held mouse, on real widgets and MuPDF
+// with a fake synthesizer.
+#include "view/readerwindowfixture.h"
+
+#include "text/sentencesegmentation.h"
+
+#include "support/qtprinters.h"
+
+#include <QLabel>
+#include <QScrollBar>
+
+namespace narrata {
+namespace {
+
+using testing::ReaderWindowTest;
+
+class ReadingInWindowTest : public ReaderWindowTest {
+protected:
+    // The sentences of the sample book's first page, the running head left out.
+    std::vector<SentenceRecord> pageSentences(int pageIndex)
+    {
+        return sentencesOnPageIndex(shown().pageAtIndex(pageIndex)->string(), pageIndex);
+    }
+    SentenceRecord sentenceHolding(int pageIndex, const QString &text)
+    {
+        const qint64 at = indexOf(pageIndex, text);
+        return setOfSentencesFromIndex(shown().pageAtIndex(pageIndex)->string(), at, pageIndex).front();
+    }
+};
+
+TEST_F(ReadingInWindowTest, DoubleClickOnAWordReadsFromTheStartOfItsSentenceAndSelectsIt)
+{
+    const SentenceRecord sentence = sentenceHolding(0, QStringLiteral("bakery"));
+    doubleClick(pointOfCharacter(0, indexOf(0, QStringLiteral("bakery")) + 2));
+
+    ASSERT_FALSE(speech.latest->spoken.isEmpty());
+    EXPECT_TRUE(speech.latest->spoken.back().startsWith(QStringLiteral("The town had one bakery")));
+    ASSERT_FALSE(loop().speechSet().empty());
+    EXPECT_EQ(loop().speechSet().front(), sentence);
+    // The clicked word is not what ends up selected: the spoken sentence is, once the button
+    // is up again.
+    QTRY_COMPARE(selectedText(), sentence.sentence);
+    EXPECT_FALSE(view().isMouseDown);
+}
+
+TEST_F(ReadingInWindowTest, DoubleClickInTheMarginStopsAndOnAHeadThatIsTrimmedDoesNothing)
+{
+    doubleClick(pointOfCharacter(0, indexOf(0, QStringLiteral("Margaret"))));
+    ASSERT_TRUE(speech.latest->isSpeaking());
+
+    // The page number is never read: a double-click on it leaves the reading as it was.
+    doubleClick(pointOfCharacter(0, shown().pageAtIndex(0)->string().size() - 1));
+    EXPECT_TRUE(speech.latest->isSpeaking());
+    EXPECT_TRUE(speech.latest->spoken.back().startsWith(QStringLiteral("Margaret")));
+
+    doubleClick(view().viewportPointForPagePoint(0, {20, 400}));
+    EXPECT_FALSE(speech.latest->isSpeaking());
+    EXPECT_TRUE(loop().speechSet().empty());
+}
+
+TEST_F(ReadingInWindowTest, ReadingFollowsTheSentenceAcrossThePageTurn)
+{
+    const std::vector<SentenceRecord> first = pageSentences(0);
+    doubleClick(pointOfCharacter(0, indexOf(0, QStringLiteral("It was a better question"))));
+    settle();
+    // The last sentence of the page runs on to the next one; the page number is never read.
+    for (int i = 0; i < 3 && view().currentSelection().pages().front() == shown().pageAtIndex(0); ++i) {
+        speech.latest->finishUtterance();
+        settle(20);
+    }
+    EXPECT_EQ(view().currentPageIndex(), 1);
+    EXPECT_EQ(view().currentSelection().pages().front(), shown().pageAtIndex(1));
+    for (const QString &spoken : speech.latest->spoken)
+        EXPECT_NE(spoken.trimmed(), QStringLiteral("1"));
+    // The selection is on screen.
+    const QRect selection = QRect(pointOfCharacter(1, loop().speechSet().front().range.location), QSize(1, 1));
+    EXPECT_TRUE(view().viewport()->rect().contains(selection.topLeft()));
+}
+
+TEST_F(ReadingInWindowTest, SelectionKeysStepWithinThePageAndClearAtItsEdges)
+{
+    const std::vector<SentenceRecord> sentences = pageSentences(0);
+    ASSERT_GE(sentences.size(), 4u);
+    // A selection in the middle of a sentence grows to the whole sentence.
+    const SentenceRecord second = sentenceHolding(0, QStringLiteral("bakery"));
+    view().setCurrentSelection(shown().pageAtIndex(0)->selectionForRange({second.range.location + 5, 3}));
+    keyStroke(Qt::Key_Down);
+    EXPECT_EQ(selectedText(), second.sentence);
+
+    keyStroke(Qt::Key_Right);
+    const SentenceRecord third = *view().nextSentenceFor(second);
+    EXPECT_EQ(selectedText(), third.sentence);
+    keyStroke(Qt::Key_Period, {}, QStringLiteral("."));
+    keyStroke(Qt::Key_Less, Qt::ShiftModifier, QStringLiteral("<"));
+    EXPECT_EQ(selectedText(), third.sentence);
+    keyStroke(Qt::Key_Left);
+    keyStroke(Qt::Key_Comma, {}, QStringLiteral(","));
+    EXPECT_EQ(selectedText(), sentences[1].sentence);
+    keyStroke(Qt::Key_Left);
+    EXPECT_EQ(selectedText(), sentences[0].sentence); // the running head is a sentence of the page too
+    // Nothing before the first sentence of the page: the selection goes.
+    keyStroke(Qt::Key_Left);
+    EXPECT_TRUE(view().currentSelection().isEmpty());
+    // None of this speaks.
+    EXPECT_TRUE(speech.latest->spoken.isEmpty());
+
+    view().selectSentence(sentences.back());
+    keyStroke(Qt::Key_Right);
+    EXPECT_TRUE(view().currentSelection().isEmpty());
+}
+
+TEST_F(ReadingInWindowTest, LetterKeysPauseStopWalkAndResetAsTyped)
+{
+    const SentenceRecord second = sentenceHolding(0, QStringLiteral("bakery"));
+    view().selectSentence(second);
+
+    keyStroke(Qt::Key_K, {}, QStringLiteral("k"));
+    EXPECT_EQ(speech.latest->spoken.back(), second.sentence);
+    speech.latest->finishUtterance();
+    keyStroke(Qt::Key_L, {}, QStringLiteral("l"));
+    EXPECT_EQ(speech.latest->spoken.back(), view().nextSentenceFor(second)->sentence);
+    speech.latest->finishUtterance();
+    QTRY_COMPARE(selectedText(), view().nextSentenceFor(second)->sentence);
+    keyStroke(Qt::Key_J, {}, QStringLiteral("j"));
+    EXPECT_EQ(speech.latest->spoken.back(), second.sentence);
+
+    // Space, P and Tab pause and resume; Shift-P is not P.
+    keyStroke(Qt::Key_Space, {}, QStringLiteral(" "));
+    EXPECT_TRUE(loop().isSpeechPausedByUser);
+    keyStroke(Qt::Key_P, Qt::ShiftModifier, QStringLiteral("P"));
+    EXPECT_TRUE(loop().isSpeechPausedByUser);
+    keyStroke(Qt::Key_Tab);
+    EXPECT_FALSE(loop().isSpeechPausedByUser);
+    keyStroke(Qt::Key_P, {}, QStringLiteral("p"));
+    EXPECT_TRUE(loop().isSpeechPausedByUser);
+
+    // Paused, the place is kept even through S; speaking, S stops and forgets the queue.
+    keyStroke(Qt::Key_S, {}, QStringLiteral("s"));
+    EXPECT_FALSE(loop().speechSet().empty());
+    keyStroke(Qt::Key_Space, {}, QStringLiteral(" "));
+    keyStroke(Qt::Key_S, {}, QStringLiteral("s"));
+    EXPECT_FALSE(speech.latest->isSpeaking());
+    EXPECT_TRUE(loop().speechSet().empty());
+
+    window.setLabelCurrentSessionStats(QStringLiteral("something else"));
+    keyStroke(Qt::Key_0, {}, QStringLiteral("0"));
+    EXPECT_EQ(window.labelCurrentSessionStats()->text(), QStringLiteral("Double-click a word to start reading."));
+}
+
+TEST_F(ReadingInWindowTest, SlashReadsFromTheSelectedSentenceOrTheTopOfThePage)
+{
+    const SentenceRecord second = sentenceHolding(0, QStringLiteral("bakery"));
+    view().setCurrentSelection(shown().pageAtIndex(0)->selectionForRange({second.range.location + 10, 4}));
+    keyStroke(Qt::Key_Slash, {}, QStringLiteral("/"));
+    EXPECT_EQ(speech.latest->spoken.back(), second.sentence);
+
+    keyStroke(Qt::Key_S, {}, QStringLiteral("s"));
+    view().setCurrentSelection({});
+    keyStroke(Qt::Key_Slash, {}, QStringLiteral("/"));
+    // From the top of the page, where the running head is left out.
+    EXPECT_TRUE(speech.latest->spoken.back().startsWith(QStringLiteral("Every story has to begin")));
+}
+
+TEST_F(ReadingInWindowTest, WhileTheButtonIsHeldTheSpokenSentenceWaitsAndComesBackAfterRelease)
+{
+    const std::vector<SentenceRecord> sentences = pageSentences(0);
+    delegate->loadSpeechSet({sentences.begin() + 1, sentences.end()});
+    settle();
+    view().verticalScrollBar()->setValue(view().verticalScrollBar()->maximum());
+    const int scrolledAway = view().verticalScrollBar()->value();
+
+    const QPoint somewhere(view().viewport()->width() / 2, 50);
+    QTest::mousePress(view().viewport(), Qt::LeftButton, {}, somewhere);
+    ASSERT_TRUE(view().isMouseDown);
+    for (int i = 0; i < 3; ++i)
+        speech.latest->finishUtterance();
+    const SentenceRecord third = loop().speechSet().front();
+    EXPECT_EQ(selectedText(), third.sentence); // selected, but not scrolled to
+    EXPECT_EQ(view().verticalScrollBar()->value(), scrolledAway);
+    EXPECT_TRUE(view().didSkipUpdateOfSelection);
+
+    // A drag of the user's own is replaced by the spoken sentence a moment after the release.
+    QTest::mouseMove(view().viewport(), somewhere + QPoint(40, 0));
+    QTest::mouseRelease(view().viewport(), Qt::LeftButton, {}, somewhere + QPoint(40, 0));
+    EXPECT_FALSE(view().didSkipUpdateOfSelection);
+    QTRY_COMPARE(selectedText(), third.sentence);
+    QTRY_VERIFY(view().verticalScrollBar()->value() != scrolledAway);
+}
+
+TEST_F(ReadingInWindowTest, DoubleClickWithoutADocumentShowsTheOpenPanel)
+{
+    view().setDocument(nullptr);
+    doubleClick(QPoint(100, 100));
+    EXPECT_EQ(desktop.openPanels, 1);
+    EXPECT_TRUE(speech.latest->spoken.isEmpty());
+}
+
+TEST_F(ReadingInWindowTest, PagesAreDrawnAndTheSelectionTintsThem)
+{
+    view().waitForRenderedPages();
+    const QPoint word = pointOfCharacter(0, indexOf(0, QStringLiteral("Margaret")));
+    const QImage before = view().viewport()->grab().toImage();
+    // Ink where the word is, white paper in the page's margin, the window behind the pages.
+    const auto darkestAround = [](const QImage &image, QPoint centre) {
+        int darkest = 255;
+        for (int dx = -4; dx <= 4; ++dx)
+            darkest = std::min(darkest, qGray(image.pixel(centre + QPoint(dx, 0))));
+        return darkest;
+    };
+    EXPECT_LT(darkestAround(before, word), 100);
+    const QPoint margin = view().viewportPointForPagePoint(0, {30, 400});
+    EXPECT_EQ(before.pixelColor(margin), QColor(Qt::white));
+
+    view().selectSentence(sentenceHolding(0, QStringLiteral("Margaret")));
+    const QImage selected = view().viewport()->grab().toImage();
+    const QPoint besideWord = word + QPoint(0, -3);
+    EXPECT_NE(selected.pixelColor(besideWord), before.pixelColor(besideWord));
+
+    if (const QByteArray path = qgetenv("NARRATA_SCREENSHOT"); !path.isEmpty())
+        window.grab().save(QString::fromLocal8Bit(path));
+}
+
+} // namespace
+} // namespace narrata
