@@ -1,0 +1,46 @@
+// narrata [FILE.pdf]: the reader's window. A second launch hands its file to the window that is
+// already open and quits.
+#include "readerapplication.h"
+#include "singleinstance.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+
+int main(int argc, char *argv[])
+{
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Narrata"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Narrata"));
+    QApplication::setApplicationVersion(QStringLiteral(NARRATA_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("narrata"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Reads PDF documents aloud."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(
+        QStringLiteral("file"), QStringLiteral("A PDF to open."), QStringLiteral("[FILE.pdf]"));
+    const QCommandLineOption reportReading(QStringLiteral("report-reading"),
+        QStringLiteral("Print each sentence on standard output as it starts to be read."));
+    const QCommandLineOption reportWord(QStringLiteral("report-word-position"),
+        QStringLiteral("Print where WORD first stands on the screen once the document is shown."),
+        QStringLiteral("WORD"));
+    const QCommandLineOption separate(
+        QStringLiteral("separate"), QStringLiteral("Open a window of its own instead of handing over the file."));
+    parser.addOptions({reportReading, reportWord, separate});
+    parser.process(application);
+    const QString path = parser.positionalArguments().value(0);
+
+    narrata::SingleInstance instance;
+    if (!parser.isSet(separate) && !parser.isSet(reportReading)) {
+        if (instance.handOffToRunningInstance(path))
+            return 0;
+        instance.listen();
+    }
+
+    narrata::ReaderApplication reader({parser.isSet(reportReading), parser.value(reportWord)});
+    QObject::connect(
+        &instance, &narrata::SingleInstance::fileRequested, &reader, &narrata::ReaderApplication::openFile);
+    reader.start(path);
+    return QApplication::exec();
+}

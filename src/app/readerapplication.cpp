@@ -1,0 +1,118 @@
+#include "readerapplication.h"
+
+#include "documents/appdelegate.h"
+#include "platform/desktop/qtdesktopservices.h"
+#include "platform/mupdf/mupdfservice.h"
+#include "platform/settings/qsettingsdefaultsstore.h"
+#include "platform/speech/espeakspeechservice.h"
+#include "resources/appresources.h"
+#include "view/custompdfview.h"
+#include "view/mainwindow.h"
+
+#include <QGuiApplication>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace narrata {
+
+namespace {
+
+// A speech service that is never heard, for a machine without espeak-ng's voice data: the
+// window still opens, and says why it cannot speak.
+class SilentSpeechService final : public SpeechService {
+public:
+    QStringList availableVoices() const override { return {}; }
+    QString defaultVoice() const override { return {}; }
+    VoiceAttributes attributesForVoice(const QString &) const override { return {}; }
+    std::unique_ptr<SpeechSynthesizer> createSynthesizer(const QString &) override { return nullptr; }
+};
+
+} // namespace
+
+ReaderApplication::ReaderApplication(Options options, QObject *parent)
+    : QObject(parent)
+    , m_options(std::move(options))
+    , m_out(stdout)
+{
+    initAppResources();
+    m_pdfService = std::make_unique<MuPDFService>();
+    m_speechService = EspeakSpeechService::create();
+    m_defaults = std::make_unique<QSettingsDefaultsStore>();
+    AppDelegate::initialize(*m_defaults);
+    m_window = std::make_unique<MainWindow>();
+    m_desktop = std::make_unique<QtDesktopServices>(m_window.get());
+    m_canSpeak = m_speechService != nullptr;
+    if (!m_speechService)
+        m_speechService = std::make_unique<SilentSpeechService>();
+    m_delegate = std::make_unique<AppDelegate>(
+        AppDelegate::Services{*m_pdfService, *m_speechService, *m_defaults, *m_desktop, *m_window->pdfView(), *m_window,
+            userGuidePath(), WordMappingsFile::defaultPath(), QCoreApplication::applicationVersion()});
+    m_window->setDelegate(*m_delegate, *m_defaults, helpPopoverTextResource());
+
+    connect(qGuiApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        if (state == Qt::ApplicationActive)
+            m_delegate->applicationDidBecomeActive();
+        else
+            m_delegate->applicationDidResignActive();
+    });
+    connect(qGuiApp, &QCoreApplication::aboutToQuit, this, [this] { m_delegate->applicationWillTerminate(); });
+    if (m_options.reportReading) {
+        connect(m_delegate.get(), &AppDelegate::sentenceStarted, this, [this](const SentenceRecord &sentence) {
+            m_out << "reading p." << sentence.pageIndex + 1 << ": " << sentence.sentence << Qt::endl;
+        });
+    }
+}
+
+ReaderApplication::~ReaderApplication()
+{
+    // The application state goes before the window and services it refers to.
+    m_delegate.reset();
+    m_window.reset();
+}
+
+void ReaderApplication::start(const QString &path)
+{
+    m_window->show();
+    m_delegate->applicationDidFinishLaunching();
+    if (!m_canSpeak)
+        m_desktop->showWarningAlert(QStringLiteral("Narrata cannot speak"),
+            QStringLiteral("Unfortunately, Narrata could not start the espeak-ng speech engine: its voice data "
+                           "(the espeak-ng-data package) is missing. Documents can be read on the screen only."));
+    if (!m_defaults->problem().isEmpty())
+        std::fprintf(stderr, "narrata: %s\n", qPrintable(m_defaults->problem()));
+    if (!path.isEmpty())
+        openFile(path);
+    if (!m_options.reportWordPosition.isEmpty())
+        QTimer::singleShot(500, this, &ReaderApplication::reportWordPosition);
+}
+
+void ReaderApplication::openFile(const QString &path)
+{
+    m_window->raise();
+    m_window->activateWindow();
+    if (!path.isEmpty())
+        m_delegate->openFileInternal(path);
+}
+
+void ReaderApplication::reportWordPosition()
+{
+    // Where the word first stands on the page shown, in screen coordinates, so that a test
+    // can click it with the real mouse.
+    CustomPDFView *view = m_window->pdfView();
+    const PDFDocument *document = view->document();
+    const qint64 pageIndex = view->currentPageIndex();
+    const std::shared_ptr<PDFPage> page
+        = document && pageIndex != kNotFound ? document->pageAtIndex(static_cast<int>(pageIndex)) : nullptr;
+    const qsizetype at = page ? page->string().indexOf(m_options.reportWordPosition) : -1;
+    if (at < 0) {
+        m_out << "word not found: " << m_options.reportWordPosition << Qt::endl;
+        return;
+    }
+    const QRectF box = page->characterBoundsAtIndex(at);
+    const QPoint inView = view->viewportPointForPagePoint(static_cast<int>(pageIndex), box.center());
+    const QPoint onScreen = view->viewport()->mapToGlobal(inView);
+    m_out << "word at " << onScreen.x() << ' ' << onScreen.y() << Qt::endl;
+}
+
+} // namespace narrata
