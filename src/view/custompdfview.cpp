@@ -27,7 +27,7 @@ constexpr double kZoomStep = 1.25;
 constexpr double kMinimumScale = 0.25;
 constexpr double kMaximumScale = 8.0;
 // Page sizes are read in batches after a document is shown, so a long book opens at once.
-constexpr int kPageSizesPerBatch = 64;
+constexpr int kPageSizesPerBatch = 32;
 // A spoken sentence is brought to this share of the view's height from the top.
 constexpr double kReadingLine = 1.0 / 3.0;
 
@@ -35,13 +35,6 @@ constexpr double kReadingLine = 1.0 / 3.0;
 TextRange rangeBetween(qint64 from, qint64 to)
 {
     return {static_cast<quint64>(from), static_cast<quint64>(to - from + 1)};
-}
-
-PageLayout layoutWithUniformPages(const PDFDocument &document, QSizeF firstSize)
-{
-    PageLayout layout;
-    layout.setPageSizes(std::vector<QSizeF>(static_cast<std::size_t>(document.pageCount()), firstSize));
-    return layout;
 }
 
 } // namespace
@@ -60,6 +53,15 @@ CustomPDFView::CustomPDFView(QWidget *parent)
     connect(&m_scrollAnimation, &QVariantAnimation::valueChanged, this,
         [this](const QVariant &value) { verticalScrollBar()->setValue(value.toInt()); });
     connect(&m_renders, &PageRenderCache::pageRendered, viewport(), qOverload<>(&QWidget::update));
+    connect(&m_renders, &PageRenderCache::pageRendered, this, &CustomPDFView::pageRendered);
+    // Reading every page's size takes the document's lock page after page: it waits until the
+    // first page is drawn, so as not to hold that up.
+    m_pageSizeTimer.setInterval(0);
+    connect(&m_renders, &PageRenderCache::pageRendered, this, [this] {
+        if (!m_pageSizeTimer.isActive() && m_nextPageSize < static_cast<int>(m_pageSizes.size()))
+            m_pageSizeTimer.start();
+    });
+    connect(&m_pageSizeTimer, &QTimer::timeout, this, &CustomPDFView::readPageSizes);
 }
 
 CustomPDFView::~CustomPDFView()
@@ -89,49 +91,46 @@ void CustomPDFView::setDocument(std::unique_ptr<PDFDocument> document)
     m_autoScales = true;
     m_shownPageIndex = -1;
 
-    // Laid out at once as if every page had the first one's size; the real sizes follow in
-    // batches, which only matters for documents that mix page sizes.
-    std::shared_ptr<PDFPage> first = m_document ? m_document->pageAtIndex(0) : nullptr;
-    m_layout = m_document ? layoutWithUniformPages(
-                   *m_document, first ? first->boundsForBox(PDFDisplayBox::CropBox).size() : QSizeF(612, 792))
-                          : PageLayout();
+    // Laid out at once as if every page had the first one's size; the real sizes are read once
+    // the first page is drawn, which only matters for documents that mix page sizes.
+    m_pageSizeTimer.stop();
+    const std::shared_ptr<PDFPage> first = m_document ? m_document->pageAtIndex(0) : nullptr;
+    const QSizeF firstSize = first ? first->boundsForBox(PDFDisplayBox::CropBox).size() : QSizeF(612, 792);
+    m_pageSizes.assign(m_document ? static_cast<std::size_t>(m_document->pageCount()) : 0, firstSize);
+    m_nextPageSize = 1;
+    m_layout = PageLayout();
+    m_layout.setPageSizes(m_pageSizes);
     updateLayout();
     verticalScrollBar()->setValue(0);
     horizontalScrollBar()->setValue(0);
-    if (m_document && m_document->pageCount() > 1) {
-        auto sizes = std::make_shared<std::vector<QSizeF>>(static_cast<std::size_t>(m_document->pageCount()),
-            first ? first->boundsForBox(PDFDisplayBox::CropBox).size() : QSizeF(612, 792));
-        auto next = std::make_shared<int>(1);
-        const PDFDocument *forDocument = m_document.get();
-        auto *timer = new QTimer(this);
-        timer->setInterval(0);
-        connect(timer, &QTimer::timeout, this, [this, timer, sizes, next, forDocument] {
-            if (m_document.get() != forDocument) {
-                timer->deleteLater();
-                return;
-            }
-            const int end = std::min(*next + kPageSizesPerBatch, static_cast<int>(sizes->size()));
-            for (; *next < end; ++*next) {
-                if (const std::shared_ptr<PDFPage> page = m_document->pageAtIndex(*next))
-                    (*sizes)[static_cast<std::size_t>(*next)] = page->boundsForBox(PDFDisplayBox::CropBox).size();
-            }
-            if (*next < static_cast<int>(sizes->size()))
-                return;
-            timer->deleteLater();
-            const bool uniform = std::all_of(
-                sizes->begin(), sizes->end(), [&sizes](const QSizeF &size) { return size == sizes->front(); });
-            if (!uniform) {
-                const qint64 shown = currentPageIndex();
-                m_layout.setPageSizes(*sizes);
-                updateLayout();
-                verticalScrollBar()->setValue(static_cast<int>(m_layout.pageRect(static_cast<int>(shown)).top()));
-            }
-        });
-        timer->start();
-    }
     viewport()->update();
     noteCurrentPage();
     emit selectionChanged();
+}
+
+void CustomPDFView::readPageSizes()
+{
+    const int count = static_cast<int>(m_pageSizes.size());
+    const int end = std::min(m_nextPageSize + kPageSizesPerBatch, count);
+    for (; m_nextPageSize < end; ++m_nextPageSize) {
+        if (const std::shared_ptr<PDFPage> page = pageAt(m_nextPageSize))
+            m_pageSizes[static_cast<std::size_t>(m_nextPageSize)] = page->boundsForBox(PDFDisplayBox::CropBox).size();
+    }
+    if (m_nextPageSize < count)
+        return;
+    m_pageSizeTimer.stop();
+    const bool uniform = std::all_of(
+        m_pageSizes.begin(), m_pageSizes.end(), [this](const QSizeF &size) { return size == m_pageSizes.front(); });
+    if (uniform)
+        return;
+    // The same place of the same page stays at the top.
+    const QPointF offset = contentOffset();
+    const int shown = m_layout.pageAt(offset, true);
+    const QPointF topOnPage = m_layout.pagePoint(shown, offset);
+    m_layout.setPageSizes(m_pageSizes);
+    updateLayout();
+    verticalScrollBar()->setValue(static_cast<int>(m_layout.contentPoint(shown, topOnPage).y()));
+    viewport()->update();
 }
 
 std::shared_ptr<PDFPage> CustomPDFView::pageAt(qint64 pageIndex) const

@@ -7,6 +7,7 @@
 
 #include <QAbstractScrollArea>
 #include <QElapsedTimer>
+#include <QTimer>
 #include <QVariantAnimation>
 
 #include <memory>
@@ -89,6 +90,8 @@ public:
 signals:
     void pageChanged();
     void selectionChanged();
+    // A page's rendering arrived and is being drawn.
+    void pageRendered(int pageIndex);
 
 protected:
     bool event(QEvent *event) override;
@@ -118,6 +121,8 @@ private:
     void noteCurrentPage();
     QPointF contentOffset() const;
     void paintSelection(QPainter &painter, int pageIndex);
+    // Reads the sizes of the next batch of pages, and lays the pages out again once all are known.
+    void readPageSizes();
 
     PageViewDelegate *m_ad = nullptr;
     std::unique_ptr<PDFDocument> m_document;
@@ -129,6 +134,9 @@ private:
     bool m_autoScales = true;
     bool m_smoothScrolling = true;
     QVariantAnimation m_scrollAnimation;
+    QTimer m_pageSizeTimer;
+    std::vector<QSizeF> m_pageSizes; // the first page's size for pages not read yet
+    int m_nextPageSize = 0;
     qint64 m_shownPageIndex = -1;
 
     // The drag selection of the base view.

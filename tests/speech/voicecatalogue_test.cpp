@@ -7,6 +7,7 @@
 
 #include "support/fakespeech.h"
 #include "support/qtprinters.h"
+#include "support/silentview.h"
 
 #include <gtest/gtest.h>
 
@@ -17,19 +18,7 @@ using settingskeys::kNarrataTTSVoiceRate;
 using settingskeys::kNarrataTTSVoiceSelected;
 using settingskeys::userPrefShowOnlyEnglishAdultVoices;
 using testing::FakeSpeechService;
-
-class SilentView final : public ReadingView {
-public:
-    void selectSentence(const SentenceRecord &) override { }
-    void prepareContentAfter(const SentenceRecord &) override { }
-    qint64 currentPageIndex() const override { return 0; }
-    SelectionCode selectionCodeForRange(TextRange, qint64 pageIndex) const override
-    {
-        SelectionCode code{};
-        code.pageIndex = pageIndex;
-        return code;
-    }
-};
+using testing::SilentView;
 
 VoiceAttributes voice(const char *name, const char *locale, int age = 35, bool novelty = false)
 {

@@ -58,6 +58,23 @@ TEST_F(DocumentsInWindowTest, OpeningAFileShowsItWithItsPageLabel)
     EXPECT_EQ(window.labelTextPDFInfo()->text(), QStringLiteral("Page 2 of 3 (67%)"));
 }
 
+TEST_F(DocumentsInWindowTest, PagesOfMixedSizesEndUpLaidOutAtTheirOwnSizes)
+{
+    testing::PdfFixture mixed;
+    mixed.addPage(testing::textPage({QStringLiteral("Portrait.")}));
+    testing::FixturePage landscape = testing::textPage({QStringLiteral("Landscape.")}, 500);
+    landscape.width = 792;
+    landscape.height = 612;
+    mixed.addPage(landscape);
+    ASSERT_TRUE(delegate->openFileInternal(writeFile(QStringLiteral("mixed.pdf"), mixed.bytes())));
+    view().waitForRenderedPages();
+    // The landscape page's top edge is one gap under the portrait page's bottom edge.
+    const auto gap = [this] {
+        return view().viewportPointForPagePoint(1, {0, 612}).y() - view().viewportPointForPagePoint(0, {0, 0}).y();
+    };
+    EXPECT_TRUE(testing::waitUntil([&gap] { return std::abs(gap() - PageLayout::kGap) <= 1; }));
+}
+
 TEST_F(DocumentsInWindowTest, FilesFromTheTemporaryFolderCountAsPrintedForTheRecentList)
 {
     // The fixture's files are all in the temporary folder, where printed documents arrive.

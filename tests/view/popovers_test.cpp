@@ -10,6 +10,7 @@
 
 #include "support/fakespeech.h"
 #include "support/qtprinters.h"
+#include "support/silentview.h"
 #include "view/widgettesting.h"
 
 #include <QCheckBox>
@@ -97,19 +98,6 @@ TEST_F(PreferencesPopoverTest, WindowAndLinkSettingsAreLoadedAtEachShowAndWritte
     EXPECT_TRUE(onTop->isChecked()) << "changed elsewhere while hidden";
 }
 
-class SilentView final : public ReadingView {
-public:
-    void selectSentence(const SentenceRecord &) override { }
-    void prepareContentAfter(const SentenceRecord &) override { }
-    qint64 currentPageIndex() const override { return 0; }
-    SelectionCode selectionCodeForRange(TextRange, qint64 pageIndex) const override
-    {
-        SelectionCode code{};
-        code.pageIndex = pageIndex;
-        return code;
-    }
-};
-
 class VoicePopoverTest : public testing::WidgetTest {
 protected:
     VoicePopoverTest()
@@ -130,7 +118,7 @@ protected:
 
     testing::FakeSpeechService service;
     MemoryDefaultsStore defaults;
-    SilentView view;
+    testing::SilentView view;
     SpeechSetFilter filter;
     SpeechTextPath textPath;
     ReadingProgress progress;

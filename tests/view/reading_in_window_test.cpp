@@ -39,7 +39,7 @@ TEST_F(ReadingInWindowTest, DoubleClickOnAWordReadsFromTheStartOfItsSentenceAndS
     EXPECT_EQ(loop().speechSet().front(), sentence);
     // The clicked word is not what ends up selected: the spoken sentence is, once the button
     // is up again.
-    QTRY_COMPARE(selectedText(), sentence.sentence);
+    EXPECT_TRUE(testing::waitUntil([&] { return selectedText() == sentence.sentence; }));
     EXPECT_FALSE(view().isMouseDown);
 }
 
@@ -120,7 +120,7 @@ TEST_F(ReadingInWindowTest, LetterKeysPauseStopWalkAndResetAsTyped)
     keyStroke(Qt::Key_L, {}, QStringLiteral("l"));
     EXPECT_EQ(speech.latest->spoken.back(), view().nextSentenceFor(second)->sentence);
     speech.latest->finishUtterance();
-    QTRY_COMPARE(selectedText(), view().nextSentenceFor(second)->sentence);
+    EXPECT_TRUE(testing::waitUntil([&] { return selectedText() == view().nextSentenceFor(second)->sentence; }));
     keyStroke(Qt::Key_J, {}, QStringLiteral("j"));
     EXPECT_EQ(speech.latest->spoken.back(), second.sentence);
 
@@ -183,8 +183,8 @@ TEST_F(ReadingInWindowTest, WhileTheButtonIsHeldTheSpokenSentenceWaitsAndComesBa
     QTest::mouseMove(view().viewport(), somewhere + QPoint(40, 0));
     QTest::mouseRelease(view().viewport(), Qt::LeftButton, {}, somewhere + QPoint(40, 0));
     EXPECT_FALSE(view().didSkipUpdateOfSelection);
-    QTRY_COMPARE(selectedText(), third.sentence);
-    QTRY_VERIFY(view().verticalScrollBar()->value() != scrolledAway);
+    EXPECT_TRUE(testing::waitUntil([&] { return selectedText() == third.sentence; }));
+    EXPECT_TRUE(testing::waitUntil([&] { return view().verticalScrollBar()->value() != scrolledAway; }));
 }
 
 TEST_F(ReadingInWindowTest, DoubleClickWithoutADocumentShowsTheOpenPanel)

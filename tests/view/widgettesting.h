@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QApplication>
+#include <QDeadlineTimer>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -19,6 +21,20 @@ inline QApplication &widgetApp()
     // platform objects it needs, and crash the run at exit.
     static auto *app = new QApplication(argc, argv);
     return *app;
+}
+
+// Runs the event loop until the condition holds, for at most `milliseconds`; says whether it
+// held. (Qt's QTRY_ macros report to QTest, which a GoogleTest run never hears.)
+template<typename Condition> bool waitUntil(Condition condition, int milliseconds = 3000)
+{
+    const QDeadlineTimer deadline(milliseconds);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(2);
+    }
+    return true;
 }
 
 // A base for fixtures holding widgets as members: a base is made before the members are.
