@@ -468,16 +468,16 @@ void AppDelegate::menuCommandSpeakFromCurrentSelection()
 
 void AppDelegate::menuCommandGoToMostRecentSentenceRead()
 {
-    const ReadingProgress::GoTo goTo = m_progress.goToMostRecentSentenceRead();
-    if (goTo.select)
-        m_services.pdfView.selectSentence(*goTo.select);
-    if (goTo.beep)
-        m_services.desktop.beep();
+    goTo(m_progress.goToMostRecentSentenceRead());
 }
 
 void AppDelegate::menuCommandGoToFurthestSentenceRead()
 {
-    const ReadingProgress::GoTo goTo = m_progress.goToFurthestSentenceRead();
+    goTo(m_progress.goToFurthestSentenceRead());
+}
+
+void AppDelegate::goTo(const ReadingProgress::GoTo &goTo)
+{
     if (goTo.select)
         m_services.pdfView.selectSentence(*goTo.select);
     if (goTo.beep)

@@ -150,6 +150,8 @@ signals:
 
 private:
     void reloadSpeechSynthesizer();
+    // Selects the stored sentence a go-to command found, or beeps.
+    void goTo(const ReadingProgress::GoTo &goTo);
     void loadUserPreferencesFromUserDefaults();
     void applyPreferences();
     void showDocumentInView();

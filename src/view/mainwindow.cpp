@@ -110,12 +110,12 @@ void MainWindow::connectCommands()
         {"contactCustomerSupport", [&d] { d.contactCustomerSupport(); }},
         {"menuCommandCheckForUpdates", [&d] { d.menuCommandCheckForUpdates(); }},
     };
-    for (const auto &[name, command] : commands) {
-        QAction *item = action(QString::fromLatin1(name));
+    for (const auto &entry : commands) {
+        QAction *item = action(QString::fromLatin1(entry.first));
         Q_ASSERT(item);
         // A shortcut can fire while the item's menu is closed and its state stale: the command
         // runs only if the item would be enabled now.
-        connect(item, &QAction::triggered, this, [this, item, command] {
+        connect(item, &QAction::triggered, this, [this, item, command = entry.second] {
             if (m_delegate->validateMenuItem(item->objectName()).enabled)
                 command();
         });
