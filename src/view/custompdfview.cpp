@@ -25,7 +25,8 @@ constexpr int kReselectDelayMilliseconds = 100;
 constexpr int kScrollAnimationMilliseconds = 180;
 constexpr double kZoomStep = 1.25;
 constexpr double kMinimumScale = 0.25;
-constexpr double kMaximumScale = 8.0;
+// Pages are drawn whole: beyond this a page's image grows past what memory comfortably holds.
+constexpr double kMaximumScale = 4.0;
 // Page sizes are read in batches after a document is shown, so a long book opens at once.
 constexpr int kPageSizesPerBatch = 32;
 // A spoken sentence is brought to this share of the view's height from the top.
@@ -618,8 +619,18 @@ void CustomPDFView::wheelEvent(QWheelEvent *event)
         event->accept();
         return;
     }
-    m_scrollAnimation.stop();
-    QAbstractScrollArea::wheelEvent(event);
+    const int notches = event->angleDelta().y();
+    // Touchpads already scroll pixel by pixel; a mouse wheel's notches glide instead of jumping.
+    if (!event->pixelDelta().isNull() || notches == 0) {
+        m_scrollAnimation.stop();
+        QAbstractScrollArea::wheelEvent(event);
+        return;
+    }
+    QScrollBar *bar = verticalScrollBar();
+    const int from = m_scrollAnimation.state() == QAbstractAnimation::Running ? m_scrollAnimation.endValue().toInt()
+                                                                              : bar->value();
+    scrollTo(from - notches * QApplication::wheelScrollLines() * bar->singleStep() / 120, m_smoothScrolling);
+    event->accept();
 }
 
 // --- Scrolling and zoom ---

@@ -11,7 +11,9 @@
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
+#include <QScrollBar>
 #include <QSignalSpy>
+#include <QWheelEvent>
 
 namespace narrata {
 namespace {
@@ -73,6 +75,32 @@ TEST_F(DocumentsInWindowTest, PagesOfMixedSizesEndUpLaidOutAtTheirOwnSizes)
         return view().viewportPointForPagePoint(1, {0, 612}).y() - view().viewportPointForPagePoint(0, {0, 0}).y();
     };
     EXPECT_TRUE(testing::waitUntil([&gap] { return std::abs(gap() - PageLayout::kGap) <= 1; }));
+}
+
+TEST_F(DocumentsInWindowTest, TheWheelScrollsAndWithControlZoomsAroundThePointer)
+{
+    const auto wheel = [this](int notches, Qt::KeyboardModifiers modifiers, QPointF at) {
+        QWheelEvent event(at, view().viewport()->mapToGlobal(at), QPoint(), QPoint(0, notches * 120), Qt::NoButton,
+            modifiers, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(view().viewport(), &event);
+    };
+    const QPointF centre(view().viewport()->width() / 2.0, view().viewport()->height() / 2.0);
+    wheel(-2, {}, centre);
+    EXPECT_TRUE(testing::waitUntil([this] { return view().verticalScrollBar()->value() > 0; }));
+
+    const double fitted = view().scaleFactor();
+    const auto [page, underPointer] = view().pagePointForViewportPoint(centre);
+    wheel(1, Qt::ControlModifier, centre);
+    EXPECT_GT(view().scaleFactor(), fitted);
+    EXPECT_FALSE(view().autoScales());
+    // What was under the pointer still is.
+    const auto [pageAfter, underPointerAfter] = view().pagePointForViewportPoint(centre);
+    EXPECT_EQ(pageAfter, page);
+    EXPECT_NEAR(underPointerAfter.y(), underPointer.y(), 2);
+
+    window.action(QStringLiteral("fitWidth"))->trigger();
+    EXPECT_DOUBLE_EQ(view().scaleFactor(), fitted);
+    EXPECT_TRUE(view().autoScales());
 }
 
 TEST_F(DocumentsInWindowTest, FilesFromTheTemporaryFolderCountAsPrintedForTheRecentList)
