@@ -21,7 +21,8 @@ int main(int argc, char *argv[])
     parser.addPositionalArgument(
         QStringLiteral("file"), QStringLiteral("A PDF to open."), QStringLiteral("[FILE.pdf]"));
     const QCommandLineOption reportReading(QStringLiteral("report-reading"),
-        QStringLiteral("Print each sentence on standard output as it starts to be read."));
+        QStringLiteral("Print each sentence as it starts to be read, and each document's title as it is shown, on "
+                       "standard output."));
     const QCommandLineOption reportWord(QStringLiteral("report-word-position"),
         QStringLiteral("Print where WORD first stands on the screen once the document is shown."),
         QStringLiteral("WORD"));
@@ -32,7 +33,7 @@ int main(int argc, char *argv[])
     const QString path = parser.positionalArguments().value(0);
 
     narrata::SingleInstance instance;
-    if (!parser.isSet(separate) && !parser.isSet(reportReading)) {
+    if (!parser.isSet(separate)) {
         if (instance.handOffToRunningInstance(path))
             return 0;
         instance.listen();

@@ -61,6 +61,8 @@ ReaderApplication::ReaderApplication(Options options, QObject *parent)
         connect(m_delegate.get(), &AppDelegate::sentenceStarted, this, [this](const SentenceRecord &sentence) {
             m_out << "reading p." << sentence.pageIndex + 1 << ": " << sentence.sentence << Qt::endl;
         });
+        connect(m_window.get(), &QWidget::windowTitleChanged, this,
+            [this](const QString &title) { m_out << "showing " << title << Qt::endl; });
     }
 }
 

@@ -22,8 +22,9 @@ class ReaderApplication final : public QObject {
     Q_OBJECT
 public:
     struct Options {
-        // Print each sentence as it starts to be read, and where a word stands on the screen,
-        // on standard output (for testing the real program from outside).
+        // Print each sentence as it starts to be read, the title of each document shown, and
+        // where a word stands on the screen, on standard output (for testing the real program
+        // from outside).
         bool reportReading = false;
         QString reportWordPosition;
     };

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The real reader on a virtual X display: it opens a book, the real mouse double-clicks a word,
-# and reading starts at the beginning of that word's sentence.
+# and reading starts at the beginning of that word's sentence; a second launch hands its file
+# to the reader already open and leaves.
 # Usage: app_end_to_end.sh NARRATA MAKE_FIXTURE_PDF
 set -euo pipefail
 narrata="$1"
@@ -14,6 +15,7 @@ export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 unset QT_QPA_PLATFORM
 "$make_fixture" "$work/book.pdf" --kind book
+"$make_fixture" "$work/article.pdf" --kind two-column
 
 cat >"$work/session.sh" <<'SESSION'
 #!/usr/bin/env bash
@@ -41,6 +43,10 @@ sleep 0.3
 xdotool click --repeat 2 --delay 60 1
 wait_for '^reading p\.1: Margaret Ellis had worked in the library for almost thirty years\.' 20
 echo "reading started: $(grep '^reading' "$out" | head -n1)"
+
+timeout 20 "$narrata" "$work/article.pdf" >/dev/null 2>&1
+wait_for '^showing article\.pdf$' 20
+echo "the second launch handed over article.pdf"
 SESSION
 chmod +x "$work/session.sh"
 xvfb-run -a -s "-screen 0 1280x1024x24" "$work/session.sh" "$work" "$narrata"

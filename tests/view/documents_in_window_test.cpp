@@ -77,6 +77,17 @@ TEST_F(DocumentsInWindowTest, PagesOfMixedSizesEndUpLaidOutAtTheirOwnSizes)
     EXPECT_TRUE(testing::waitUntil([&gap] { return std::abs(gap() - PageLayout::kGap) <= 1; }));
 }
 
+TEST_F(DocumentsInWindowTest, CheckingHeadersSelectsTheRunningHeadAndThePageNumber)
+{
+    view().goToPageIndex(2, {0, 792});
+    ASSERT_EQ(view().currentPageIndex(), 2);
+    window.action(QStringLiteral("checkHeadersFootersOnPage"))->trigger();
+    const QString selected = selectedText();
+    EXPECT_TRUE(selected.startsWith(QStringLiteral("A Short Sample Book"))) << qPrintable(selected);
+    EXPECT_TRUE(selected.endsWith(QStringLiteral("3"))) << qPrintable(selected);
+    EXPECT_LT(selected.size(), 40) << "nothing of the body";
+}
+
 TEST_F(DocumentsInWindowTest, TheWheelScrollsAndWithControlZoomsAroundThePointer)
 {
     const auto wheel = [this](int notches, Qt::KeyboardModifiers modifiers, QPointF at) {
