@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QIcon>
 
 int main(int argc, char *argv[])
 {
@@ -13,6 +14,8 @@ int main(int argc, char *argv[])
     QApplication::setApplicationDisplayName(QStringLiteral("Narrata"));
     QApplication::setApplicationVersion(QStringLiteral(NARRATA_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("narrata"));
+    QApplication::setWindowIcon(
+        QIcon::fromTheme(QStringLiteral("narrata"), QIcon::fromTheme(QStringLiteral("x-office-document"))));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Reads PDF documents aloud."));

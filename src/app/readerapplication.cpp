@@ -6,6 +6,7 @@
 #include "platform/settings/qsettingsdefaultsstore.h"
 #include "platform/speech/espeakspeechservice.h"
 #include "resources/appresources.h"
+#include "settings/registereddefaults.h"
 #include "view/custompdfview.h"
 #include "view/mainwindow.h"
 
@@ -56,7 +57,10 @@ ReaderApplication::ReaderApplication(Options options, QObject *parent)
         else
             m_delegate->applicationDidResignActive();
     });
-    connect(qGuiApp, &QCoreApplication::aboutToQuit, this, [this] { m_delegate->applicationWillTerminate(); });
+    connect(qGuiApp, &QCoreApplication::aboutToQuit, this, [this] {
+        m_defaults->setValue(settingskeys::mainWindowGeometry, m_window->saveGeometry());
+        m_delegate->applicationWillTerminate();
+    });
     if (m_options.reportReading) {
         connect(m_delegate.get(), &AppDelegate::sentenceStarted, this, [this](const SentenceRecord &sentence) {
             m_out << "reading p." << sentence.pageIndex + 1 << ": " << sentence.sentence << Qt::endl;
@@ -68,13 +72,19 @@ ReaderApplication::ReaderApplication(Options options, QObject *parent)
 
 ReaderApplication::~ReaderApplication()
 {
-    // The application state goes before the window and services it refers to.
+    // The window's popovers go before the application state they work on, and the application
+    // state before the window and services it refers to.
+    m_window->releaseDelegate();
     m_delegate.reset();
     m_window.reset();
 }
 
 void ReaderApplication::start(const QString &path)
 {
+    // The window opens where the user left it.
+    if (const QByteArray geometry = m_defaults->value(settingskeys::mainWindowGeometry).toByteArray();
+        geometry.isEmpty() || !m_window->restoreGeometry(geometry))
+        m_window->resize(1000, 900);
     m_window->show();
     m_delegate->applicationDidFinishLaunching();
     if (!m_canSpeak)

@@ -163,6 +163,8 @@ void AppDelegate::loadPDF(const QUrl &url)
     if (!document) {
         if (url != m_introPDFURL)
             reportUnreadable(url.toLocalFile());
+        else // without the guide the reader waits, saying how to open a document
+            updateLabelTextPDFInfo();
         return;
     }
     if (m_loop->synthesizer() && m_loop->synthesizer()->isSpeaking())

@@ -34,6 +34,8 @@ inline constexpr QLatin1String kOrvikPrefixMap{"kOrvikPrefixMap"};
 // Keys without one: unset until first stored. The ...ByPDF maps are keyed by PDF file name.
 inline constexpr QLatin1String watchedFolder{"watchedFolder"};
 inline constexpr QLatin1String recentDocuments{"recentDocuments"};
+// The main window's size and place on the screen, as Qt saves them.
+inline constexpr QLatin1String mainWindowGeometry{"mainWindowGeometry"};
 inline constexpr QLatin1String ignoredFontsByPDF{"ignoredFontsByPDF"};
 inline constexpr QLatin1String mostRecentSentencesReadByPDF{"mostRecentSentencesReadByPDF"};
 inline constexpr QLatin1String furthestSentencesReadByPDF{"furthestSentencesReadByPDF"};

@@ -10,10 +10,14 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
+#include <QMimeData>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolButton>
 
 #include <functional>
@@ -38,6 +42,7 @@ MainWindow::MainWindow(QWidget *parent)
     statusBar()->addWidget(m_labelCurrentSessionStats, 1);
     statusBar()->addPermanentWidget(m_buttonTTSVoicePopover);
     m_ui->pdfView->setFocus();
+    setAcceptDrops(true);
     connect(m_ui->menuOpenRecent, &QMenu::aboutToShow, this, &MainWindow::fillOpenRecentMenu);
 }
 
@@ -68,6 +73,17 @@ void MainWindow::setDelegate(AppDelegate &delegate, DefaultsStore &defaults, con
     for (QMenu *menu : m_ui->menuBar->findChildren<QMenu *>())
         connect(menu, &QMenu::aboutToShow, this, [this, menu] { validate(menu); });
     connectCommands();
+}
+
+void MainWindow::releaseDelegate()
+{
+    m_wordMappingsEditor.reset();
+    m_voicePopover.reset();
+    m_preferencesPopover.reset();
+    m_helpPopover.reset();
+    pdfView()->setAd(nullptr);
+    disconnect(pdfView(), nullptr, this, nullptr);
+    m_delegate = nullptr;
 }
 
 void MainWindow::connectCommands()
@@ -116,19 +132,24 @@ void MainWindow::connectCommands()
         // A shortcut can fire while the item's menu is closed and its state stale: the command
         // runs only if the item would be enabled now.
         connect(item, &QAction::triggered, this, [this, item, command = entry.second] {
-            if (m_delegate->validateMenuItem(item->objectName()).enabled)
+            if (m_delegate && m_delegate->validateMenuItem(item->objectName()).enabled)
                 command();
         });
     }
     QAction *onTop = action(QStringLiteral("keepMainWindowOnTop"));
     // The item has already flipped its check mark when it reports the click.
-    connect(onTop, &QAction::triggered, this, [this](bool checked) { m_delegate->keepMainWindowOnTop(!checked); });
+    connect(onTop, &QAction::triggered, this, [this](bool checked) {
+        if (m_delegate)
+            m_delegate->keepMainWindowOnTop(!checked);
+    });
     connect(m_buttonTTSVoicePopover, &QToolButton::clicked, this,
         [this] { m_voicePopover->showAbove(m_buttonTTSVoicePopover); });
 }
 
 void MainWindow::validate(QMenu *menu)
 {
+    if (!m_delegate)
+        return;
     for (QAction *item : menu->actions()) {
         if (item->objectName().isEmpty() || item->menu())
             continue;
@@ -236,6 +257,39 @@ void MainWindow::setBusy(bool busy)
         statusBar()->showMessage(QStringLiteral("Looking for recent PDFs…"));
     else
         statusBar()->clearMessage();
+}
+
+namespace {
+
+// The first PDF among the files being dragged, or nothing.
+QString droppedPDF(const QMimeData *data)
+{
+    for (const QUrl &url : data->urls()) {
+        if (url.isLocalFile() && url.toLocalFile().endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
+            return url.toLocalFile();
+    }
+    return {};
+}
+
+} // namespace
+
+void MainWindow::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (m_delegate && !droppedPDF(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent *event)
+{
+    const QString path = droppedPDF(event->mimeData());
+    if (!m_delegate || path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // Opened once the drop is over, so the file manager is not kept waiting on the document.
+    QTimer::singleShot(0, this, [this, path] {
+        if (m_delegate)
+            m_delegate->openFileInternal(path);
+    });
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)

@@ -35,6 +35,8 @@ public:
     CustomPDFView *pdfView() const;
     // Connects the menus, keys and popovers to the application. Called once, before launch.
     void setDelegate(AppDelegate &delegate, DefaultsStore &defaults, const QString &helpResource);
+    // Lets go of the application before it goes: the popovers and the editor work on its parts.
+    void releaseDelegate();
     // The item that sends a command, by the command's name.
     QAction *action(const QString &command) const;
     // Brings every menu item up to date, as opening its menu does.
@@ -58,6 +60,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void connectCommands();

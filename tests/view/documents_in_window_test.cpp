@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
+#include <QMimeData>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QWheelEvent>
@@ -36,6 +37,17 @@ TEST_F(DocumentsInWindowTest, LaunchShowsTheUserGuideAtTheTopOfItsFirstPage)
     EXPECT_NE(view().document(), delegate->pdfDocument());
     EXPECT_TRUE(QFile::exists(delegate->wordMappings().mappingsFile().path()));
     EXPECT_EQ(window.windowLevel(), 0);
+}
+
+TEST_F(DocumentsInWindowTest, WithoutTheUserGuideTheWindowWaitsForADocumentSayingHow)
+{
+    ASSERT_TRUE(QFile::remove(guidePath));
+    delegate->resetToNoDocumentState();
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Narrata"));
+    EXPECT_EQ(delegate->pdfDocument(), nullptr);
+    EXPECT_EQ(view().document(), nullptr);
+    EXPECT_EQ(window.labelTextPDFInfo()->text(), QStringLiteral("Open a PDF, or Print a PDF into this app."));
+    EXPECT_TRUE(desktop.warnings.empty()) << "a missing guide is nothing the user did";
 }
 
 TEST_F(DocumentsInWindowTest, OpeningAFileShowsItWithItsPageLabel)
@@ -112,6 +124,19 @@ TEST_F(DocumentsInWindowTest, TheWheelScrollsAndWithControlZoomsAroundThePointer
     window.action(QStringLiteral("fitWidth"))->trigger();
     EXPECT_DOUBLE_EQ(view().scaleFactor(), fitted);
     EXPECT_TRUE(view().autoScales());
+}
+
+TEST_F(DocumentsInWindowTest, APDFDroppedOnTheWindowIsOpened)
+{
+    const QString path = writeFile(QStringLiteral("dropped.pdf"), sampleBook().bytes());
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(folder.filePath(QStringLiteral("notes.txt"))), QUrl::fromLocalFile(path)});
+    QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &drop);
+    EXPECT_TRUE(testing::waitUntil([this] { return window.windowTitle() == QStringLiteral("dropped.pdf"); }));
 }
 
 TEST_F(DocumentsInWindowTest, FilesFromTheTemporaryFolderCountAsPrintedForTheRecentList)

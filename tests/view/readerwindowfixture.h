@@ -38,7 +38,11 @@ protected:
         settle();
     }
 
-    ~ReaderWindowTest() override { delegate.reset(); }
+    ~ReaderWindowTest() override
+    {
+        window.releaseDelegate();
+        delegate.reset();
+    }
 
     // Lets the delayed jumps and re-selections of the window run.
     static void settle(int milliseconds = 150) { QTest::qWait(milliseconds); }
