@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTimer>
 #include <QToolButton>
 
@@ -43,6 +44,7 @@ MainWindow::MainWindow(QWidget *parent)
     statusBar()->addPermanentWidget(m_buttonTTSVoicePopover);
     m_ui->pdfView->setFocus();
     setAcceptDrops(true);
+    useStyleIconsWhereTheThemeHasNone();
     connect(m_ui->menuOpenRecent, &QMenu::aboutToShow, this, &MainWindow::fillOpenRecentMenu);
 }
 
@@ -73,6 +75,24 @@ void MainWindow::setDelegate(AppDelegate &delegate, DefaultsStore &defaults, con
     for (QMenu *menu : m_ui->menuBar->findChildren<QMenu *>())
         connect(menu, &QMenu::aboutToShow, this, [this, menu] { validate(menu); });
     connectCommands();
+}
+
+void MainWindow::useStyleIconsWhereTheThemeHasNone()
+{
+    // Desktops without an icon theme still get a toolbar with pictures on it.
+    const std::pair<const char *, QStyle::StandardPixmap> fallbacks[]{
+        {"openExistingDocument", QStyle::SP_DialogOpenButton},
+        {"buttonClickedShowRecentFilesInWatchedFolder", QStyle::SP_DirOpenIcon},
+        {"menuCommandSpeakFromCurrentSelection", QStyle::SP_MediaPlay},
+        {"togglePauseSpeech", QStyle::SP_MediaPause},
+        {"stopSpeaking", QStyle::SP_MediaStop},
+        {"buttonPreferencesPopoverClicked", QStyle::SP_FileDialogDetailedView},
+        {"buttonHelpPopoverClicked", QStyle::SP_DialogHelpButton},
+    };
+    for (const auto &[command, pixmap] : fallbacks) {
+        if (QAction *item = action(QString::fromLatin1(command)); item && item->icon().isNull())
+            item->setIcon(style()->standardIcon(pixmap));
+    }
 }
 
 void MainWindow::releaseDelegate()

@@ -65,6 +65,7 @@ protected:
 
 private:
     void connectCommands();
+    void useStyleIconsWhereTheThemeHasNone();
     void validate(QMenu *menu);
     void fillOpenRecentMenu();
     QWidget *anchorFor(const QString &command) const;

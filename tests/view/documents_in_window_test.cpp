@@ -224,6 +224,16 @@ TEST_F(DocumentsInWindowTest, MenusFollowTheSelectionThePageAndTheWindow)
     EXPECT_TRUE(mostRecent->isEnabled());
 }
 
+TEST_F(DocumentsInWindowTest, AWindowRememberedOnTopOpensOnTopAndTheMenuItemLowersIt)
+{
+    defaults.setValue(settingskeys::rememberPreferenceShouldKeepMainWindowOnTop, true);
+    delegate->applicationDidFinishLaunching();
+    EXPECT_EQ(window.windowLevel(), 25);
+    window.validateMenus();
+    window.action(QStringLiteral("keepMainWindowOnTop"))->trigger();
+    EXPECT_EQ(window.windowLevel(), 0);
+}
+
 TEST_F(DocumentsInWindowTest, TheSelectionsFontIsIgnoredByFileNameAndComesBackWithTheDocument)
 {
     const auto selectHead = [this] {
