@@ -179,6 +179,17 @@ TEST_F(DocumentsInWindowTest, LockedAndEncryptedFilesAreRefusedAndTheDocumentSho
     EXPECT_TRUE(delegate->recentDocuments().paths().isEmpty());
 }
 
+TEST_F(DocumentsInWindowTest, ALockedFileFromTheWatchedFolderIsRefusedAndTheDocumentShownStays)
+{
+    const QString locked = writeFile(
+        QStringLiteral("locked.pdf"), sampleBook().encryptedBytes(QStringLiteral("secret"), QStringLiteral("owner")));
+    delegate->watchedFileRequested({QUrl::fromLocalFile(locked), QDateTime::currentDateTimeUtc()});
+    ASSERT_EQ(desktop.warnings.size(), 1u);
+    EXPECT_EQ(desktop.warnings[0].messageText, QStringLiteral("\"locked.pdf\" is Locked"));
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Narrata User Guide.pdf"));
+    EXPECT_NE(view().document(), nullptr);
+}
+
 TEST_F(DocumentsInWindowTest, AFileThatCannotBeReadIsReportedAndCostsNothing)
 {
     const QString damaged = writeFile(QStringLiteral("damaged.pdf"), QByteArray("%PDF-1.7\nnot really"));

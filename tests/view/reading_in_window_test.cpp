@@ -161,6 +161,22 @@ TEST_F(ReadingInWindowTest, SlashReadsFromTheSelectedSentenceOrTheTopOfThePage)
     EXPECT_TRUE(speech.latest->spoken.back().startsWith(QStringLiteral("Every story has to begin")));
 }
 
+TEST_F(ReadingInWindowTest, SpeakingFromASelectionInSmallTypeStartsAtTheSelectedSentence)
+{
+    // Lines of 6-point type, 7 points apart: a point a fixed 10 points into the selection's
+    // first line would land on the line above.
+    testing::PdfFixture small;
+    small.addPage(testing::textPage(
+        {QStringLiteral("The first sentence is set small."), QStringLiteral("The second one is set small as well.")},
+        720, 72, 7, QStringLiteral("Helvetica"), 6));
+    ASSERT_TRUE(delegate->openFileInternal(writeFile(QStringLiteral("small.pdf"), small.bytes())));
+    const SentenceRecord second = sentenceHolding(0, QStringLiteral("second"));
+    view().selectSentence(second);
+    delegate->menuCommandSpeakFromCurrentSelection();
+    ASSERT_FALSE(speech.latest->spoken.isEmpty());
+    EXPECT_EQ(speech.latest->spoken.back(), second.sentence);
+}
+
 TEST_F(ReadingInWindowTest, WhileTheButtonIsHeldTheSpokenSentenceWaitsAndComesBackAfterRelease)
 {
     const std::vector<SentenceRecord> sentences = pageSentences(0);
