@@ -111,8 +111,9 @@ void VoiceCatalogue::prepareVoices(SpeakingLoop &loop)
         // another, and the stored choice is kept in case the voice comes back.
         selectVoice(m_service.defaultVoice());
     }
-    // The slider shows what is heard when no rate was stored.
-    if (!(m_rate > 0))
+    // Without a stored rate the voice speaks at its own, and the slider shows that, not a value
+    // the user moved it to and never applied.
+    if (!(rate > 0))
         setRate(defaultRate());
 }
 

@@ -4,12 +4,11 @@
 #include "support/qtprinters.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QLocalSocket>
 #include <QSignalSpy>
 #include <QTemporaryDir>
-#include <QThread>
+#include <QtCore/qtestsupport_core.h>
 
 #include <gtest/gtest.h>
 
@@ -19,7 +18,6 @@
 
 #include <atomic>
 #include <cstring>
-#include <functional>
 #include <thread>
 
 namespace narrata {
@@ -45,21 +43,9 @@ protected:
             result = client.handOffToRunningInstance(path, 5000);
             done = true;
         });
-        spinUntil([&] { return done.load(); });
+        (void)QTest::qWaitFor([&] { return done.load(); }, 10000);
         thread.join();
         return result;
-    }
-
-    static bool spinUntil(const std::function<bool()> &condition, int milliseconds = 10000)
-    {
-        const QDeadlineTimer deadline(milliseconds);
-        while (!condition()) {
-            if (deadline.hasExpired())
-                return false;
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-            QThread::msleep(1);
-        }
-        return true;
     }
 
     QTemporaryDir m_dir;
@@ -74,12 +60,12 @@ TEST_F(SingleInstanceTest, HandsEachPathOverOnceMadeAbsolute)
     const SingleInstance client(m_name);
 
     EXPECT_TRUE(handOff(client, QStringLiteral("papers/draft.pdf")));
-    ASSERT_TRUE(spinUntil([&] { return requested.size() >= 1; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return requested.size() >= 1; }));
     const QString odd = QStringLiteral("/tmp/line\nbreak 100%/Ünï.pdf");
     EXPECT_TRUE(handOff(client, odd));
     EXPECT_TRUE(handOff(client, QString()));
-    ASSERT_TRUE(spinUntil([&] { return requested.size() >= 3; }));
-    spinUntil([] { return false; }, 100); // nothing delivered twice
+    ASSERT_TRUE(QTest::qWaitFor([&] { return requested.size() >= 3; }));
+    QTest::qWait(100); // nothing delivered twice
 
     ASSERT_EQ(requested.size(), 3);
     EXPECT_EQ(requested.at(0).at(0).toString(), QDir::current().absoluteFilePath(QStringLiteral("papers/draft.pdf")));
@@ -98,23 +84,19 @@ TEST_F(SingleInstanceTest, ALineArrivingInPiecesIsOneRequest)
     ASSERT_TRUE(socket.waitForConnected(1000));
     socket.write("/tmp/first");
     socket.flush();
-    spinUntil([] { return false; }, 100);
+    QTest::qWait(100);
     EXPECT_EQ(requested.size(), 0);
     EXPECT_EQ(socket.bytesAvailable(), 0) << "no acknowledgement before the line is whole";
 
     socket.write(" half.pdf\n");
     socket.flush();
-    ASSERT_TRUE(spinUntil([&] { return requested.size() == 1 && socket.bytesAvailable() == 1; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return requested.size() == 1 && socket.bytesAvailable() == 1; }));
     EXPECT_EQ(requested.at(0).at(0).toString(), QStringLiteral("/tmp/first half.pdf"));
 }
 
-TEST_F(SingleInstanceTest, WithoutARunningInstanceTheHandOffFails)
+TEST_F(SingleInstanceTest, WithoutARunningInstanceTheHandOffFailsAndASecondOneDoesNotTakeOver)
 {
     EXPECT_FALSE(SingleInstance(m_name).handOffToRunningInstance(QStringLiteral("/tmp/a.pdf"), 500));
-}
-
-TEST_F(SingleInstanceTest, ASecondInstanceDoesNotTakeOverALiveOne)
-{
     SingleInstance first(m_name);
     ASSERT_TRUE(first.listen());
     QSignalSpy requested(&first, &SingleInstance::fileRequested);
@@ -122,7 +104,7 @@ TEST_F(SingleInstanceTest, ASecondInstanceDoesNotTakeOverALiveOne)
     EXPECT_FALSE(second.listen());
 
     EXPECT_TRUE(handOff(second, QStringLiteral("/tmp/a.pdf")));
-    EXPECT_TRUE(spinUntil([&] { return requested.size() == 1; })) << "the first still serves";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return requested.size() == 1; })) << "the first still serves";
 }
 
 TEST_F(SingleInstanceTest, ASocketLeftByACrashedInstanceIsReplaced)
@@ -143,7 +125,7 @@ TEST_F(SingleInstanceTest, ASocketLeftByACrashedInstanceIsReplaced)
     ASSERT_TRUE(server.listen());
     QSignalSpy requested(&server, &SingleInstance::fileRequested);
     EXPECT_TRUE(handOff(SingleInstance(m_name), QStringLiteral("/tmp/a.pdf")));
-    EXPECT_TRUE(spinUntil([&] { return requested.size() == 1; }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return requested.size() == 1; }));
 }
 
 } // namespace

@@ -17,12 +17,18 @@ PdfFixture threePages()
     return fixture;
 }
 
+// The three pages written to a file in the folder; a failed write fails the test.
+QString writeThreePages(const QTemporaryDir &dir)
+{
+    const QString path = dir.filePath(QStringLiteral("three.pdf"));
+    EXPECT_TRUE(threePages().writeTo(path));
+    return path;
+}
+
 TEST(MuPDFDocument, OpensFromFileAndFromBytesAlike)
 {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("three.pdf"));
-    ASSERT_TRUE(threePages().writeTo(path));
-
+    const QString path = writeThreePages(dir);
     const auto fromFile = MuPDFService().openFile(path);
     const auto fromBytes = openFixture(threePages());
     ASSERT_TRUE(fromFile && fromBytes);
@@ -37,7 +43,6 @@ TEST(MuPDFDocument, OpensFromFileAndFromBytesAlike)
 TEST(MuPDFDocument, RefusesWhatIsNotAReadablePDF)
 {
     QTemporaryDir dir;
-    const QByteArray good = threePages().bytes();
     const std::vector<std::pair<const char *, QByteArray>> bad{
         {"empty", QByteArray()},
         {"text", QByteArray("Just some words, no PDF at all.\n")},
@@ -128,28 +133,22 @@ TEST(MuPDFDocument, InsertedPagesComeFromTheOtherDocumentAndShiftTheRest)
         << "the inserted page does not depend on its source";
 }
 
-TEST(MuPDFDocument, CopiesAreIndependent)
+TEST(MuPDFDocument, ACopyIsIndependentKeepsItsFileNameAndShowsTheDocumentAsItIsNow)
 {
-    const auto original = openFixture(threePages());
+    QTemporaryDir dir;
+    const QString path = writeThreePages(dir);
+    const auto original = MuPDFService().openFile(path);
+    const auto replaced = MuPDFService().openFile(path);
+    ASSERT_TRUE(original && replaced);
     const auto copy = original->copy();
     ASSERT_TRUE(copy);
+    EXPECT_EQ(copy->documentURL().toLocalFile(), path);
     ASSERT_TRUE(copy->removePageAtIndex(0));
     ASSERT_TRUE(copy->pageAtIndex(0)->addAnnotation(
         PDFAnnotation::markup(PDFMarkupType::Highlight, {QRectF(72, 700, 100, 14)}, Qt::yellow)));
     EXPECT_EQ(original->pageCount(), 3);
     EXPECT_EQ(original->pageAtIndex(1)->annotations().size(), 0u);
     EXPECT_EQ(copy->pageCount(), 2);
-}
-
-TEST(MuPDFDocument, ACopyKeepsItsFileNameAndShowsTheDocumentAsItIsNow)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("three.pdf"));
-    ASSERT_TRUE(threePages().writeTo(path));
-    const auto original = MuPDFService().openFile(path);
-    const auto replaced = MuPDFService().openFile(path);
-    ASSERT_TRUE(original && replaced);
-    EXPECT_EQ(original->copy()->documentURL().toLocalFile(), path);
 
     // Changed in memory: the copy has the change, not the file's pages.
     ASSERT_TRUE(original->removePageAtIndex(0));
@@ -158,9 +157,7 @@ TEST(MuPDFDocument, ACopyKeepsItsFileNameAndShowsTheDocumentAsItIsNow)
     EXPECT_EQ(edited->documentURL().toLocalFile(), path);
 
     // Changed on disk since it was opened: the copy is of what was opened.
-    PdfFixture onePage;
-    onePage.addPage(textPage({QStringLiteral("Something else entirely.")}));
-    ASSERT_TRUE(onePage.writeTo(path));
+    ASSERT_TRUE(PdfFixture().addPage(textPage({QStringLiteral("Something else entirely.")})).writeTo(path));
     EXPECT_EQ(replaced->copy()->pageCount(), 3);
 }
 
@@ -205,8 +202,7 @@ TEST(MuPDFDocument, WrittenFilesKeepOutlineAndMarksAndReopenEqual)
 TEST(MuPDFDocument, AFailedWriteLeavesThePreviousFileAsItWas)
 {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("kept.pdf"));
-    ASSERT_TRUE(threePages().writeTo(path));
+    const QString path = writeThreePages(dir);
     QFile before(path);
     ASSERT_TRUE(before.open(QIODevice::ReadOnly));
     const QByteArray original = before.readAll();

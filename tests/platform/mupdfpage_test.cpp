@@ -18,29 +18,22 @@ std::shared_ptr<PDFPage> firstPage(const std::unique_ptr<PDFDocument> &document)
     return document ? document->pageAtIndex(0) : nullptr;
 }
 
-TEST(MuPDFPage, LinesOfABlockJoinWithASpaceAndHyphensKeepIt)
+TEST(MuPDFPage, TheTextSpellsOutLigaturesAndOverstruckAccentsAndCountsUtf16Units)
 {
-    const auto document = openLines({QStringLiteral("The first line of a para-"), QStringLiteral("graph ends here.")});
-    EXPECT_EQ(firstPage(document)->string(), QStringLiteral("The first line of a para- graph ends here."));
-}
+    const auto lines = openLines({QStringLiteral("The first line of a para-"), QStringLiteral("graph ends here.")});
+    EXPECT_EQ(firstPage(lines)->string(), QStringLiteral("The first line of a para- graph ends here."))
+        << "the lines of a block join with a space, and a hyphen keeps it";
 
-TEST(MuPDFPage, IndicesCountUtf16UnitsAndLigaturesAreSpelledOut)
-{
-    const auto document = openLines({QStringLiteral("A \U0001D400 then \uFB01ne \uFB02ow.")});
-    const auto page = firstPage(document);
+    FixturePage old; // accents overstruck by old typesetting
+    old.texts.push_back(
+        {72, 700, QStringLiteral("Pr\u00B4eface and r`eglures"), QStringLiteral("Times-Roman"), 12, true});
+    EXPECT_EQ(firstPage(openFixture(PdfFixture().addPage(old)))->string(), QStringLiteral("Préface and règlures"));
+
+    const auto page = firstPage(openLines({QStringLiteral("A \U0001D400 then \uFB01ne \uFB02ow.")}));
     EXPECT_EQ(page->string(), QStringLiteral("A \U0001D400 then fine flow."));
     const qint64 t = page->string().indexOf(u't');
     ASSERT_EQ(t, 5) << "the bold A takes two units";
     EXPECT_EQ(page->characterIndexAtPoint(page->characterBoundsAtIndex(t).center()), t);
-}
-
-TEST(MuPDFPage, AccentsOverstruckByOldTypesettingBecomeAccentedLetters)
-{
-    FixturePage page;
-    page.texts.push_back(
-        {72, 700, QStringLiteral("Pr\u00B4eface and r`eglures"), QStringLiteral("Times-Roman"), 12, true});
-    const auto document = openFixture(PdfFixture().addPage(page));
-    EXPECT_EQ(firstPage(document)->string(), QStringLiteral("Préface and règlures"));
 }
 
 TEST(MuPDFPage, CharacterIndexAndBoundsAgreeBothWays)

@@ -101,12 +101,6 @@ TEST(TextLayerBuilder, SpacingAccentsDrawnOverALetterAreComposedWithIt)
     EXPECT_EQ(layer.characterBoundsAtIndex(2).left(), 72 + 2 * kAdvance) << "the letter keeps its box";
 }
 
-TEST(TextLayerBuilder, AccentsSetBesideLettersAndBacktickedCodeStayAsTheyAre)
-{
-    const TextLayer layer = buildTextLayer(pageOf({{{lineOf(U"run `make` and caf\u00B4", 72, 700)}}}));
-    EXPECT_EQ(layer.string(), QStringLiteral("run `make` and caf\u00B4"));
-}
-
 TEST(TextLayerBuilder, ReplacementCharactersAndControlsAreLeftOut)
 {
     const TextLayer layer
@@ -115,53 +109,37 @@ TEST(TextLayerBuilder, ReplacementCharactersAndControlsAreLeftOut)
     EXPECT_EQ(layer.blocks().size(), 1u) << "a block with nothing left is dropped";
 }
 
-TEST(TextLayerBuilder, RunningHeadAndPageNumberSetCloseToTheBodyBecomeBlocksOfTheirOwn)
+TEST(TextLayerBuilder, ParagraphsAreFoundAndReadInOrder)
 {
-    const TextLayer layer = buildTextLayer(pageOf({{{
-                                                      lineOf(U"Chapter 4 Results", 72, 740, 1, 8),
-                                                      lineOf(U"The body starts here and", 72, 720),
-                                                      lineOf(U"goes on to the end.", 72, 708),
-                                                      lineOf(U"17", 300, 670),
-                                                  }}},
-        {{"Times-Roman", 10, false}, {"Times-Italic", 8, false}}));
-    EXPECT_EQ(layer.string(), QStringLiteral("Chapter 4 Results\nThe body starts here and goes on to the end.\n17"));
-}
-
-TEST(TextLayerBuilder, ListItemsSetWithoutSpaceBetweenThemAreParagraphsOfTheirOwn)
-{
-    const TextLayer layer = buildTextLayer(pageOf({{{lineOf(U"\u2022 First item that", 72, 700),
-        lineOf(U"runs on.", 80, 688), lineOf(U"\u2022 Second item.", 72, 676)}}}));
-    EXPECT_EQ(layer.string(), QStringLiteral("\u2022 First item that runs on.\n\u2022 Second item."));
-}
-
-TEST(TextLayerBuilder, ColumnsAreReadOneAfterTheOtherBetweenFullWidthParts)
-{
-    // Drawn row by row, the way some producers write two-column pages.
-    const TextLayer layer = buildTextLayer(pageOf({
-        {{lineOf(U"A title that runs right across both columns", 72, 740)}},
-        {{lineOf(U"Left one.", 72, 700), lineOf(U"Left one on.", 72, 688)}},
-        {{lineOf(U"Right one.", 320, 700), lineOf(U"Right one on.", 320, 688)}},
-        {{lineOf(U"Left two.", 72, 650)}},
-        {{lineOf(U"Right two.", 320, 640)}},
-        {{lineOf(U"A closing note that runs right across both columns", 72, 560)}},
-        {{lineOf(U"3", 300, 40)}},
-    }));
-    EXPECT_EQ(layer.string(),
-        QStringLiteral("A title that runs right across both columns\nLeft one. Left one on.\nLeft two.\nRight one. "
-                       "Right one on.\nRight two.\nA closing note that runs right across both columns\n3"));
-}
-
-TEST(TextLayerBuilder, AHeadWithItsPageNumberAtTheFarSideStaysFirst)
-{
-    const TextLayer layer = buildTextLayer(pageOf({
-        {{lineOf(U"Short head", 72, 760)}},
-        {{lineOf(U"42", 500, 760)}},
-        {{lineOf(U"Left column text.", 72, 700)}},
-        {{lineOf(U"Right column text.", 320, 700)}},
-        {{lineOf(U"Left column more.", 72, 680)}},
-    }));
-    EXPECT_EQ(
-        layer.string(), QStringLiteral("Short head\n42\nLeft column text.\nLeft column more.\nRight column text."));
+    const std::pair<RawPageText, QString> rows[] = {
+        // A running head and page number set close to the body become blocks of their own.
+        {pageOf({{{lineOf(U"Chapter 4 Results", 72, 740, 1, 8), lineOf(U"The body starts here and", 72, 720),
+                    lineOf(U"goes on to the end.", 72, 708), lineOf(U"17", 300, 670)}}},
+             {{"Times-Roman", 10, false}, {"Times-Italic", 8, false}}),
+            "Chapter 4 Results\nThe body starts here and goes on to the end.\n17"},
+        // So do list items set without space between them.
+        {pageOf({{{lineOf(U"\u2022 First item that", 72, 700), lineOf(U"runs on.", 80, 688),
+             lineOf(U"\u2022 Second item.", 72, 676)}}}),
+            "\u2022 First item that runs on.\n\u2022 Second item."},
+        // Columns drawn row by row, as some producers write them, are read one after the other
+        // between the full-width parts.
+        {pageOf({{{lineOf(U"A title that runs right across both columns", 72, 740)}},
+             {{lineOf(U"Left one.", 72, 700), lineOf(U"Left one on.", 72, 688)}},
+             {{lineOf(U"Right one.", 320, 700), lineOf(U"Right one on.", 320, 688)}}, {{lineOf(U"Left two.", 72, 650)}},
+             {{lineOf(U"Right two.", 320, 640)}},
+             {{lineOf(U"A closing note that runs right across both columns", 72, 560)}}, {{lineOf(U"3", 300, 40)}}}),
+            "A title that runs right across both columns\nLeft one. Left one on.\nLeft two.\nRight one. Right one "
+            "on.\nRight two.\nA closing note that runs right across both columns\n3"},
+        // A head with its page number at the far side stays first.
+        {pageOf({{{lineOf(U"Short head", 72, 760)}}, {{lineOf(U"42", 500, 760)}},
+             {{lineOf(U"Left column text.", 72, 700)}}, {{lineOf(U"Right column text.", 320, 700)}},
+             {{lineOf(U"Left column more.", 72, 680)}}}),
+            "Short head\n42\nLeft column text.\nLeft column more.\nRight column text."},
+        // Accents set beside letters, and backticked code, stay as they are.
+        {pageOf({{{lineOf(U"run `make` and caf\u00B4", 72, 700)}}}), "run `make` and caf\u00B4"},
+    };
+    for (const auto &[page, expected] : rows)
+        EXPECT_EQ(buildTextLayer(page).string(), expected);
 }
 
 TEST(TextLayerBuilder, FontsOfRunsCoverEveryCharacterIncludingSeparators)

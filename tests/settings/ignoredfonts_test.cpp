@@ -17,16 +17,22 @@ const QString kKey(settingskeys::ignoredFontsByPDF);
 const QString kCourier = QStringLiteral("Courier 9.0 pt");
 const QString kTimes = QStringLiteral("Times-Roman 12.0 pt");
 
-TEST(IgnoredFonts, AddAndRemoveWriteThroughUnderTheFileName)
-{
-    MemoryDefaultsStore store;
-    IgnoredFonts fonts(store);
-    fonts.load(QStringLiteral("paper.pdf"));
-    EXPECT_TRUE(fonts.labels().isEmpty());
+class IgnoredFontsTest : public ::testing::Test {
+protected:
+    IgnoredFontsTest() { fonts.load(QStringLiteral("a.pdf")); }
 
+    MemoryDefaultsStore store;
+    IgnoredFonts fonts{store};
+};
+
+TEST_F(IgnoredFontsTest, AddAndRemoveWriteThroughUnderTheFileName)
+{
+    EXPECT_TRUE(fonts.labels().isEmpty());
     fonts.add(kCourier);
     EXPECT_TRUE(fonts.contains(kCourier));
-    EXPECT_EQ(store.mapForKey(kKey), (QVariantMap{{"paper.pdf", QVariantMap{{kCourier, 1}}}}));
+    EXPECT_EQ(store.mapForKey(kKey), (QVariantMap{{"a.pdf", QVariantMap{{kCourier, 1}}}}));
+    EXPECT_EQ(store.mapForKey(kKey).value("a.pdf").toMap().value(kCourier).typeId(), QMetaType::Int)
+        << "the value is the number one";
     EXPECT_EQ(store.synchronizeCount(), 1);
 
     fonts.add(kTimes);
@@ -37,47 +43,18 @@ TEST(IgnoredFonts, AddAndRemoveWriteThroughUnderTheFileName)
     fonts.remove(kCourier);
     EXPECT_FALSE(fonts.contains(kCourier));
     EXPECT_TRUE(fonts.contains(kTimes));
-    EXPECT_EQ(store.mapForKey(kKey), (QVariantMap{{"paper.pdf", QVariantMap{{kTimes, 1}}}}));
-    EXPECT_EQ(store.synchronizeCount(), 4);
-}
-
-TEST(IgnoredFonts, TheValueIsTheNumberOne)
-{
-    MemoryDefaultsStore store;
-    IgnoredFonts fonts(store);
-    fonts.load(QStringLiteral("a.pdf"));
-    fonts.add(kCourier);
-    const QVariant value = store.mapForKey(kKey).value("a.pdf").toMap().value(kCourier);
-    EXPECT_EQ(value.typeId(), QMetaType::Int);
-    EXPECT_EQ(value.toInt(), 1);
-}
-
-TEST(IgnoredFonts, RemovingAnAbsentFontStillRewritesTheEntry)
-{
-    MemoryDefaultsStore store;
-    IgnoredFonts fonts(store);
-    fonts.load(QStringLiteral("a.pdf"));
+    EXPECT_EQ(store.mapForKey(kKey), (QVariantMap{{"a.pdf", QVariantMap{{kTimes, 1}}}}));
     fonts.remove(kCourier);
-    EXPECT_EQ(store.synchronizeCount(), 1);
-    EXPECT_EQ(store.mapForKey(kKey), (QVariantMap{{"a.pdf", QVariantMap{}}}));
-}
+    EXPECT_EQ(store.synchronizeCount(), 5) << "removing an absent font still rewrites the entry";
 
-TEST(IgnoredFonts, AnEmptyLabelIsNoFont)
-{
-    MemoryDefaultsStore store;
-    IgnoredFonts fonts(store);
-    fonts.load(QStringLiteral("a.pdf"));
     fonts.add(QString());
     fonts.remove(QString());
-    EXPECT_EQ(store.synchronizeCount(), 0);
-    EXPECT_TRUE(fonts.labels().isEmpty());
+    EXPECT_EQ(store.synchronizeCount(), 5) << "an empty label is no font";
+    EXPECT_EQ(fonts.labels(), QStringList{kTimes});
 }
 
-TEST(IgnoredFonts, ListsAreKeptPerFileNameAndReplacedOnLoad)
+TEST_F(IgnoredFontsTest, ListsAreKeptPerFileNameWhateverTheFolder)
 {
-    MemoryDefaultsStore store;
-    IgnoredFonts fonts(store);
-    fonts.load(QStringLiteral("a.pdf"));
     fonts.add(kCourier);
     fonts.load(QStringLiteral("b.pdf"));
     EXPECT_FALSE(fonts.contains(kCourier)) << "another document starts with its own list";
@@ -85,27 +62,16 @@ TEST(IgnoredFonts, ListsAreKeptPerFileNameAndReplacedOnLoad)
     fonts.load(QStringLiteral("a.pdf"));
     EXPECT_EQ(fonts.labels(), QStringList{kCourier});
     EXPECT_EQ(store.mapForKey(kKey).size(), 2);
+
+    IgnoredFonts elsewhere(store);
+    elsewhere.load(QStringLiteral("b.pdf")); // the same file name in another folder
+    EXPECT_EQ(elsewhere.labels(), QStringList{kTimes});
 }
 
-TEST(IgnoredFonts, SameFileNameInAnotherFolderSharesTheList)
+TEST_F(IgnoredFontsTest, AnUnnamedDocumentChangesTheListButStoresNothing)
 {
-    MemoryDefaultsStore store;
-    IgnoredFonts first(store);
-    first.load(QStringLiteral("report.pdf")); // /home/a/report.pdf
-    first.add(kCourier);
-    IgnoredFonts second(store);
-    second.load(QStringLiteral("report.pdf")); // /tmp/report.pdf
-    EXPECT_TRUE(second.contains(kCourier));
-}
-
-TEST(IgnoredFonts, AnUnnamedDocumentChangesTheListButStoresNothing)
-{
-    MemoryDefaultsStore store;
-    IgnoredFonts fonts(store);
-    fonts.load(QStringLiteral("a.pdf"));
     fonts.add(kCourier);
     const int written = store.synchronizeCount();
-
     fonts.load(QString()); // a clipboard conversion not saved yet
     EXPECT_TRUE(fonts.contains(kCourier)) << "the list is left as it was";
     fonts.add(kTimes);
@@ -114,21 +80,16 @@ TEST(IgnoredFonts, AnUnnamedDocumentChangesTheListButStoresNothing)
     EXPECT_EQ(store.mapForKey(kKey), (QVariantMap{{"a.pdf", QVariantMap{{kCourier, 1}}}}));
 }
 
-TEST(IgnoredFonts, SameFaceAtAnotherSizeIsAnotherFont)
+TEST_F(IgnoredFontsTest, SameFaceAtAnotherSizeOrCaseIsAnotherFont)
 {
-    MemoryDefaultsStore store;
-    IgnoredFonts fonts(store);
-    fonts.load(QStringLiteral("a.pdf"));
     fonts.add(kCourier);
     EXPECT_FALSE(fonts.contains(QStringLiteral("Courier 10.0 pt")));
     EXPECT_FALSE(fonts.contains(QStringLiteral("courier 9.0 pt")));
 }
 
-TEST(IgnoredFonts, MalformedStoredEntriesGiveAnEmptyList)
+TEST_F(IgnoredFontsTest, MalformedStoredEntriesGiveAnEmptyList)
 {
-    MemoryDefaultsStore store;
     store.setValue(kKey, QVariantMap{{"text.pdf", QStringLiteral("Courier 9.0 pt")}, {"number.pdf", 3}});
-    IgnoredFonts fonts(store);
     fonts.load(QStringLiteral("text.pdf"));
     EXPECT_TRUE(fonts.labels().isEmpty());
     fonts.load(QStringLiteral("number.pdf"));
@@ -145,7 +106,7 @@ TEST(IgnoredFonts, MalformedStoredEntriesGiveAnEmptyList)
     EXPECT_EQ(store.mapForKey(kKey), (QVariantMap{{"a.pdf", QVariantMap{{kTimes, 1}}}}));
 }
 
-TEST(IgnoredFonts, ListsComeBackAfterAReopen)
+TEST(IgnoredFontsFile, ListsComeBackAfterAReopen)
 {
     testing::SettingsFolder folder;
     {

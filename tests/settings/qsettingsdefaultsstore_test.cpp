@@ -149,13 +149,8 @@ TEST_P(DamagedSettingsFile, RunsOnDefaultsAndIsNeverOverwritten)
     EXPECT_EQ(folder.contents(), damaged);
 }
 
-template<qsizetype N> QByteArray bytes(const char (&text)[N])
-{
-    return QByteArray(text, N - 1);
-}
-
 INSTANTIATE_TEST_SUITE_P(Malformed, DamagedSettingsFile,
-    ::testing::Values(bytes("[General]\nflag=true\n\x00\x01\xff\xfe PK\x03\x04"),
+    ::testing::Values(QByteArrayLiteral("[General]\nflag=true\n\x00\x01\xff\xfe PK\x03\x04"),
         QByteArray("[General]\nflag=true\n[Unclosed\nsize=3\n"),
         QByteArray("[General]\nflag=true\nThese are my notes, not settings.\n"),
         QByteArray("[General]\nflag=true\nfont=\"Helvetica\n"), QByteArray("flag=true\n\xc3\x28\n")));

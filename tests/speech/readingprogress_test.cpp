@@ -26,28 +26,21 @@ SentenceRecord sentence(const QString &text, qint64 page, quint64 location = 0)
     return {text, {location, static_cast<quint64>(text.size())}, page};
 }
 
-TEST(PageScore, IsThePageIndexForOrdinaryPages)
+TEST(PageScore, IsThePageIndexPlusTheRangeEndInWholeHundredThousands)
 {
-    EXPECT_DOUBLE_EQ(ReadingProgress::pageScore(sentence("First.", 0)), 0.0);
-    EXPECT_DOUBLE_EQ(ReadingProgress::pageScore(sentence("Later on.", 7, 99990)), 7.0);
-    EXPECT_DOUBLE_EQ(ReadingProgress::pageScore({"x", {99999, 0}, 4}), 4.0);
-}
-
-TEST(PageScore, AddsTheRangeEndInWholeHundredThousands)
-{
-    EXPECT_DOUBLE_EQ(ReadingProgress::pageScore({"x", {99999, 1}, 4}), 5.0) << "the end, not the location, counts";
-    EXPECT_DOUBLE_EQ(ReadingProgress::pageScore({"x", {100000, 0}, 4}), 5.0);
-    EXPECT_DOUBLE_EQ(ReadingProgress::pageScore({"x", {199999, 0}, 4}), 5.0) << "truncated";
-    EXPECT_DOUBLE_EQ(ReadingProgress::pageScore({"x", {150000, 100000}, 2}), 4.0);
-}
-
-TEST(PageScore, NotFoundMarkers)
-{
-    EXPECT_DOUBLE_EQ(ReadingProgress::pageScore({"x", {kNotFoundLocation, 250000}, 3}), 5.0)
-        << "a missing location counts as 0";
-    EXPECT_DOUBLE_EQ(ReadingProgress::pageScore({"x", {300000, kNotFoundLocation}, 3}), 3.0)
-        << "a missing length leaves the page alone";
-    EXPECT_DOUBLE_EQ(ReadingProgress::pageScore({"x", {kNotFoundLocation, kNotFoundLocation}, 3}), 3.0);
+    // The end, not the location, counts, truncated; a missing location counts as 0, a missing
+    // length leaves the page alone.
+    const struct {
+        TextRange range;
+        qint64 page;
+        double score;
+    } rows[] = {{{99990, 9}, 7, 7}, {{99999, 0}, 4, 4}, {{99999, 1}, 4, 5}, {{100000, 0}, 4, 5}, {{199999, 0}, 4, 5},
+        {{150000, 100000}, 2, 4}, {{kNotFoundLocation, 250000}, 3, 5}, {{300000, kNotFoundLocation}, 3, 3},
+        {{kNotFoundLocation, kNotFoundLocation}, 3, 3}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(::testing::PrintToString(row.range) + " on page " + std::to_string(row.page));
+        EXPECT_DOUBLE_EQ(ReadingProgress::pageScore({"x", row.range, row.page}), row.score);
+    }
 }
 
 TEST(PageScore, HugeRangesDoNotWrap)
@@ -86,17 +79,10 @@ TEST_F(ReadingProgressTest, FurthestMovesOnlyToALaterPageAndHoldsItsFirstSentenc
     EXPECT_EQ(progress.mostRecentSentenceRead("book.pdf"), p2);
     EXPECT_EQ(progress.mostRecentSentence(), p2);
     EXPECT_EQ(progress.furthestSentence(), p5);
+    EXPECT_EQ(store.synchronizeCount(), 5) << "every completed sentence flushes the store";
 }
 
-TEST_F(ReadingProgressTest, EveryCompletedSentenceFlushesTheStore)
-{
-    progress.setDocumentFileName(QStringLiteral("book.pdf"));
-    progress.saveSentencesReadProgress(sentence("One.", 0));
-    progress.saveSentencesReadProgress(sentence("Two.", 0, 5));
-    EXPECT_EQ(store.synchronizeCount(), 2);
-}
-
-TEST_F(ReadingProgressTest, PositionsAreKeptPerFileName)
+TEST_F(ReadingProgressTest, PositionsAreKeptPerFileNameWhateverTheFolder)
 {
     progress.setDocumentFileName(QStringLiteral("a.pdf"));
     progress.saveSentencesReadProgress(sentence("In a.", 4));
@@ -104,23 +90,21 @@ TEST_F(ReadingProgressTest, PositionsAreKeptPerFileName)
     EXPECT_FALSE(progress.hasMostRecentSentenceRead());
     EXPECT_FALSE(progress.hasFurthestSentenceRead());
     EXPECT_FALSE(progress.mostRecentSentence()) << "another document starts without this run's positions";
+    EXPECT_FALSE(progress.goToMostRecentSentenceRead().select);
+    EXPECT_TRUE(progress.goToMostRecentSentenceRead().beep) << "without an entry only the most recent beeps";
+    EXPECT_FALSE(progress.goToFurthestSentenceRead().select);
+    EXPECT_FALSE(progress.goToFurthestSentenceRead().beep);
     progress.saveSentencesReadProgress(sentence("In b.", 1));
 
     EXPECT_EQ(progress.furthestSentenceRead("a.pdf"), sentence("In a.", 4)) << "b's page 1 does not touch a";
     EXPECT_EQ(progress.furthestSentenceRead("b.pdf"), sentence("In b.", 1));
     EXPECT_EQ(store.mapForKey(kMostRecent).size(), 2);
-}
-
-TEST_F(ReadingProgressTest, AnotherFolderWithTheSameFileNameSharesThePositions)
-{
-    progress.setDocumentFileName(QStringLiteral("paper.pdf"));
-    progress.saveSentencesReadProgress(sentence("Saved.", 6));
 
     ReadingProgress other(store);
-    other.setDocumentFileName(QStringLiteral("paper.pdf"));
-    EXPECT_TRUE(other.hasMostRecentSentenceRead());
-    EXPECT_EQ(other.goToMostRecentSentenceRead().select, sentence("Saved.", 6));
-    EXPECT_EQ(other.goToFurthestSentenceRead().select, sentence("Saved.", 6));
+    other.setDocumentFileName(QStringLiteral("a.pdf"));
+    EXPECT_TRUE(other.hasMostRecentSentenceRead()) << "a.pdf in another folder shares the positions";
+    EXPECT_EQ(other.goToMostRecentSentenceRead().select, sentence("In a.", 4));
+    EXPECT_EQ(other.goToFurthestSentenceRead().select, sentence("In a.", 4));
 }
 
 TEST_F(ReadingProgressTest, WithoutAFileNameNothingIsStoredOrOffered)
@@ -136,15 +120,6 @@ TEST_F(ReadingProgressTest, WithoutAFileNameNothingIsStoredOrOffered)
     EXPECT_FALSE(mostRecent.beep) << "no document name: no beep either";
     EXPECT_FALSE(progress.goToFurthestSentenceRead().select);
     EXPECT_FALSE(progress.mostRecentSentenceRead(QString()));
-}
-
-TEST_F(ReadingProgressTest, GoToWithoutAnEntryBeepsOnlyForTheMostRecent)
-{
-    progress.setDocumentFileName(QStringLiteral("fresh.pdf"));
-    EXPECT_TRUE(progress.goToMostRecentSentenceRead().beep);
-    EXPECT_FALSE(progress.goToMostRecentSentenceRead().select);
-    EXPECT_FALSE(progress.goToFurthestSentenceRead().beep);
-    EXPECT_FALSE(progress.goToFurthestSentenceRead().select);
 }
 
 TEST_F(ReadingProgressTest, StoredRecordIsASmallJsonObjectWithTheThreeKeys)

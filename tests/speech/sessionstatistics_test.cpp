@@ -11,6 +11,8 @@
 namespace narrata {
 namespace {
 
+const QString kStart = QStringLiteral("Double-click a word to start reading.");
+
 class SessionStatisticsTest : public ::testing::Test {
 protected:
     SessionStatisticsTest()
@@ -20,6 +22,17 @@ protected:
     }
 
     void advance(qint64 seconds) { now = now.addSecs(seconds); }
+    void pauseFor(qint64 seconds)
+    {
+        session.sessionPauseBeginTime = now;
+        advance(seconds);
+        session.accountPauseEndingAt(now);
+    }
+    QString finish(quint64 words)
+    {
+        session.updateCurrentSessionDidFinishSpeaking(words);
+        return session.labelCurrentSessionStats;
+    }
 
     const QDateTime start = QDateTime(QDate(2026, 3, 1), QTime(20, 0), Qt::UTC);
     QDateTime now = start;
@@ -27,110 +40,72 @@ protected:
     QStringList shown;
 };
 
-TEST_F(SessionStatisticsTest, StartsAskingForADoubleClick)
+TEST_F(SessionStatisticsTest, BeforeTheFirstSentenceTheLineAsksForADoubleClick)
 {
-    EXPECT_EQ(session.labelCurrentSessionStats, QStringLiteral("Double-click a word to start reading."));
+    EXPECT_EQ(session.labelCurrentSessionStats, kStart);
     EXPECT_TRUE(session.shouldTrackCurrentSession);
+    session.updateDisplayOfCurrentSessionStats();
+    EXPECT_TRUE(shown.isEmpty()) << "no start time, no display";
+    EXPECT_EQ(session.labelCurrentSessionStats, kStart);
 }
 
 TEST_F(SessionStatisticsTest, FirstMinuteShowsTheShortForm)
 {
-    session.updateCurrentSessionDidFinishSpeaking(5);
+    EXPECT_EQ(finish(5), QStringLiteral("0.000 min for 5 words")) << "no time, no rate";
     EXPECT_EQ(session.sessionStartTime, start) << "the first sentence starts the clock";
-    EXPECT_EQ(session.labelCurrentSessionStats, QStringLiteral("0.000 min for 5 words")) << "no time, no rate";
-
     advance(30);
-    session.updateCurrentSessionDidFinishSpeaking(7);
-    EXPECT_EQ(session.labelCurrentSessionStats, QStringLiteral("0.500 min for 12 words"));
-
+    EXPECT_EQ(finish(7), QStringLiteral("0.500 min for 12 words"));
     advance(30);
-    session.updateCurrentSessionDidFinishSpeaking(8);
-    EXPECT_EQ(session.labelCurrentSessionStats, QStringLiteral("1.000 min for 20 words")) << "exactly a minute";
+    EXPECT_EQ(finish(8), QStringLiteral("1.000 min for 20 words")) << "exactly a minute";
     EXPECT_EQ(shown.size(), 3);
 }
 
-TEST_F(SessionStatisticsTest, AfterAMinuteTheRateIsShown)
+TEST_F(SessionStatisticsTest, AfterAMinuteTheRateIsShownWhenThereAreWords)
 {
     session.sessionStartTime = start; // a loaded set started the clock
     advance(90);
-    session.updateCurrentSessionDidFinishSpeaking(100);
+    EXPECT_EQ(finish(100), QStringLiteral("1.500 min for 100 words (67 WPM)"));
     EXPECT_EQ(session.sessionStartTime, start) << "a started clock is kept";
-    EXPECT_EQ(session.labelCurrentSessionStats, QStringLiteral("1.500 min for 100 words (67 WPM)"));
-
     advance(61);
-    session.updateCurrentSessionDidFinishSpeaking(0);
-    EXPECT_EQ(session.labelCurrentSessionStats, QStringLiteral("2.517 min for 100 words (40 WPM)"));
+    EXPECT_EQ(finish(0), QStringLiteral("2.517 min for 100 words (40 WPM)"));
+    advance(125 * 60 + 30 - 151);
+    EXPECT_EQ(finish(19900), QStringLiteral("125.500 min for 20000 words (159 WPM)")) << "all the digits";
+
+    ReadingSession silent;
+    silent.sessionStartTime = start;
+    silent.updateCurrentSessionDidFinishSpeaking(0, start.addSecs(120));
+    EXPECT_EQ(silent.labelCurrentSessionStats, QStringLiteral("2.000 min for 0 words")) << "no words, no rate";
 }
 
-TEST_F(SessionStatisticsTest, ALongSessionKeepsAllItsDigits)
+TEST_F(SessionStatisticsTest, EndedPausesAreLeftOutButOneStillRunningCounts)
 {
-    session.sessionStartTime = start;
-    advance(125 * 60 + 30);
-    session.updateCurrentSessionDidFinishSpeaking(20000);
-    EXPECT_EQ(session.labelCurrentSessionStats, QStringLiteral("125.500 min for 20000 words (159 WPM)"));
-}
-
-TEST_F(SessionStatisticsTest, OverAMinuteWithoutWordsHasNoRate)
-{
-    session.sessionStartTime = start;
-    advance(120);
-    session.updateCurrentSessionDidFinishSpeaking(0);
-    EXPECT_EQ(session.labelCurrentSessionStats, QStringLiteral("2.000 min for 0 words"));
-}
-
-TEST_F(SessionStatisticsTest, EndedPausesAreLeftOut)
-{
-    session.updateCurrentSessionDidFinishSpeaking(10);
+    finish(10);
     advance(10);
-    session.sessionPauseBeginTime = now;
-    advance(600);
-    session.accountPauseEndingAt(now);
+    pauseFor(600);
     EXPECT_DOUBLE_EQ(session.sessionPauseDurationSeconds, 600);
     advance(30);
-    session.updateCurrentSessionDidFinishSpeaking(80);
-    EXPECT_EQ(session.labelCurrentSessionStats, QStringLiteral("0.667 min for 90 words"))
-        << "40 seconds of reading in 640 on the clock";
-
-    session.sessionPauseBeginTime = now;
-    advance(60);
-    session.accountPauseEndingAt(now);
+    EXPECT_EQ(finish(80), QStringLiteral("0.667 min for 90 words")) << "40 seconds of reading in 640 on the clock";
+    pauseFor(60);
     advance(50);
-    session.updateCurrentSessionDidFinishSpeaking(0);
-    EXPECT_EQ(session.labelCurrentSessionStats, QStringLiteral("1.500 min for 90 words (60 WPM)"));
-}
+    EXPECT_EQ(finish(0), QStringLiteral("1.500 min for 90 words (60 WPM)"));
 
-TEST_F(SessionStatisticsTest, APauseStillRunningCounts)
-{
-    session.updateCurrentSessionDidFinishSpeaking(1);
-    advance(20);
     session.sessionPauseBeginTime = now;
-    advance(70);
-    session.updateCurrentSessionDidFinishSpeaking(89);
-    EXPECT_EQ(session.labelCurrentSessionStats, QStringLiteral("1.500 min for 90 words (60 WPM)"));
+    advance(120);
+    EXPECT_EQ(finish(30), QStringLiteral("3.500 min for 120 words (34 WPM)")) << "a pause still running counts";
 }
 
 TEST_F(SessionStatisticsTest, MorePauseThanSessionShowsNoTimeRatherThanANegativeOne)
 {
     // Reset while reading, a pause toggled on and off, then the first sentence starts the clock.
     session.reset();
-    session.sessionPauseBeginTime = now;
-    advance(120);
-    session.accountPauseEndingAt(now);
-    session.updateCurrentSessionDidFinishSpeaking(6);
-    EXPECT_EQ(session.labelCurrentSessionStats, QStringLiteral("0.000 min for 6 words"));
-}
-
-TEST_F(SessionStatisticsTest, NoStartTimeNoDisplay)
-{
-    session.updateDisplayOfCurrentSessionStats();
-    EXPECT_TRUE(shown.isEmpty());
-    EXPECT_EQ(session.labelCurrentSessionStats, QStringLiteral("Double-click a word to start reading."));
+    pauseFor(120);
+    EXPECT_EQ(finish(6), QStringLiteral("0.000 min for 6 words"));
 }
 
 TEST_F(SessionStatisticsTest, UntrackedSessionsCountNothing)
 {
     session.shouldTrackCurrentSession = false;
-    session.updateCurrentSessionDidFinishSpeaking(9);
+    finish(9);
     EXPECT_FALSE(session.sessionStartTime);
     EXPECT_EQ(session.sessionWordCount, 0u);
     session.sessionStartTime = start;
@@ -141,7 +116,7 @@ TEST_F(SessionStatisticsTest, UntrackedSessionsCountNothing)
 
 TEST_F(SessionStatisticsTest, TheLineDoesNotTickOnItsOwn)
 {
-    session.updateCurrentSessionDidFinishSpeaking(3);
+    finish(3);
     advance(300);
     EXPECT_EQ(session.labelCurrentSessionStats, QStringLiteral("0.000 min for 3 words"));
     session.updateDisplayOfCurrentSessionStats();
@@ -150,29 +125,26 @@ TEST_F(SessionStatisticsTest, TheLineDoesNotTickOnItsOwn)
 
 TEST_F(SessionStatisticsTest, ResetStartsANewSessionWhoseClockStartsWithTheNextSentence)
 {
-    session.updateCurrentSessionDidFinishSpeaking(50);
+    finish(50);
     advance(30);
-    session.sessionPauseBeginTime = now;
-    advance(30);
-    session.accountPauseEndingAt(now);
+    pauseFor(30);
 
     session.resetCurrentSession();
     EXPECT_EQ(session.sessionWordCount, 0u);
     EXPECT_FALSE(session.sessionStartTime);
     EXPECT_FALSE(session.sessionPauseBeginTime);
     EXPECT_DOUBLE_EQ(session.sessionPauseDurationSeconds, 0);
-    EXPECT_EQ(session.labelCurrentSessionStats, QStringLiteral("Double-click a word to start reading."));
-    EXPECT_EQ(shown.last(), QStringLiteral("Double-click a word to start reading."));
+    EXPECT_EQ(session.labelCurrentSessionStats, kStart);
+    EXPECT_EQ(shown.last(), kStart);
 
     advance(500);
     session.accountPauseEndingAt(now); // resuming a pause the reset forgot adds nothing
     EXPECT_DOUBLE_EQ(session.sessionPauseDurationSeconds, 0);
-    session.updateCurrentSessionDidFinishSpeaking(4);
+    EXPECT_EQ(finish(4), QStringLiteral("0.000 min for 4 words"));
     EXPECT_EQ(session.sessionStartTime, now);
-    EXPECT_EQ(session.labelCurrentSessionStats, QStringLiteral("0.000 min for 4 words"));
 }
 
-TEST(SessionStatisticsText, Forms)
+TEST(SessionStatisticsText, RoundsTheRateAndKeepsHugeCounts)
 {
     EXPECT_EQ(ReadingSession::statsText(0.25, 3, 12), QStringLiteral("0.250 min for 3 words"));
     EXPECT_EQ(ReadingSession::statsText(1.0001, 3, 2.9997), QStringLiteral("1.000 min for 3 words (3 WPM)"));

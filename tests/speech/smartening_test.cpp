@@ -119,8 +119,6 @@ TEST_F(SmarteningTest, ImplausiblyTallBoxesAreDroppedOnlyWhenSortingVisually)
 TEST(SmarteningLeadIn, AnIgnoredFontOpeningASentenceIsCutOff)
 {
     const PDFFont caption{QStringLiteral("Helvetica-Oblique"), 8, false};
-    auto page = std::make_shared<testing::FakePage>(
-        std::vector<std::pair<QString, PDFFont>>{{QStringLiteral("Figure 3:"), caption}});
     // One paragraph whose first run is the caption font, then body text.
     const QString text = QStringLiteral("Figure 3: The river at dusk.");
     std::vector<TextLayer::Unit> units(static_cast<size_t>(text.size()), TextLayer::Unit{QRectF(), 1});
@@ -148,7 +146,6 @@ TEST(SmarteningLeadIn, AnIgnoredFontOpeningASentenceIsCutOff)
     const SentenceRecord cut = smartener.cutIgnoredFontLeadIn(whole, document);
     EXPECT_EQ(cut.sentence, QStringLiteral(" The river at dusk."));
     EXPECT_EQ(cut.range, (TextRange{9, static_cast<quint64>(text.size()) - 9}));
-    (void)page;
 }
 
 } // namespace

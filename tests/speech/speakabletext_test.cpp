@@ -13,98 +13,55 @@
 namespace narrata {
 namespace {
 
-QString speakable(const QString &text, const WordMappings &user = {})
-{
-    return speakableStringWithWordMappings(text, user);
-}
-
-WordMappings one(const QString &word, const QString &replacement)
+WordMappings mappings(std::initializer_list<std::pair<const char *, const char *>> pairs)
 {
     WordMappings result;
-    result.insert(word, replacement);
+    for (const auto &[word, replacement] : pairs)
+        result.insert(QString::fromUtf8(word), QString::fromUtf8(replacement));
     return result;
 }
 
-TEST(SpeakableText, PlainTextIsUnchanged)
+TEST(SpeakableText, AddressesAndFixedMappingsAreSpokenOtherTokensAsWritten)
 {
-    EXPECT_EQ(speakable(QStringLiteral("Nothing to change here.")), QStringLiteral("Nothing to change here."));
+    const std::pair<QString, QString> rows[] = {
+        {"Nothing to change here.", "Nothing to change here."},
+        {"a  b   c ", "a  b   c "}, // consecutive spaces are empty tokens
+        {"a \uFFFC b", "a  b"}, // tokens are trimmed of white space and object replacement
+        {"\nmacOS\t \uFFFCmacOS\u00A0", "Mac OS Mac OS"},
+        {"See https://www.example.com/docs/page.html?q=1&r=two#top now", "See  www.example.com URL  now"},
+        {"http://user:pw@example.org:8080/x", " example.org URL "},
+        {"HTTPS://example.com", "HTTPS://example.com"}, // the prefix is case-sensitive
+        {"(https://example.com)", "(https://example.com)"}, // and must start the token
+        {"ftp://example.com", "ftp://example.com"},
+        {"https://exa<mple.com", "https://exa<mple.com"}, // does not parse
+        {"use https: only", "use https: only"}, // no host
+        {"http:relative", "http:relative"},
+        {"Narrata runs on Linux, not macOS", "Narata runs on Linux, not Mac OS"},
+        {"Visit narrata.app today", "Visit Narata dot app today"},
+        {"narrata.app/index.html", "Narata dot app slash index dot html"},
+        {"macOS, and MacOS and macos", "macOS, and MacOS and macos"}, // whole tokens, exactly
+        {"Narrata's", "Narrata's"},
+    };
+    for (const auto &[text, expected] : rows)
+        EXPECT_EQ(speakableStringWithWordMappings(text, {}), expected) << "for " << qPrintable(text);
 }
 
-TEST(SpeakableText, ConsecutiveSpacesArePreservedAsEmptyTokens)
+TEST(SpeakableText, UserMappingsReplaceTokensOnceAndWinOverFixedOnes)
 {
-    EXPECT_EQ(speakable(QStringLiteral("a  b   c ")), QStringLiteral("a  b   c "));
-}
-
-TEST(SpeakableText, TokensAreTrimmedOfWhitespaceAndObjectReplacement)
-{
-    EXPECT_EQ(speakable(QStringLiteral("a \uFFFC b")), QStringLiteral("a  b"));
-    EXPECT_EQ(speakable(QStringLiteral("\nmacOS\t \uFFFCmacOS\u00A0")), QStringLiteral("Mac OS Mac OS"));
-}
-
-TEST(SpeakableText, WebAddressIsSpokenAsItsHostAndTheWordUrl)
-{
-    EXPECT_EQ(speakable(QStringLiteral("See https://www.example.com/docs/page.html?q=1&r=two#top now")),
-        QStringLiteral("See  www.example.com URL  now"));
-    EXPECT_EQ(speakable(QStringLiteral("http://user:pw@example.org:8080/x")), QStringLiteral(" example.org URL "));
-}
-
-TEST(SpeakableText, WebAddressPrefixIsCaseSensitiveAndMustStartTheToken)
-{
-    EXPECT_EQ(speakable(QStringLiteral("HTTPS://example.com")), QStringLiteral("HTTPS://example.com"));
-    EXPECT_EQ(speakable(QStringLiteral("(https://example.com)")), QStringLiteral("(https://example.com)"));
-    EXPECT_EQ(speakable(QStringLiteral("ftp://example.com")), QStringLiteral("ftp://example.com"));
-}
-
-TEST(SpeakableText, AddressThatDoesNotParseOrHasNoHostIsSpokenAsWritten)
-{
-    EXPECT_EQ(speakable(QStringLiteral("https://exa<mple.com")), QStringLiteral("https://exa<mple.com"));
-    EXPECT_EQ(speakable(QStringLiteral("use https: only")), QStringLiteral("use https: only"));
-    EXPECT_EQ(speakable(QStringLiteral("http:relative")), QStringLiteral("http:relative"));
-}
-
-TEST(SpeakableText, WebAddressIsNotLookedUpInTheMappings)
-{
-    const QString address = QStringLiteral("https://narrata.app/index.html");
-    EXPECT_EQ(speakable(address, one(address, QStringLiteral("home"))), QStringLiteral(" narrata.app URL "));
-}
-
-TEST(SpeakableText, FixedMappingsGiveTheProductAndItsAddressesASpokenForm)
-{
-    EXPECT_EQ(speakable(QStringLiteral("Narrata runs on Linux, not macOS")),
-        QStringLiteral("Narata runs on Linux, not Mac OS"));
-    EXPECT_EQ(speakable(QStringLiteral("Visit narrata.app today")), QStringLiteral("Visit Narata dot app today"));
-    EXPECT_EQ(
-        speakable(QStringLiteral("narrata.app/index.html")), QStringLiteral("Narata dot app slash index dot html"));
-}
-
-TEST(SpeakableText, LookupsCompareWholeTokensExactly)
-{
-    EXPECT_EQ(speakable(QStringLiteral("macOS, and MacOS and macos")), QStringLiteral("macOS, and MacOS and macos"));
-    EXPECT_EQ(speakable(QStringLiteral("Narrata's")), QStringLiteral("Narrata's"));
-    // A declared word containing a space never matches, since tokens are split at spaces.
-    EXPECT_EQ(speakable(QStringLiteral("New York"), one(QStringLiteral("New York"), QStringLiteral("NYC"))),
-        QStringLiteral("New York"));
-}
-
-TEST(SpeakableText, UserMappingWinsOverAFixedOneForTheSameWord)
-{
-    const WordMappings user = one(QStringLiteral("macOS"), QStringLiteral("mac oh ess"));
-    EXPECT_EQ(speakable(QStringLiteral("on macOS and Narrata"), user), QStringLiteral("on mac oh ess and Narata"));
+    const struct {
+        QString text;
+        WordMappings user;
+        QString expected;
+    } rows[] = {
+        {"on macOS and Narrata", mappings({{"macOS", "mac oh ess"}}), "on mac oh ess and Narata"},
+        {"A GUI [1] here", mappings({{"GUI", "gooey"}, {"[1]", ""}}), "A gooey  here"},
+        {"A B", mappings({{"A", "B"}, {"B", "C"}}), "B C"}, // a replacement is not looked up again
+        {"New York", mappings({{"New York", "NYC"}}), "New York"}, // tokens are split at spaces
+        {"https://narrata.app/index.html", mappings({{"https://narrata.app/index.html", "home"}}), " narrata.app URL "},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(speakableStringWithWordMappings(row.text, row.user), row.expected) << "for " << qPrintable(row.text);
     EXPECT_EQ(fixedWordMappings().value(QStringLiteral("macOS")), QStringLiteral("Mac OS")) << "fixed table untouched";
-}
-
-TEST(SpeakableText, UserMappingsReplaceTokensAndMayRemoveThem)
-{
-    WordMappings user = one(QStringLiteral("GUI"), QStringLiteral("gooey"));
-    user.insert(QStringLiteral("[1]"), QString());
-    EXPECT_EQ(speakable(QStringLiteral("A GUI [1] here"), user), QStringLiteral("A gooey  here"));
-}
-
-TEST(SpeakableText, ReplacementIsNotLookedUpAgain)
-{
-    WordMappings user = one(QStringLiteral("A"), QStringLiteral("B"));
-    user.insert(QStringLiteral("B"), QStringLiteral("C"));
-    EXPECT_EQ(speakable(QStringLiteral("A B"), user), QStringLiteral("B C"));
 }
 
 class LigatureTest : public ::testing::Test {

@@ -133,21 +133,18 @@ TEST_F(SpeakingLoopTest, PauseAndResumeRestartTheSentenceAndTheSessionLeavesTheP
     EXPECT_DOUBLE_EQ(session.sessionPauseDurationSeconds, 30);
 }
 
-TEST_F(SpeakingLoopTest, TogglingWithNothingQueuedOnlyFlipsTheFlag)
+TEST_F(SpeakingLoopTest, TogglingWithNothingQueuedOrAfterAResetOnlyFlipsTheFlag)
 {
     loop.togglePauseSpeech();
     EXPECT_TRUE(loop.isSpeechPausedByUser);
     loop.togglePauseSpeech();
     EXPECT_FALSE(loop.isSpeechPausedByUser);
     EXPECT_TRUE(synth().spoken.isEmpty());
-}
 
-TEST_F(SpeakingLoopTest, ResettingTheSessionWhilePausedForgetsThePause)
-{
     loop.loadSpeechSet({sentence("Something.", 0)});
     loop.togglePauseSpeech();
     loop.resetCurrentSession();
-    EXPECT_FALSE(loop.isSpeechPausedByUser);
+    EXPECT_FALSE(loop.isSpeechPausedByUser) << "a reset forgets the pause";
     EXPECT_FALSE(session.sessionStartTime.has_value());
     loop.togglePauseSpeech(); // only sets the flag again
     EXPECT_EQ(synth().spoken.size(), 1);

@@ -29,55 +29,24 @@ bool writeFile(const QString &path, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
 }
 
-TEST(WordMappingsParser, OneEntryIsAWordLineAndItsReplacementLine)
+TEST(WordMappingsParser, AWordLineEndingInAColonDeclaresTheNextLineAsItsReplacement)
 {
-    EXPECT_EQ(parseWordMappings(QStringLiteral("GUI:\ngooey\n")), mappings({{"GUI", "gooey"}}));
-}
-
-TEST(WordMappingsParser, WordIsTakenExactlyWithoutItsFinalColonOnly)
-{
-    const WordMappings parsed = parseWordMappings(QStringLiteral(" e.g. :\nfor example\nkey::\nvalue: x "));
-    EXPECT_EQ(parsed, mappings({{" e.g. ", "for example"}, {"key:", "value: x "}}));
-}
-
-TEST(WordMappingsParser, ReplacementThatDeclaresIsBothReplacementAndWord)
-{
-    EXPECT_EQ(parseWordMappings(QStringLiteral("first:\nsecond:\nthird")),
-        mappings({{"first", "second:"}, {"second", "third"}}));
-}
-
-TEST(WordMappingsParser, DeclaringLastLineDeclaresNothing)
-{
-    EXPECT_EQ(parseWordMappings(QStringLiteral("a:\nb\nlast:")), mappings({{"a", "b"}}));
-    EXPECT_TRUE(parseWordMappings(QStringLiteral("only:")).isEmpty());
-}
-
-TEST(WordMappingsParser, TrailingLineFeedGivesAnEmptyLastLineAsReplacement)
-{
-    EXPECT_EQ(parseWordMappings(QStringLiteral("skip:\n")), mappings({{"skip", ""}}));
-}
-
-TEST(WordMappingsParser, EmptyReplacementLineIsKept)
-{
-    EXPECT_EQ(parseWordMappings(QStringLiteral("um:\n\nah:\nnothing")), mappings({{"um", ""}, {"ah", "nothing"}}));
-}
-
-TEST(WordMappingsParser, CarriageReturnLineEndsDeclareNothing)
-{
-    EXPECT_TRUE(parseWordMappings(QStringLiteral("GUI:\r\ngooey\r\nSQL:\r\nsequel\r\n")).isEmpty());
-    // A CR before the LF of the replacement line stays in the replacement.
-    EXPECT_EQ(parseWordMappings(QStringLiteral("GUI:\ngooey\r\n")), mappings({{"GUI", "gooey\r"}}));
-}
-
-TEST(WordMappingsParser, LaterDeclarationOfAWordWins)
-{
-    EXPECT_EQ(parseWordMappings(QStringLiteral("GUI:\ngooey\nGUI:\ng u i")), mappings({{"GUI", "g u i"}}));
-}
-
-TEST(WordMappingsParser, BlankLinesAndNotesBetweenEntriesAreIgnored)
-{
-    const QString text = QStringLiteral("\n\nA note.\nGUI:\ngooey\n\n\nAnother note\nSQL:\nsequel\n\n");
-    EXPECT_EQ(parseWordMappings(text), mappings({{"GUI", "gooey"}, {"SQL", "sequel"}}));
+    const std::pair<QString, WordMappings> rows[] = {
+        {"GUI:\ngooey\n", mappings({{"GUI", "gooey"}})},
+        {" e.g. :\nfor example\nkey::\nvalue: x ", mappings({{" e.g. ", "for example"}, {"key:", "value: x "}})},
+        {"first:\nsecond:\nthird", mappings({{"first", "second:"}, {"second", "third"}})},
+        {"a:\nb\nlast:", mappings({{"a", "b"}})}, // a declaring last line declares nothing
+        {"only:", {}},
+        {"skip:\n", mappings({{"skip", ""}})}, // a final line feed gives an empty last line
+        {"um:\n\nah:\nnothing", mappings({{"um", ""}, {"ah", "nothing"}})},
+        {"GUI:\r\ngooey\r\nSQL:\r\nsequel\r\n", {}}, // CR LF line ends declare nothing
+        {"GUI:\ngooey\r\n", mappings({{"GUI", "gooey\r"}})},
+        {"GUI:\ngooey\nGUI:\ng u i", mappings({{"GUI", "g u i"}})}, // the later declaration wins
+        {"\n\nA note.\nGUI:\ngooey\n\n\nAnother note\nSQL:\nsequel\n\n",
+            mappings({{"GUI", "gooey"}, {"SQL", "sequel"}})},
+    };
+    for (const auto &[text, expected] : rows)
+        EXPECT_EQ(parseWordMappings(text), expected) << "for " << qPrintable(text);
 }
 
 class WordMappingsFileTest : public ::testing::Test {

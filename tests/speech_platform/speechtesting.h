@@ -5,20 +5,18 @@
 #include "platform/speech/speechsynthesizer.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QFile>
 #include <QThread>
+#include <QtCore/qtestsupport_core.h>
 #include <QtEndian>
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
-#include <cstring>
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <vector>
 
 namespace narrata::testing {
@@ -36,20 +34,13 @@ inline void ensureApplication()
 // hangs it.
 inline bool spinUntil(const std::function<bool()> &condition, int milliseconds = 20000)
 {
-    const QDeadlineTimer deadline(milliseconds);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(1);
-    }
-    return true;
+    return QTest::qWaitFor(condition, milliseconds);
 }
 
 // Runs the event loop for a while, for reports that must not come.
 inline void spinFor(int milliseconds)
 {
-    spinUntil([] { return false; }, milliseconds);
+    QTest::qWait(milliseconds);
 }
 
 // What a RecordingOutput was given; shared with the test, as the synthesizer owns the output.

@@ -51,10 +51,6 @@ TEST_F(DocumentSentencesTest, SelectionPicksThePageOnly)
     // Only the page index of the record matters, not its text or range.
     const SentenceRecord selection{QStringLiteral("unrelated"), {500, 3}, 1};
     EXPECT_EQ(sentencesOnPageWithSelection(document, selection), sentencesOnPageIndex(document, 1));
-}
-
-TEST_F(DocumentSentencesTest, SelectionOnNoPageGivesNothing)
-{
     for (qint64 page : {qint64(-1), qint64(4), qint64(1) << 32 | 1, kNotFound})
         EXPECT_TRUE(sentencesOnPageWithSelection(document, {QString(), {}, page}).empty()) << page;
 }

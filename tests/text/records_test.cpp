@@ -37,16 +37,6 @@ protected:
 using RecordTypes = ::testing::Types<SentenceRecord, ParagraphRecord>;
 TYPED_TEST_SUITE(RecordTest, RecordTypes);
 
-TYPED_TEST(RecordTest, EqualOnlyWhenAllFieldsAre)
-{
-    const TypeParam &record = this->record;
-    EXPECT_EQ(record, (TypeParam{QStringLiteral("Caf\u00e9 \U0001F600."), {12, 8}, 3}));
-    EXPECT_NE(record, (TypeParam{QStringLiteral("Caf\u00e9 \U0001F600."), {12, 8}, 4}));
-    EXPECT_NE(record, (TypeParam{QStringLiteral("Cafe \U0001F600."), {12, 8}, 3}));
-    EXPECT_NE(record, (TypeParam{QStringLiteral("Caf\u00e9 \U0001F600."), {13, 8}, 3}));
-    EXPECT_NE(record, (TypeParam{QStringLiteral("Caf\u00e9 \U0001F600."), {12, 7}, 3}));
-}
-
 TYPED_TEST(RecordTest, JsonHasExactlyTheThreeKeys)
 {
     const QJsonObject object = this->record.toJson();
@@ -69,13 +59,9 @@ TYPED_TEST(RecordTest, JsonRoundTripsThroughText)
     EXPECT_EQ(TypeParam::fromJson(large.toJson()), large);
 }
 
-TYPED_TEST(RecordTest, ReadsAWellFormedObject)
+TYPED_TEST(RecordTest, ReadsAWellFormedObjectButNotOneMissingAKey)
 {
     EXPECT_EQ(TypeParam::fromJson(this->validObject()), (TypeParam{QStringLiteral("Text"), {1, 4}, 2}));
-}
-
-TYPED_TEST(RecordTest, RejectsMissingKeys)
-{
     for (const QString &key : {textKey<TypeParam>(), QStringLiteral("range"), QStringLiteral("pageIndex")}) {
         QJsonObject object = this->validObject();
         object.remove(key);

@@ -10,47 +10,38 @@ namespace {
 
 const QString kTwoShort = QStringLiteral("Hi there. Bye now.");
 
-TEST(SentencesOnPageTest, RecordsCarryTextRangeAndPage)
+TEST(SentencesOnPageTest, RecordsCarryTextUtf16RangeAndPageTrimmedOfWhiteSpace)
 {
-    const std::vector<SentenceRecord> expected{
-        {QStringLiteral("Hi there."), {0, 9}, 4},
-        {QStringLiteral("Bye now."), {10, 8}, 4},
+    EXPECT_EQ(sentencesOnPageIndex(kTwoShort, 4),
+        (std::vector<SentenceRecord>{
+            {QStringLiteral("Hi there."), {0, 9}, 4}, {QStringLiteral("Bye now."), {10, 8}, 4}}));
+    EXPECT_EQ(sentencesOnPageIndex(QStringLiteral("  \U0001F600 Hi.\n\U0001D400 next "), 0),
+        (std::vector<SentenceRecord>{
+            {QStringLiteral("\U0001F600 Hi."), {2, 6}, 0}, {QStringLiteral("\U0001D400 next"), {9, 7}, 0}}));
+}
+
+TEST(StartLocationTest, TheSentenceHoldingAnIndexStartsAfterTheWhiteSpaceBeforeIt)
+{
+    const struct {
+        QString text;
+        qint64 index;
+        qint64 start;
+    } rows[] = {
+        {kTwoShort, 0, 0},
+        {kTwoShort, 8, 0},
+        {kTwoShort, 9, 0}, // the space after a sentence belongs to it
+        {kTwoShort, 10, 10},
+        {kTwoShort, 17, 10},
+        {"\n  First. Second", 0, 3}, // leading white space belongs to the first sentence
+        {kTwoShort, kTwoShort.size(), -1},
+        {kTwoShort, kTwoShort.size() + 5, -1},
+        {kTwoShort, -1, -1},
+        {kTwoShort, kNotFound, -1},
+        {"   ", 1, -1},
+        {"", 0, -1},
     };
-    EXPECT_EQ(sentencesOnPageIndex(kTwoShort, 4), expected);
-}
-
-TEST(SentencesOnPageTest, RangesAreUtf16AndTrimmed)
-{
-    const QString text = QStringLiteral("  \U0001F600 Hi.\n\U0001D400 next ");
-    const std::vector<SentenceRecord> expected{
-        {QStringLiteral("\U0001F600 Hi."), {2, 6}, 0},
-        {QStringLiteral("\U0001D400 next"), {9, 7}, 0},
-    };
-    EXPECT_EQ(sentencesOnPageIndex(text, 0), expected);
-}
-
-TEST(StartLocationTest, TheSpaceAfterASentenceBelongsToIt)
-{
-    EXPECT_EQ(startLocationOfSentenceAtIndex(kTwoShort, 0), 0);
-    EXPECT_EQ(startLocationOfSentenceAtIndex(kTwoShort, 8), 0);
-    EXPECT_EQ(startLocationOfSentenceAtIndex(kTwoShort, 9), 0);
-    EXPECT_EQ(startLocationOfSentenceAtIndex(kTwoShort, 10), 10);
-    EXPECT_EQ(startLocationOfSentenceAtIndex(kTwoShort, 17), 10);
-}
-
-TEST(StartLocationTest, LeadingWhiteSpaceBelongsToTheFirstSentence)
-{
-    EXPECT_EQ(startLocationOfSentenceAtIndex(QStringLiteral("\n  First. Second"), 0), 3);
-}
-
-TEST(StartLocationTest, OutsideTheTextIsNotFound)
-{
-    EXPECT_EQ(startLocationOfSentenceAtIndex(kTwoShort, kTwoShort.size()), -1);
-    EXPECT_EQ(startLocationOfSentenceAtIndex(kTwoShort, kTwoShort.size() + 5), -1);
-    EXPECT_EQ(startLocationOfSentenceAtIndex(kTwoShort, -1), -1);
-    EXPECT_EQ(startLocationOfSentenceAtIndex(kTwoShort, kNotFound), -1);
-    EXPECT_EQ(startLocationOfSentenceAtIndex(QStringLiteral("   "), 1), -1);
-    EXPECT_EQ(startLocationOfSentenceAtIndex(QString(), 0), -1);
+    for (const auto &[text, index, start] : rows)
+        EXPECT_EQ(startLocationOfSentenceAtIndex(text, index), start) << qPrintable(text) << " at " << index;
 }
 
 TEST(SentencesFromIndexTest, FromTheStartIsTheWholePage)
@@ -70,18 +61,13 @@ TEST(SentencesFromIndexTest, StartsAtTheSentenceHoldingTheIndex)
     EXPECT_EQ(setOfSentencesFromIndex(text, 12, 1), std::vector<SentenceRecord>{all.back()});
 }
 
-TEST(SentencesFromIndexTest, TrailingWhiteSpaceBelongsToTheLastSentence)
+TEST(SentencesFromIndexTest, TrailingWhiteSpaceBelongsToTheLastSentenceAndOutsideTheTextGivesNothing)
 {
     const QString text = QStringLiteral("One. Two.   ");
     EXPECT_EQ(setOfSentencesFromIndex(text, text.size() - 1, 0),
         (std::vector<SentenceRecord>{{QStringLiteral("Two."), {5, 4}, 0}}));
-}
-
-TEST(SentencesFromIndexTest, OutsideTheTextGivesNothing)
-{
-    EXPECT_TRUE(setOfSentencesFromIndex(kTwoShort, kTwoShort.size(), 0).empty());
-    EXPECT_TRUE(setOfSentencesFromIndex(kTwoShort, -1, 0).empty());
-    EXPECT_TRUE(setOfSentencesFromIndex(kTwoShort, kNotFound, 0).empty());
+    for (const qint64 outside : {kTwoShort.size(), qint64(-1), kNotFound})
+        EXPECT_TRUE(setOfSentencesFromIndex(kTwoShort, outside, 0).empty()) << outside;
     EXPECT_TRUE(setOfSentencesFromIndex(QStringLiteral("  \n "), 1, 0).empty());
 }
 

@@ -130,113 +130,54 @@ TEST_P(SegmenterContractTest, WordsCoverTheText)
 
 INSTANTIATE_TEST_SUITE_P(AwkwardTexts, SegmenterContractTest, ::testing::ValuesIn(kAwkwardTexts));
 
-TEST(SentenceSegmenterTest, TwoShortSentencesSplitAfterTheSpace)
+using Segments = std::vector<Segment>;
+
+TEST(SentenceSegmenterTest, SentencesEndAtFullStopsAndLineEndsAndTakeTheWhiteSpaceAfterThem)
 {
-    const QString text = QStringLiteral("Hi there. Bye now.");
-    const std::vector<Segment> expected{
-        {{0, 9}, {0, 10}},
-        {{10, 8}, {10, 8}},
+    const std::pair<QString, Segments> rows[] = {
+        {"Hi there. Bye now.", {{{0, 9}, {0, 10}}, {{10, 8}, {10, 8}}}},
+        // Leading white space goes to the first sentence. ICU starts a segment right after a
+        // line feed, so spaces after one open the next segment, yet they follow this sentence.
+        {" \n Hello.\n  World", {{{3, 6}, {0, 12}}, {{12, 5}, {12, 5}}}},
+        {"One.\r\nTwo.", {{{0, 4}, {0, 6}}, {{6, 4}, {6, 4}}}}, // CR LF stays in one sentence
+        // Indices count UTF-16 units: the bold A and the emoji take two each.
+        {"\U0001D400 is bold. \U0001F600 Smile.", {{{0, 11}, {0, 12}}, {{12, 9}, {12, 9}}}},
     };
-    EXPECT_EQ(segmentsOf(enumerateSentences, text), expected);
+    for (const auto &[text, expected] : rows)
+        EXPECT_EQ(segmentsOf(enumerateSentences, text), expected) << "for " << qPrintable(text);
 }
 
-TEST(SentenceSegmenterTest, LineFeedAlwaysEndsASentence)
+TEST(SentenceSegmenterTest, WhereSentencesSplit)
 {
-    // Blocks of a page are joined by a line feed, and no sentence may run across one, even
-    // without a full stop before it.
-    EXPECT_EQ(
-        substringsOf(enumerateSentences, QStringLiteral("Hello.\nWorld")), (std::vector<QString>{"Hello.", "World"}));
-    EXPECT_EQ(substringsOf(enumerateSentences, QStringLiteral("A heading\nthe body goes on.")),
-        (std::vector<QString>{"A heading", "the body goes on."}));
-    EXPECT_EQ(substringsOf(enumerateSentences, QStringLiteral("Para\u2029next\u0085last")),
-        (std::vector<QString>{"Para", "next", "last"}));
-}
-
-TEST(SentenceSegmenterTest, WhiteSpaceJoinsANeighbour)
-{
-    // Leading white space goes to the first sentence. ICU starts a segment right after a
-    // line feed, so spaces after one open the next segment, yet they follow this sentence.
-    EXPECT_EQ(segmentsOf(enumerateSentences, QStringLiteral(" \n Hello.\n  World")),
-        (std::vector<Segment>{{{3, 6}, {0, 12}}, {{12, 5}, {12, 5}}}));
-}
-
-TEST(SentenceSegmenterTest, CarriageReturnLineFeedStaysInOneSentence)
-{
-    const std::vector<Segment> segments = segmentsOf(enumerateSentences, QStringLiteral("One.\r\nTwo."));
-    ASSERT_EQ(segments.size(), 2u);
-    EXPECT_EQ(segments[0], (Segment{{0, 4}, {0, 6}}));
-    EXPECT_EQ(segments[1], (Segment{{6, 4}, {6, 4}}));
-}
-
-TEST(SentenceSegmenterTest, RootLocaleAbbreviations)
-{
-    // The root rules know no abbreviations: a full stop, a space and a capital end a
-    // sentence, a lower-case word after it does not.
-    EXPECT_EQ(substringsOf(enumerateSentences, QStringLiteral("See e.g. the cat. Dr. Smith came.")),
-        (std::vector<QString>{"See e.g. the cat.", "Dr.", "Smith came."}));
-    EXPECT_EQ(substringsOf(enumerateSentences, QStringLiteral("It is 3.14 or so. Yes")),
-        (std::vector<QString>{"It is 3.14 or so.", "Yes"}));
-}
-
-TEST(SentenceSegmenterTest, HyphenJoinedAcrossLinesStaysInTheSentence)
-{
-    EXPECT_EQ(substringsOf(enumerateSentences, QStringLiteral("An exam- ple joined. Next.")),
-        (std::vector<QString>{"An exam- ple joined.", "Next."}));
-}
-
-TEST(SentenceSegmenterTest, IndicesCountUtf16Units)
-{
-    const QString text = QStringLiteral("\U0001D400 is bold. \U0001F600 Smile.");
-    const std::vector<Segment> segments = segmentsOf(enumerateSentences, text);
-    ASSERT_EQ(segments.size(), 2u);
-    // The bold A and the emoji take two units each.
-    EXPECT_EQ(segments[0], (Segment{{0, 11}, {0, 12}}));
-    EXPECT_EQ(segments[1], (Segment{{12, 9}, {12, 9}}));
-    EXPECT_EQ(textIn(text, segments[1].substringRange), QStringLiteral("\U0001F600 Smile."));
-}
-
-class ParagraphSeparatorTest : public ::testing::TestWithParam<QString> { };
-
-TEST_P(ParagraphSeparatorTest, SplitsIntoTwoParagraphs)
-{
-    const QString separator = GetParam();
-    const QString text = QStringLiteral("One") + separator + QStringLiteral("Two");
-    const auto separatorEnd = static_cast<quint64>(3 + separator.size());
-    const std::vector<Segment> expected{
-        {{0, 3}, {0, separatorEnd}},
-        {{separatorEnd, 3}, {separatorEnd, 3}},
+    const std::pair<QString, std::vector<QString>> rows[] = {
+        // Blocks of a page are joined by a line feed, and no sentence may run across one, even
+        // without a full stop before it.
+        {"Hello.\nWorld", {"Hello.", "World"}},
+        {"A heading\nthe body goes on.", {"A heading", "the body goes on."}},
+        {"Para\u2029next\u0085last", {"Para", "next", "last"}},
+        // The root rules know no abbreviations: a full stop, a space and a capital end a
+        // sentence, a lower-case word after it does not.
+        {"See e.g. the cat. Dr. Smith came.", {"See e.g. the cat.", "Dr.", "Smith came."}},
+        {"It is 3.14 or so. Yes", {"It is 3.14 or so.", "Yes"}},
+        {"An exam- ple joined. Next.", {"An exam- ple joined.", "Next."}},
     };
-    EXPECT_EQ(segmentsOf(enumerateParagraphs, text), expected);
+    for (const auto &[text, expected] : rows)
+        EXPECT_EQ(substringsOf(enumerateSentences, text), expected) << "for " << qPrintable(text);
 }
 
-INSTANTIATE_TEST_SUITE_P(EachKind, ParagraphSeparatorTest,
-    ::testing::Values(QStringLiteral("\n"), QStringLiteral("\r"), QStringLiteral("\r\n"), QStringLiteral("\u2029"),
-        QStringLiteral("\u0085")));
-
-TEST(ParagraphSegmenterTest, TwoSeparatorsInARowMakeAnEmptyParagraph)
+TEST(ParagraphSegmenterTest, EachLineEndSplitsAndTwoInARowMakeAnEmptyParagraph)
 {
-    const std::vector<Segment> expected{
-        {{0, 1}, {0, 2}},
-        {{2, 0}, {2, 1}},
-        {{3, 1}, {3, 1}},
+    const std::pair<QString, Segments> rows[] = {
+        {"One\nTwo", {{{0, 3}, {0, 4}}, {{4, 3}, {4, 3}}}}, {"One\rTwo", {{{0, 3}, {0, 4}}, {{4, 3}, {4, 3}}}},
+        {"One\r\nTwo", {{{0, 3}, {0, 5}}, {{5, 3}, {5, 3}}}}, {"One\u2029Two", {{{0, 3}, {0, 4}}, {{4, 3}, {4, 3}}}},
+        {"One\u0085Two", {{{0, 3}, {0, 4}}, {{4, 3}, {4, 3}}}},
+        {"A\n\nB", {{{0, 1}, {0, 2}}, {{2, 0}, {2, 1}}, {{3, 1}, {3, 1}}}},
+        {"A\n\rB", {{{0, 1}, {0, 2}}, {{2, 0}, {2, 1}}, {{3, 1}, {3, 1}}}}, // LF CR is two, unlike CR LF
+        {"\nA\n", {{{0, 0}, {0, 1}}, {{1, 1}, {1, 2}}}}, {"\r\n", {{{0, 0}, {0, 2}}}}, {"", {}},
+        {"Line\u2028same  paragraph \t", {{{0, 22}, {0, 22}}}}, // nor a line separator nor spaces
     };
-    EXPECT_EQ(segmentsOf(enumerateParagraphs, QStringLiteral("A\n\nB")), expected);
-    // LF CR is two separators, unlike CR LF.
-    EXPECT_EQ(segmentsOf(enumerateParagraphs, QStringLiteral("A\n\rB")), expected);
-}
-
-TEST(ParagraphSegmenterTest, SeparatorsAtTheEdges)
-{
-    EXPECT_EQ(segmentsOf(enumerateParagraphs, QStringLiteral("\nA\n")),
-        (std::vector<Segment>{{{0, 0}, {0, 1}}, {{1, 1}, {1, 2}}}));
-    EXPECT_EQ(segmentsOf(enumerateParagraphs, QStringLiteral("\r\n")), (std::vector<Segment>{{{0, 0}, {0, 2}}}));
-    EXPECT_TRUE(segmentsOf(enumerateParagraphs, QString()).empty());
-}
-
-TEST(ParagraphSegmenterTest, LineSeparatorAndSpacesDoNotSplit)
-{
-    EXPECT_EQ(substringsOf(enumerateParagraphs, QStringLiteral("Line\u2028same  paragraph \t")),
-        (std::vector<QString>{QStringLiteral("Line\u2028same  paragraph \t")}));
+    for (const auto &[text, expected] : rows)
+        EXPECT_EQ(segmentsOf(enumerateParagraphs, text), expected) << "for " << qPrintable(text);
 }
 
 TEST(WordSegmenterTest, WordsLeaveOutPunctuationAndSpaces)
