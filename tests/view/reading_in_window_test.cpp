@@ -161,6 +161,42 @@ TEST_F(ReadingInWindowTest, SlashReadsFromTheSelectedSentenceOrTheTopOfThePage)
     EXPECT_TRUE(speech.latest->spoken.back().startsWith(QStringLiteral("Every story has to begin")));
 }
 
+TEST_F(ReadingInWindowTest, OnARotatedOrCroppedPageTheWordClickedIsTheWordRead)
+{
+    testing::PdfFixture turned;
+    testing::FixturePage rotated = testing::textPage(
+        {QStringLiteral("Turned pages are read as shown."), QStringLiteral("The second line says so again.")});
+    rotated.rotate = 90;
+    turned.addPage(rotated);
+    testing::FixturePage cropped = testing::textPage(
+        {QStringLiteral("A cropped page starts here."), QStringLiteral("Its margins were cut away.")});
+    cropped.cropBox = QRectF(50, 600, 400, 150);
+    turned.addPage(cropped);
+    ASSERT_TRUE(delegate->openFileInternal(writeFile(QStringLiteral("turned.pdf"), turned.bytes())));
+    settle();
+    // The drawn page and its text agree on where the word stands: there is ink under it.
+    view().waitForRenderedPages();
+    const auto inkAt = [this](QPoint centre) {
+        const QImage image = view().viewport()->grab().toImage();
+        int darkest = 255;
+        for (int dx = -3; dx <= 3; ++dx)
+            for (int dy = -3; dy <= 3; ++dy)
+                darkest = std::min(darkest, qGray(image.pixel(centre + QPoint(dx, dy))));
+        return darkest < 128;
+    };
+    EXPECT_TRUE(inkAt(pointOfCharacter(0, indexOf(0, QStringLiteral("again")) + 2)));
+    EXPECT_FALSE(inkAt(view().viewportPointForPagePoint(0, {20, 20})));
+
+    doubleClick(pointOfCharacter(0, indexOf(0, QStringLiteral("again"))));
+    ASSERT_FALSE(speech.latest->spoken.isEmpty());
+    EXPECT_EQ(speech.latest->spoken.back(), QStringLiteral("The second line says so again."));
+    view().goToPageIndex(1, {0, 150});
+    view().waitForRenderedPages();
+    EXPECT_TRUE(inkAt(pointOfCharacter(1, indexOf(1, QStringLiteral("margins")) + 2)));
+    doubleClick(pointOfCharacter(1, indexOf(1, QStringLiteral("margins"))));
+    EXPECT_EQ(speech.latest->spoken.back(), QStringLiteral("Its margins were cut away."));
+}
+
 TEST_F(ReadingInWindowTest, SpeakingFromASelectionInSmallTypeStartsAtTheSelectedSentence)
 {
     // Lines of 6-point type, 7 points apart: a point a fixed 10 points into the selection's
