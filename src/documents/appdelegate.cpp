@@ -109,9 +109,10 @@ void AppDelegate::applicationDidBecomeActive()
 bool AppDelegate::openFileInternal(const QString &path)
 {
     const QString absolutePath = QFileInfo(path).absoluteFilePath();
-    if (isPDFLockedOrEncrypted(absolutePath))
-        return false;
+    // Opened once, and handed on: refusing, loading and the copies all start from it.
     std::unique_ptr<PDFDocument> document = m_services.pdfService.openFile(absolutePath);
+    if (document && refuseIfLockedOrEncrypted(*document))
+        return false;
     if (!document) {
         // Nobody else would tell the user: the file came from a command line or another launch.
         reportUnreadable(absolutePath);
@@ -125,18 +126,19 @@ bool AppDelegate::openFileInternal(const QString &path)
 bool AppDelegate::isPDFLockedOrEncrypted(const QString &path)
 {
     const std::unique_ptr<PDFDocument> document = m_services.pdfService.openFile(path);
-    if (!document)
+    return document && refuseIfLockedOrEncrypted(*document);
+}
+
+bool AppDelegate::refuseIfLockedOrEncrypted(const PDFDocument &document)
+{
+    // Locked comes first: a locked file never gets the encrypted text.
+    const QString what = document.isLocked() ? QStringLiteral("Locked")
+        : document.isEncrypted()             ? QStringLiteral("Encrypted")
+                                             : QString();
+    if (what.isEmpty())
         return false;
-    const QString fileName = QFileInfo(document->documentURL().toLocalFile()).fileName();
-    if (document->isLocked()) {
-        refuse(fileName, QStringLiteral("Locked"));
-        return true;
-    }
-    if (document->isEncrypted()) {
-        refuse(fileName, QStringLiteral("Encrypted"));
-        return true;
-    }
-    return false;
+    refuse(lastPathComponent(document.documentURL()), what);
+    return true;
 }
 
 void AppDelegate::refuse(const QString &fileName, const QString &what)
@@ -156,10 +158,13 @@ void AppDelegate::reportUnreadable(const QString &path)
 
 void AppDelegate::loadPDF(const QUrl &url)
 {
+    loadPDF(url, url.isLocalFile() ? m_services.pdfService.openFile(url.toLocalFile()) : nullptr);
+}
+
+void AppDelegate::loadPDF(const QUrl &url, std::unique_ptr<PDFDocument> document)
+{
     // The file is opened before anything is given up: a file that vanished or is damaged
     // must not cost the reader the document they were reading.
-    std::unique_ptr<PDFDocument> document
-        = url.isLocalFile() ? m_services.pdfService.openFile(url.toLocalFile()) : nullptr;
     if (!document) {
         if (url != m_introPDFURL)
             reportUnreadable(url.toLocalFile());
@@ -177,12 +182,15 @@ void AppDelegate::loadPDF(const QUrl &url)
 
     m_listOfPDFDocs.push_back({QFileInfo(url.toLocalFile()).completeBaseName(), url, 0, document->copy()});
     m_pdfDocument = std::move(document);
-    const QString fileName = lastPathComponent(url);
-    if (m_pdfDocument->isLocked() || m_pdfDocument->isEncrypted()) {
-        refuse(fileName, m_pdfDocument->isLocked() ? QStringLiteral("Locked") : QStringLiteral("Encrypted"));
-        resetToNoDocumentState();
+    if (refuseIfLockedOrEncrypted(*m_pdfDocument)) {
+        // The guide itself refused: stay without a document rather than load it again.
+        if (url == m_introPDFURL)
+            showNoDocument();
+        else
+            resetToNoDocumentState();
         return;
     }
+    const QString fileName = lastPathComponent(url);
     m_services.window.setWindowTitle(fileName);
     m_services.window.setRepresentedURL(url);
     showDocumentInView();
@@ -207,20 +215,25 @@ void AppDelegate::resetToDefaultPDF()
 
 void AppDelegate::resetToNoDocumentState()
 {
+    showNoDocument();
+    resetToDefaultPDF();
+}
+
+void AppDelegate::showNoDocument()
+{
     m_services.window.setWindowTitle(QStringLiteral("Narrata"));
     m_services.window.setRepresentedURL({});
     m_pdfDocument.reset();
     m_listOfPDFDocs.clear();
     m_services.pdfView.setDocument(nullptr);
     m_loop->setDocument(nullptr);
-    // The guide itself refused or missing: stay without a document rather than loop.
-    if (!m_introPDFURL.isEmpty() && QFileInfo::exists(m_introPDFURL.toLocalFile())) {
-        const std::unique_ptr<PDFDocument> guide = m_services.pdfService.openFile(m_introPDFURL.toLocalFile());
-        if (guide && !guide->isLocked() && !guide->isEncrypted()) {
-            resetToDefaultPDF();
-            return;
-        }
-    }
+    updateLabelTextPDFInfo();
+}
+
+void AppDelegate::showAsUnsavedPack()
+{
+    m_services.window.setWindowTitle(QStringLiteral("PDF Pack (unsaved)"));
+    m_services.window.setRepresentedURL({});
     updateLabelTextPDFInfo();
 }
 
@@ -242,9 +255,7 @@ bool AppDelegate::processIncomingPDF(std::unique_ptr<PDFDocument> document, bool
         }
         showDocumentInView();
         QTimer::singleShot(kPackJumpDelayMilliseconds, this, [this] { goToLastPDFInPack(); });
-        m_services.window.setWindowTitle(QStringLiteral("PDF Pack (unsaved)"));
-        m_services.window.setRepresentedURL({});
-        updateLabelTextPDFInfo();
+        showAsUnsavedPack();
         return true;
     }
     if (append)
@@ -252,15 +263,13 @@ bool AppDelegate::processIncomingPDF(std::unique_ptr<PDFDocument> document, bool
     else
         resetForBeginNewPDFPack();
     if (hasFileName) {
-        loadPDF(fileURL);
+        loadPDF(fileURL, std::move(document));
         return true;
     }
     m_pdfDocument = std::move(document);
     showDocumentInView();
-    m_services.window.setWindowTitle(QStringLiteral("PDF Pack (unsaved)"));
-    m_services.window.setRepresentedURL({});
     m_listOfPDFDocs.push_back({QString(), {}, 0, m_pdfDocument->copy()});
-    updateLabelTextPDFInfo();
+    showAsUnsavedPack();
     return true;
 }
 
@@ -303,7 +312,6 @@ void AppDelegate::noteRecentDocument(const QString &path)
     if (isPrintedPDFPath(path) && !m_preferences.userPreferenceShouldAddPrintedPDFsToRecentlyOpenedList)
         return;
     m_recentDocuments.noteNewRecentDocument(path);
-    m_services.window.recentDocumentsChanged();
 }
 
 // --- Labels ---
@@ -588,8 +596,9 @@ void AppDelegate::watchedFileRequested(const RecentFileEntry &entry)
         return;
     // A file chosen here is refused like any other if it is locked or encrypted, and the
     // document being read stays.
-    if (!isPDFLockedOrEncrypted(entry.URL.toLocalFile()))
-        loadPDF(entry.URL);
+    std::unique_ptr<PDFDocument> document = m_services.pdfService.openFile(entry.URL.toLocalFile());
+    if (!document || !refuseIfLockedOrEncrypted(*document))
+        loadPDF(entry.URL, std::move(document));
 }
 
 // --- Word mappings, help and links ---

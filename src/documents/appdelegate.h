@@ -160,7 +160,15 @@ private:
     void applyIgnoredFonts();
     void noteRecentDocument(const QString &path);
     bool isPrintedPDFPath(const QString &path) const;
+    // Beeps and shows the refusal for a locked or encrypted document; says whether it did.
+    bool refuseIfLockedOrEncrypted(const PDFDocument &document);
     void refuse(const QString &fileName, const QString &what);
+    // loadPDF with the document already opened from url (nothing when that failed).
+    void loadPDF(const QUrl &url, std::unique_ptr<PDFDocument> document);
+    // Nothing shown: the window's title, the view and the label say so.
+    void showNoDocument();
+    // The title and label of a pack that has not been saved yet.
+    void showAsUnsavedPack();
     void reportUnreadable(const QString &path);
 
     Services m_services;

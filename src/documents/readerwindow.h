@@ -39,8 +39,6 @@ public:
         = 0;
     // A long task (a PDF write, a folder scan) is running.
     virtual void setBusy(bool busy) = 0;
-    // The "Open Recent" menu's paths changed.
-    virtual void recentDocumentsChanged() = 0;
 };
 
 } // namespace narrata

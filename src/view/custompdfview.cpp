@@ -278,11 +278,6 @@ SelectionCode CustomPDFView::selectionCodeForRange(TextRange range, qint64 pageI
     return narrata::selectionCodeForRange(*m_document, range, pageIndex);
 }
 
-const FontSet &CustomPDFView::smallFontsSet() const
-{
-    return m_analyzer ? m_analyzer->smallFontsSet() : m_learnedFonts;
-}
-
 // --- Reading ---
 
 bool CustomPDFView::isOnPage(int pageIndex, QPointF pointOnPage) const
@@ -516,7 +511,6 @@ void CustomPDFView::baseMouseDown(QMouseEvent *event, int clickCount)
         setCurrentSelection({});
     m_dragPage = page && isOnPage(pageIndex, point) ? pageIndex : -1;
     m_dragAnchor = page ? nearestCharacterIndex(*page, point) : -1;
-    m_dragging = false;
 }
 
 qint64 CustomPDFView::nearestCharacterIndex(const PDFPage &page, QPointF pointOnPage) const
@@ -562,7 +556,6 @@ void CustomPDFView::extendDragSelection(QPointF viewportPoint)
     const auto [pageIndex, point] = pagePointForViewportPoint(viewportPoint);
     if (!anchorPage || pageIndex < 0)
         return;
-    m_dragging = true;
     if (pageIndex == m_dragPage) {
         const qint64 index = nearestCharacterIndex(*anchorPage, point);
         if (index < 0)
@@ -600,7 +593,6 @@ void CustomPDFView::extendDragSelection(QPointF viewportPoint)
 void CustomPDFView::mouseReleaseEvent(QMouseEvent *event)
 {
     isMouseDown = false;
-    m_dragging = false;
     event->accept();
     if (didSkipUpdateOfSelection) {
         didSkipUpdateOfSelection = false;

@@ -78,8 +78,6 @@ public:
     TextRange recoverRange{0, 0};
     qint64 recoverPageIndex = 0;
 
-    const FontSet &smallFontsSet() const;
-
     // Where a point of a page is in the viewport, and back (for tests and hit testing).
     QPoint viewportPointForPagePoint(int pageIndex, QPointF pointOnPage) const;
     // The page under a viewport point (the nearest one) and the point in its space; -1 without pages.
@@ -142,7 +140,6 @@ private:
     // The drag selection of the base view.
     int m_dragPage = -1;
     qint64 m_dragAnchor = -1;
-    bool m_dragging = false;
     // Clicks after a double-click count on, for the triple-click.
     QElapsedTimer m_lastDoubleClick;
     QPointF m_lastDoubleClickPosition;

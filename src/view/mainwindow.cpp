@@ -215,11 +215,6 @@ void MainWindow::fillOpenRecentMenu()
     }
 }
 
-void MainWindow::recentDocumentsChanged()
-{
-    // The menu is filled each time it opens.
-}
-
 void MainWindow::setWindowTitle(const QString &title)
 {
     QMainWindow::setWindowTitle(title);

@@ -56,7 +56,6 @@ public:
     void popUpRecentPDFs(
         const std::vector<RecentFileEntry> &entries, std::function<void(const RecentFileEntry &)> chosen) override;
     void setBusy(bool busy) override;
-    void recentDocumentsChanged() override;
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -8,6 +8,7 @@
 #include "support/fakespeech.h"
 #include "support/qtprinters.h"
 #include "support/silentview.h"
+#include "support/voicerig.h"
 
 #include <gtest/gtest.h>
 
@@ -24,7 +25,7 @@ std::pair<const QString, VoiceAttributes> voice(
     return {QString::fromLatin1(id), {QString::fromUtf8(name), QString::fromLatin1(locale), age, novelty}};
 }
 
-class VoiceCatalogueTest : public ::testing::Test {
+class VoiceCatalogueTest : public ::testing::Test, protected testing::VoiceRig {
 protected:
     VoiceCatalogueTest()
     {
@@ -57,16 +58,6 @@ protected:
         const int index = catalogue.selectedIndex();
         return index < 0 ? QString() : catalogue.entries().at(std::size_t(index)).title;
     }
-
-    testing::FakeSpeechService service;
-    MemoryDefaultsStore defaults;
-    testing::SilentView view;
-    SpeechSetFilter filter;
-    SpeechTextPath textPath;
-    ReadingProgress progress;
-    ReadingSession session;
-    SpeakingLoop loop{{service, view, filter, textPath, progress, session}};
-    VoiceCatalogue catalogue{service, defaults};
 };
 
 TEST_F(VoiceCatalogueTest, TheFilterListsEnglishAdultsByNameAndWithoutItEveryVoiceByLocale)

@@ -11,6 +11,7 @@
 #include "support/fakespeech.h"
 #include "support/qtprinters.h"
 #include "support/silentview.h"
+#include "support/voicerig.h"
 #include "view/widgettesting.h"
 
 #include <QCheckBox>
@@ -96,7 +97,7 @@ TEST_F(PreferencesPopoverTest, WindowAndLinkSettingsAreLoadedAtEachShowAndWritte
     EXPECT_TRUE(onTop->isChecked()) << "changed elsewhere while hidden";
 }
 
-class VoicePopoverTest : public testing::WidgetTest {
+class VoicePopoverTest : public testing::WidgetTest, protected testing::VoiceRig {
 protected:
     VoicePopoverTest()
     {
@@ -114,15 +115,6 @@ protected:
     QString speedLabel() { return control<QLabel>("ttsSpeedLabel")->text(); }
     int indexOf(const char *identifier) { return voices()->findData(QString::fromLatin1(identifier)); }
 
-    testing::FakeSpeechService service;
-    MemoryDefaultsStore defaults;
-    testing::SilentView view;
-    SpeechSetFilter filter;
-    SpeechTextPath textPath;
-    ReadingProgress progress;
-    ReadingSession session;
-    SpeakingLoop loop{{service, view, filter, textPath, progress, session}};
-    VoiceCatalogue catalogue{service, defaults};
     VoicePopover popover{catalogue, loop};
     int changes = 0;
 };
