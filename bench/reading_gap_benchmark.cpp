@@ -6,9 +6,9 @@
 #include "platform/mupdf/mupdfservice.h"
 #include "platform/speech/espeakspeechservice.h"
 #include "platform/speech/nulloutput.h"
+#include "speech/pagecontent.h"
 #include "speech/speakingloop.h"
 #include "support/pdffixture.h"
-#include "text/pageanalyzer.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -57,27 +57,9 @@ private:
 
 class BenchView final : public narrata::ReadingView {
 public:
-    explicit BenchView(const narrata::PDFDocument &document)
-        : analyzer(document)
-        , document(document)
-    {
-    }
     void selectSentence(const narrata::SentenceRecord &s) override { pages.push_back(s.pageIndex); }
-    void prepareContentAfter(const narrata::SentenceRecord &s) override
-    {
-        const auto next = analyzer.prepareContentAfter(s, {});
-        if (!next.empty())
-            loop->appendSpeechSet(next);
-    }
     qint64 currentPageIndex() const override { return pages.empty() ? 0 : pages.back(); }
-    narrata::SelectionCode selectionCodeForRange(narrata::TextRange range, qint64 pageIndex) const override
-    {
-        return narrata::selectionCodeForRange(document, range, pageIndex);
-    }
 
-    narrata::PageAnalyzer analyzer;
-    const narrata::PDFDocument &document;
-    narrata::SpeakingLoop *loop = nullptr;
     std::vector<qint64> pages;
 };
 
@@ -110,17 +92,18 @@ int main(int argc, char *argv[])
         return 2;
     }
 
-    BenchView view(*document);
+    BenchView view;
+    narrata::PageContent content;
+    content.setDocument(document.get());
     narrata::SpeechTextPath textPath;
     narrata::ReadingProgress progress;
     narrata::ReadingSession session;
     narrata::SpeechSetFilter filter;
-    narrata::SpeakingLoop loop({*speech, view, filter, textPath, progress, session});
-    view.loop = &loop;
+    narrata::SpeakingLoop loop({*speech, view, content, filter, textPath, progress, session});
     loop.ttsRate = 400; // the gaps do not depend on the rate; the run is shorter
     loop.reloadSpeechSynthesizer();
     loop.readingEnded = [] { QCoreApplication::quit(); };
-    loop.loadSpeechSet(view.analyzer.prepareContentOnPageIndex(0, {}));
+    loop.loadSpeechSet(content.sentencesFromPage(0));
     if (loop.speechSet().empty()) {
         QTextStream(stderr) << "reading-gap-benchmark: the sample has nothing to read\n";
         return 2;

@@ -3,6 +3,7 @@
 #include "benchmarkstatistics.h"
 #include "platform/mupdf/mupdfservice.h"
 #include "platform/speech/speechsynthesizer.h"
+#include "speech/pagecontent.h"
 #include "speech/speechsetsmartener.h"
 #include "text/documentsentences.h"
 #include "text/sentencesegmentation.h"
@@ -16,24 +17,6 @@
 namespace {
 
 constexpr int kRounds = 50;
-
-class DocumentView final : public narrata::ReadingView {
-public:
-    explicit DocumentView(const narrata::PDFDocument &document)
-        : m_document(document)
-    {
-    }
-    void selectSentence(const narrata::SentenceRecord &) override { }
-    void prepareContentAfter(const narrata::SentenceRecord &) override { }
-    qint64 currentPageIndex() const override { return 0; }
-    narrata::SelectionCode selectionCodeForRange(narrata::TextRange range, qint64 pageIndex) const override
-    {
-        return narrata::selectionCodeForRange(m_document, range, pageIndex);
-    }
-
-private:
-    const narrata::PDFDocument &m_document;
-};
 
 // An English voice, so that the pronounceable-text filter runs too.
 class EnglishVoice final : public narrata::SpeechService {
@@ -86,8 +69,10 @@ int main(int argc, char *argv[])
     const std::vector<narrata::SentenceRecord> sentences = narrata::sentencesOnPageIndex(text, densest);
 
     const EnglishVoice voice;
-    const DocumentView view(*document);
-    narrata::SpeechSetSmartener smartener(voice, view, [] { return std::optional<QString>(QStringLiteral("en-us")); });
+    narrata::PageContent content;
+    content.setDocument(document.get());
+    narrata::SpeechSetSmartener smartener(
+        voice, content, [] { return std::optional<QString>(QStringLiteral("en-us")); });
     smartener.options = {true, true, true}; // every filter, and the visual sort
 
     size_t kept = 0;

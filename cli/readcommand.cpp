@@ -10,6 +10,7 @@
 #include "platform/settings/qsettingsdefaultsstore.h"
 #include "settings/ignoredfonts.h"
 #include "settings/preferences.h"
+#include "speech/pagecontent.h"
 #include "speech/speakingloop.h"
 #include "speech/speechsetsmartener.h"
 #include "speech/voicecatalogue.h"
@@ -78,7 +79,11 @@ int runReadCommand(const PDFService &pdfService, const QStringList &arguments, Q
     QSettingsDefaultsStore store;
     store.registerDefaults(registeredDefaults());
     const ReadPreferences preferences = readPreferences(line, store, err);
-    HeadlessReader reader(*start.document, lastPageIndex, preferences.preparation, out);
+    HeadlessReader reader(out);
+    PageContent content;
+    content.setDocument(start.document.get());
+    content.setOptions(preferences.preparation);
+    content.setLastPageIndex(lastPageIndex);
     if (dryRun) {
         auto dry = std::make_unique<DryRunSpeechService>();
         reader.showSpokenText(dry->spokenText());
@@ -106,13 +111,12 @@ int runReadCommand(const PDFService &pdfService, const QStringList &arguments, Q
     IgnoredFonts ignoredFonts(store);
     ignoredFonts.load(fileName);
     SpeakingLoop *reading = nullptr;
-    SpeechSetSmartener smartener(*speech, reader, [&reading] { return reading ? reading->ttsVoice : std::nullopt; });
+    SpeechSetSmartener smartener(*speech, content, [&reading] { return reading ? reading->ttsVoice : std::nullopt; });
     smartener.options = preferences.smartening;
     for (const QString &label : ignoredFonts.labels() + line.values(QStringLiteral("--ignore-font")))
         smartener.currentPDFignoredFontsList.insert(label);
-    SpeakingLoop loop({*speech, reader, smartener, textPath, progress, session});
+    SpeakingLoop loop({*speech, reader, content, smartener, textPath, progress, session});
     reading = &loop;
-    reader.setLoop(&loop);
     if (!dryRun) // the stored voice and rate, as the window would speak
         VoiceCatalogue(*speech, store).prepareVoices(loop);
     if (line.hasOption(QStringLiteral("--voice")))
@@ -133,7 +137,7 @@ int runReadCommand(const PDFService &pdfService, const QStringList &arguments, Q
             QCoreApplication::exit(0);
     };
 
-    const std::vector<SentenceRecord> first = reader.sentencesFromPage(start.pageIndex);
+    const std::vector<SentenceRecord> first = content.sentencesFromPage(start.pageIndex);
     loop.loadSpeechSet(first);
     if (loop.speechSet().empty())
         return 0; // nothing on these pages to read

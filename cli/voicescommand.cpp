@@ -6,6 +6,7 @@
 #include "platform/speech/espeakspeechservice.h"
 #include "platform/speech/nulloutput.h"
 #include "settings/registereddefaults.h"
+#include "speech/pagecontent.h"
 #include "speech/speakingloop.h"
 #include "speech/voicecatalogue.h"
 
@@ -17,14 +18,7 @@ namespace {
 class SilentView final : public ReadingView {
 public:
     void selectSentence(const SentenceRecord &) override { }
-    void prepareContentAfter(const SentenceRecord &) override { }
     qint64 currentPageIndex() const override { return kNotFound; }
-    SelectionCode selectionCodeForRange(TextRange, qint64 pageIndex) const override
-    {
-        SelectionCode code;
-        code.pageIndex = pageIndex;
-        return code;
-    }
 };
 
 } // namespace
@@ -60,7 +54,8 @@ int runVoicesCommand(const QStringList &arguments, QTextStream &out, QTextStream
     SpeechTextPath textPath;
     ReadingProgress progress;
     ReadingSession session;
-    SpeakingLoop loop({*service, view, filter, textPath, progress, session});
+    PageContent noContent;
+    SpeakingLoop loop({*service, view, noContent, filter, textPath, progress, session});
     VoiceCatalogue catalogue(*service, store);
     catalogue.prepareVoices(loop);
     const std::vector<VoiceMenuEntry> &entries = catalogue.entries();

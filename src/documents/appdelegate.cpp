@@ -45,9 +45,9 @@ AppDelegate::AppDelegate(Services services, QObject *parent)
     , m_recentDocuments(m_services.defaults)
 {
     m_smartener = std::make_unique<SpeechSetSmartener>(
-        m_services.speechService, m_services.pdfView, [this] { return m_loop ? m_loop->ttsVoice : std::nullopt; });
-    m_loop = std::make_unique<SpeakingLoop>(SpeakingLoop::Collaborators{
-        m_services.speechService, m_services.pdfView, *m_smartener, m_wordMappings, m_progress, m_session});
+        m_services.speechService, m_pageContent, [this] { return m_loop ? m_loop->ttsVoice : std::nullopt; });
+    m_loop = std::make_unique<SpeakingLoop>(SpeakingLoop::Collaborators{m_services.speechService, m_services.pdfView,
+        m_pageContent, *m_smartener, m_wordMappings, m_progress, m_session});
     m_loop->sentenceStarted = [this](const SentenceRecord &sentence) { emit sentenceStarted(sentence); };
     m_session.labelChanged = [this](const QString &text) { m_services.window.setLabelCurrentSessionStats(text); };
 }
@@ -76,6 +76,7 @@ void AppDelegate::applicationDidFinishLaunching()
     m_listOfPDFDocs.clear();
     m_ignoredFonts.load({});
     m_services.pdfView.setAd(this);
+    m_services.pdfView.setPageContent(&m_pageContent);
     loadUserPreferencesFromUserDefaults();
     m_loop->numSentencesCompleted = 0;
     if (!m_services.introPDFPath.isEmpty())
@@ -175,6 +176,7 @@ void AppDelegate::loadPDF(const QUrl &url, std::unique_ptr<PDFDocument> document
     if (m_loop->synthesizer() && m_loop->synthesizer()->isSpeaking())
         m_loop->synthesizer()->stopSpeaking();
     m_loop->resetSpeechEngine();
+    m_pageContent.setDocument(nullptr);
     m_services.pdfView.setDocument(nullptr);
     m_loop->setDocument(nullptr);
     m_pdfDocument.reset();
@@ -204,6 +206,7 @@ void AppDelegate::loadPDF(const QUrl &url, std::unique_ptr<PDFDocument> document
 void AppDelegate::showDocumentInView()
 {
     m_services.pdfView.setDocument(m_pdfDocument ? m_pdfDocument->copy() : nullptr);
+    m_pageContent.setDocument(m_services.pdfView.document());
     m_loop->setDocument(m_services.pdfView.document());
     m_progress.setDocumentFileName(documentFileName());
 }
@@ -225,6 +228,7 @@ void AppDelegate::showNoDocument()
     m_services.window.setRepresentedURL({});
     m_pdfDocument.reset();
     m_listOfPDFDocs.clear();
+    m_pageContent.setDocument(nullptr);
     m_services.pdfView.setDocument(nullptr);
     m_loop->setDocument(nullptr);
     updateLabelTextPDFInfo();
@@ -397,25 +401,9 @@ void AppDelegate::startSentenceWalkL(const std::optional<SentenceRecord> &senten
     m_loop->startSentenceWalkL(sentence);
 }
 
-bool AppDelegate::userPreferenceUseFastSkipMode() const
-{
-    return m_preferences.userPreferenceUseFastSkipMode;
-}
-
-ContentPreparationOptions AppDelegate::contentPreparationOptions() const
-{
-    return {m_preferences.userPreferenceUseFastSkipMode, m_preferences.userPreferenceSkipFixedWidthFonts,
-        m_preferences.userPreferenceSkipHeaderFooterAggressive};
-}
-
 void AppDelegate::loadSpeechSet(const std::vector<SentenceRecord> &sentences)
 {
     m_loop->loadSpeechSet(sentences);
-}
-
-void AppDelegate::appendSpeechSet(const std::vector<SentenceRecord> &sentences)
-{
-    m_loop->appendSpeechSet(sentences);
 }
 
 void AppDelegate::reloadSpeechSynthesizer()
@@ -457,6 +445,8 @@ void AppDelegate::applyPreferences()
     m_smartener->options
         = {m_preferences.userPreferenceSkipFixedWidthFonts, m_preferences.userPrefShouldSortOrderOfSentencesVisually,
             m_preferences.userPrefShouldSkipSentencesWithWeirdBounds};
+    m_pageContent.setOptions({m_preferences.userPreferenceUseFastSkipMode,
+        m_preferences.userPreferenceSkipFixedWidthFonts, m_preferences.userPreferenceSkipHeaderFooterAggressive});
 }
 
 void AppDelegate::keepMainWindowOnTop(bool itemIsOn)

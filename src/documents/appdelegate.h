@@ -8,6 +8,7 @@
 #include "settings/recentdocuments.h"
 #include "settings/watchedfolder.h"
 #include "speech/ligaturemap.h"
+#include "speech/pagecontent.h"
 #include "speech/readingprogress.h"
 #include "speech/readingsession.h"
 #include "speech/speakingloop.h"
@@ -89,10 +90,7 @@ public:
     void startSentenceWalkJ(const std::optional<SentenceRecord> &sentence) override;
     void startSentenceWalkK(const std::optional<SentenceRecord> &sentence) override;
     void startSentenceWalkL(const std::optional<SentenceRecord> &sentence) override;
-    bool userPreferenceUseFastSkipMode() const override;
-    ContentPreparationOptions contentPreparationOptions() const override;
     void loadSpeechSet(const std::vector<SentenceRecord> &sentences) override;
-    void appendSpeechSet(const std::vector<SentenceRecord> &sentences) override;
     void openExistingDocument() override;
     void pdfViewPageChanged() override;
     void pdfViewSelectionChanged() override;
@@ -126,6 +124,7 @@ public:
     void saveUserPreferencesToUserDefaults();
 
     SpeakingLoop &speakingLoop() { return *m_loop; }
+    PageContent &pageContent() { return m_pageContent; }
     VoiceCatalogue &voiceCatalogue() { return m_voices; }
     WordMappingTextPath &wordMappings() { return m_wordMappings; }
     ReadingSession &session() { return m_session; }
@@ -176,6 +175,7 @@ private:
     ReadingProgress m_progress;
     ReadingSession m_session;
     WordMappingTextPath m_wordMappings;
+    PageContent m_pageContent;
     std::unique_ptr<SpeechSetSmartener> m_smartener;
     std::unique_ptr<SpeakingLoop> m_loop;
     VoiceCatalogue m_voices;

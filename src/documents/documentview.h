@@ -9,6 +9,7 @@
 
 namespace narrata {
 
+class PageContent;
 class PageViewDelegate;
 
 // What the application asks of the page view beyond what the speaking loop needs: the document
@@ -17,6 +18,8 @@ class DocumentView : public ReadingView {
 public:
     // Who the view sends its reading commands to.
     virtual void setAd(PageViewDelegate *ad) = 0;
+    // What the view asks which sentences a gesture starts from; it reads the view's document.
+    virtual void setPageContent(PageContent *content) = 0;
     // Shows a document from its first page, scaled to the width; null shows nothing.
     virtual void setDocument(std::unique_ptr<PDFDocument> document) = 0;
     virtual PDFDocument *document() const = 0;

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "text/pageanalyzer.h"
 #include "text/sentencerecord.h"
 
 #include <optional>
@@ -21,13 +20,8 @@ public:
     virtual void startSentenceWalkK(const std::optional<SentenceRecord> &sentence) = 0;
     virtual void startSentenceWalkL(const std::optional<SentenceRecord> &sentence) = 0;
 
-    virtual bool userPreferenceUseFastSkipMode() const = 0;
-    // How pages are trimmed before reading: heads and feet, fixed-pitch text on request.
-    virtual ContentPreparationOptions contentPreparationOptions() const = 0;
     // Replaces the queue with these sentences and reads them.
     virtual void loadSpeechSet(const std::vector<SentenceRecord> &sentences) = 0;
-    // Adds the next page's sentences to the end of the queue.
-    virtual void appendSpeechSet(const std::vector<SentenceRecord> &sentences) = 0;
 
     virtual void openExistingDocument() = 0;
 

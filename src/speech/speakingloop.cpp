@@ -88,7 +88,7 @@ void SpeakingLoop::didFinishSpeaking(SpeechSynthesizer *synthesizer, bool finish
 
     if (!isModeSentenceWalkJ && !isModeSentenceWalkK && !isModeSentenceWalkL) {
         if (m_speechSet.size() == 1)
-            m_.view.prepareContentAfter(finishedSentence);
+            appendSpeechSet(m_.content.prepareContentAfter(finishedSentence));
         if (!m_speechSet.empty())
             m_speechSet.erase(m_speechSet.begin());
         ++numSentencesCompleted;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/speech/speechsynthesizer.h"
+#include "readingcontent.h"
 #include "readingprogress.h"
 #include "readingsession.h"
 #include "readingview.h"
@@ -23,6 +24,7 @@ public:
     struct Collaborators {
         SpeechService &speechService;
         ReadingView &view;
+        ReadingContent &content;
         SpeechSetFilter &filter;
         SpeechTextPath &textPath;
         ReadingProgress &progress;

@@ -29,9 +29,9 @@ struct WorkingRecord {
 } // namespace
 
 SpeechSetSmartener::SpeechSetSmartener(
-    const SpeechService &speechService, const ReadingView &view, std::function<std::optional<QString>()> voice)
+    const SpeechService &speechService, const ReadingContent &content, std::function<std::optional<QString>()> voice)
     : m_speechService(speechService)
-    , m_view(view)
+    , m_content(content)
     , m_voice(std::move(voice))
 {
 }
@@ -46,7 +46,7 @@ std::vector<SentenceRecord> SpeechSetSmartener::smartenedSpeechSet(const std::ve
     for (const SentenceRecord &sentence : sentences) {
         if (englishVoice && !hasPronounceableCharacter(sentence.sentence))
             continue;
-        SelectionCode code = m_view.selectionCodeForRange(sentence.range, sentence.pageIndex);
+        SelectionCode code = m_content.selectionCodeForRange(sentence.range, sentence.pageIndex);
         std::optional<PDFFont> font = mostPopularFont(code.richText);
         if (options.skipFixedWidthFonts && font && font->fixedPitch)
             continue;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "readingview.h"
+#include "readingcontent.h"
 #include "speechtextpath.h"
 
 #include "platform/speech/speechsynthesizer.h"
@@ -26,8 +26,8 @@ struct SmarteningOptions {
 // stand on the page rather than by the text layer.
 class SpeechSetSmartener final : public SpeechSetFilter {
 public:
-    SpeechSetSmartener(
-        const SpeechService &speechService, const ReadingView &view, std::function<std::optional<QString>()> voice);
+    SpeechSetSmartener(const SpeechService &speechService, const ReadingContent &content,
+        std::function<std::optional<QString>()> voice);
 
     SmarteningOptions options;
     // The ignored fonts of the current document, by their labels ("Courier 9.0 pt").
@@ -41,7 +41,7 @@ public:
 
 private:
     const SpeechService &m_speechService;
-    const ReadingView &m_view;
+    const ReadingContent &m_content;
     std::function<std::optional<QString>()> m_voice;
 };
 

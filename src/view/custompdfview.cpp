@@ -1,8 +1,8 @@
 #include "custompdfview.h"
 
 #include "documents/pageviewdelegate.h"
+#include "speech/pagecontent.h"
 #include "text/fonts.h"
-#include "text/paragraphsets.h"
 #include "text/sentencesegmentation.h"
 
 #include <QApplication>
@@ -78,17 +78,10 @@ void CustomPDFView::setDocument(std::unique_ptr<PDFDocument> document)
 {
     m_scrollAnimation.stop();
     m_renders.setDocument(nullptr);
-    if (m_analyzer)
-        m_learnedFonts = m_analyzer->smallFontsSet();
-    m_analyzer.reset();
     m_selection = {};
     m_dragPage = -1;
     m_document = std::move(document);
     m_renders.setDocument(m_document.get());
-    if (m_document) {
-        m_analyzer = std::make_unique<PageAnalyzer>(*m_document);
-        m_analyzer->setSmallFontsSet(m_learnedFonts);
-    }
     m_autoScales = true;
     m_shownPageIndex = -1;
 
@@ -218,64 +211,17 @@ void CustomPDFView::selectSentenceAtRange(TextRange range, qint64 pageIndex)
 
 std::optional<SentenceRecord> CustomPDFView::currentSelectionSentenceDict() const
 {
-    if (m_selection.isEmpty() || !m_document)
-        return std::nullopt;
-    const std::vector<PDFSelection> lines = m_selection.selectionsByLine();
-    std::shared_ptr<const PDFPage> page = lines.empty() ? m_selection.pages().front() : lines.front().pages().front();
-    const int pageIndex = m_document->indexForPage(*page);
-    if (pageIndex < 0)
-        return std::nullopt;
-    QPointF probe(10, 10);
-    if (!lines.empty()) {
-        const QRectF bounds = lines.front().boundsForPage(*page);
-        probe = bounds.topLeft() + QPointF(10, 10); // the lower-left corner: page space is y up
-    }
-    qint64 start = lines.empty() ? kNotFound : lines.front().rangeAtIndex(0, *page).location;
-    if (start == kNotFound)
-        start = page->characterIndexAtPoint(probe);
-    const std::vector<SentenceRecord> sentences = setOfSentencesFromIndex(page->string(), start, pageIndex);
-    if (sentences.empty())
-        return std::nullopt;
-    return sentences.front();
+    return m_content ? m_content->sentenceAtSelection(m_selection) : std::nullopt;
 }
-
-namespace {
-
-std::optional<SentenceRecord> neighbourOf(
-    const PDFDocument *document, const std::optional<SentenceRecord> &sentence, int step)
-{
-    if (!document || !sentence)
-        return std::nullopt;
-    const std::shared_ptr<PDFPage> page = document->pageAtIndex(static_cast<int>(sentence->pageIndex));
-    if (!page)
-        return std::nullopt;
-    const std::vector<SentenceRecord> sentences = sentencesOnPageIndex(page->string(), sentence->pageIndex);
-    const auto found = std::find(sentences.begin(), sentences.end(), *sentence);
-    if (found == sentences.end())
-        return std::nullopt;
-    const auto position = found - sentences.begin() + step;
-    if (position < 0 || position >= static_cast<std::ptrdiff_t>(sentences.size()))
-        return std::nullopt;
-    return sentences[static_cast<std::size_t>(position)];
-}
-
-} // namespace
 
 std::optional<SentenceRecord> CustomPDFView::previousSentenceFor(const std::optional<SentenceRecord> &sentence) const
 {
-    return neighbourOf(m_document.get(), sentence, -1);
+    return m_content ? m_content->previousSentenceFor(sentence) : std::nullopt;
 }
 
 std::optional<SentenceRecord> CustomPDFView::nextSentenceFor(const std::optional<SentenceRecord> &sentence) const
 {
-    return neighbourOf(m_document.get(), sentence, +1);
-}
-
-SelectionCode CustomPDFView::selectionCodeForRange(TextRange range, qint64 pageIndex) const
-{
-    if (!m_document)
-        return {pageIndex, 0, 0, 0, 0, 0, 0, {}};
-    return narrata::selectionCodeForRange(*m_document, range, pageIndex);
+    return m_content ? m_content->nextSentenceFor(sentence) : std::nullopt;
 }
 
 // --- Reading ---
@@ -288,20 +234,14 @@ bool CustomPDFView::isOnPage(int pageIndex, QPointF pointOnPage) const
 
 void CustomPDFView::handlerOfDoubleClickOnPage(int pageIndex, QPointF pointOnPage)
 {
-    if (!isOnPage(pageIndex, pointOnPage) || !m_ad || !m_analyzer)
-        return;
-    const std::shared_ptr<PDFPage> page = pageAt(pageIndex);
-    const QString text = page->string();
-    const qint64 index = page->characterIndexAtPoint(pointOnPage);
-    if (index == kNotFound || startLocationOfSentenceAtIndex(text, index) < 0)
-        return;
-    const std::vector<SentenceRecord> sentences = m_ad->userPreferenceUseFastSkipMode()
-        ? setOfEdgeSentencesFromIndex(text, index, pageIndex)
-        : setOfSentencesFromIndex(text, index, pageIndex);
-    const std::vector<SentenceRecord> trimmed
-        = m_analyzer->trimSentencesArray(sentences, pageIndex, m_ad->contentPreparationOptions());
-    if (!trimmed.empty())
-        m_ad->loadSpeechSet(trimmed);
+    startReading(
+        m_content ? m_content->sentencesFromPointOnPage(pageIndex, pointOnPage) : std::vector<SentenceRecord>{});
+}
+
+void CustomPDFView::startReading(const std::vector<SentenceRecord> &sentences)
+{
+    if (m_delegate && !sentences.empty())
+        m_delegate->loadSpeechSet(sentences);
 }
 
 void CustomPDFView::speakFromCurrentSelection()
@@ -315,47 +255,20 @@ void CustomPDFView::speakFromCurrentSelection()
         if (selection.isEmpty())
             selection = page->selectionForRange({0, 1});
     }
-    const std::vector<PDFSelection> lines = selection.selectionsByLine();
-    const PDFSelection &first = lines.empty() ? selection : lines.front();
-    const std::shared_ptr<const PDFPage> page = first.pages().front();
-    const int pageIndex = m_document ? m_document->indexForPage(*page) : -1;
-    if (pageIndex < 0)
-        return;
-    // The centre of the first selected character: a point a fixed distance into the line would
-    // miss lines set smaller than that distance and start from the line above.
-    QPointF point = first.boundsForPage(*page).topLeft() + QPointF(10, 10);
-    const TextRange firstRange = first.rangeAtIndex(0, *page);
-    if (firstRange.location != kNotFound) {
-        const QRectF box = page->characterBoundsAtIndex(firstRange.location);
-        if (!box.isEmpty())
-            point = box.center();
-    }
-    handlerOfDoubleClickOnPage(pageIndex, point);
+    startReading(m_content ? m_content->sentencesFromSelection(selection) : std::vector<SentenceRecord>{});
 }
 
 void CustomPDFView::selectHeaderFooterRange()
 {
     const qint64 pageIndex = currentPageIndex();
     const std::shared_ptr<PDFPage> page = pageAt(pageIndex);
-    if (!page || !m_analyzer)
-        return;
-    const RangeSet ranges = m_analyzer->allHeaderFooterRangesOnPageIndex(pageIndex);
+    const RangeSet ranges = page && m_content ? m_content->headerFooterRanges(pageIndex) : RangeSet{};
     if (ranges.empty())
         return;
     PDFSelection selection = page->selectionForRange(ranges.front());
     for (std::size_t i = 1; i < ranges.size(); ++i)
         selection.addSelection(page->selectionForRange(ranges[i]));
     setCurrentSelection(selection);
-}
-
-void CustomPDFView::prepareContentAfter(const SentenceRecord &sentence)
-{
-    if (!m_ad || !m_analyzer)
-        return;
-    const std::vector<SentenceRecord> next
-        = m_analyzer->prepareContentAfter(sentence, m_ad->contentPreparationOptions());
-    if (!next.empty())
-        m_ad->appendSpeechSet(next);
 }
 
 // --- Keys ---
@@ -383,8 +296,8 @@ void CustomPDFView::keyPressEvent(QKeyEvent *event)
 void CustomPDFView::keyReleaseEvent(QKeyEvent *event)
 {
     // Holding a key repeats its press and release; the command belongs to the stroke.
-    if (event->isAutoRepeat() || !m_ad) {
-        if (!m_ad)
+    if (event->isAutoRepeat() || !m_delegate) {
+        if (!m_delegate)
             baseKeyUp(event);
         return;
     }
@@ -392,17 +305,17 @@ void CustomPDFView::keyReleaseEvent(QKeyEvent *event)
     const int key = event->key();
     const auto is = [&characters](const char *text) { return characters == QLatin1String(text); };
     if (is(" ") || is("p") || key == Qt::Key_Tab) {
-        m_ad->togglePauseSpeech();
+        m_delegate->togglePauseSpeech();
     } else if (is("s")) {
-        m_ad->stopSpeaking();
+        m_delegate->stopSpeaking();
     } else if (is("0")) {
-        m_ad->resetCurrentSession();
+        m_delegate->resetCurrentSession();
     } else if (is("j")) {
-        m_ad->startSentenceWalkJ(currentSelectionSentenceDict());
+        m_delegate->startSentenceWalkJ(currentSelectionSentenceDict());
     } else if (is("k")) {
-        m_ad->startSentenceWalkK(currentSelectionSentenceDict());
+        m_delegate->startSentenceWalkK(currentSelectionSentenceDict());
     } else if (is("l")) {
-        m_ad->startSentenceWalkL(currentSelectionSentenceDict());
+        m_delegate->startSentenceWalkL(currentSelectionSentenceDict());
     } else if (is("/")) {
         selectSentence(currentSelectionSentenceDict());
         speakFromCurrentSelection();
@@ -467,8 +380,8 @@ void CustomPDFView::mouseDown(QMouseEvent *event, int clickCount)
     if (clickCount == 2 && event->button() == Qt::LeftButton) {
         event->accept();
         if (!m_document) {
-            if (m_ad)
-                m_ad->openExistingDocument();
+            if (m_delegate)
+                m_delegate->openExistingDocument();
             return;
         }
         const auto [pageIndex, point] = pagePointForViewportPoint(event->position());
@@ -477,8 +390,8 @@ void CustomPDFView::mouseDown(QMouseEvent *event, int clickCount)
         const std::shared_ptr<PDFPage> page = pageAt(pageIndex);
         const qint64 index = page->characterIndexAtPoint(point);
         if (index == kNotFound) {
-            if (m_ad)
-                m_ad->stopSpeaking();
+            if (m_delegate)
+                m_delegate->stopSpeaking();
         } else if (startLocationOfSentenceAtIndex(page->string(), index) >= 0) {
             handlerOfDoubleClickOnPage(pageIndex, point);
         }

@@ -3,7 +3,6 @@
 #include "documents/documentview.h"
 #include "pagelayout.h"
 #include "pagerendercache.h"
-#include "text/pageanalyzer.h"
 
 #include <QAbstractScrollArea>
 #include <QElapsedTimer>
@@ -15,6 +14,7 @@
 
 namespace narrata {
 
+class PageContent;
 class PageViewDelegate;
 
 // The page view: the document's pages one under another, scaled to the window's width unless
@@ -27,8 +27,9 @@ public:
     explicit CustomPDFView(QWidget *parent = nullptr);
     ~CustomPDFView() override;
 
-    void setAd(PageViewDelegate *ad) override { m_ad = ad; }
-    PageViewDelegate *ad() const { return m_ad; }
+    void setAd(PageViewDelegate *ad) override { m_delegate = ad; }
+    PageViewDelegate *ad() const { return m_delegate; }
+    void setPageContent(PageContent *content) override { m_content = content; }
 
     // The document.
     void setDocument(std::unique_ptr<PDFDocument> document) override;
@@ -46,8 +47,6 @@ public:
     // Nothing clears the selection.
     void selectSentence(const std::optional<SentenceRecord> &sentence);
     void selectSentenceAtRange(TextRange range, qint64 pageIndex);
-    void prepareContentAfter(const SentenceRecord &sentence) override;
-    SelectionCode selectionCodeForRange(TextRange range, qint64 pageIndex) const override;
 
     // The whole sentence holding the selection's first character.
     std::optional<SentenceRecord> currentSelectionSentenceDict() const;
@@ -108,6 +107,8 @@ private:
     void mouseDown(QMouseEvent *event, int clickCount);
     void baseMouseDown(QMouseEvent *event, int clickCount);
     void baseKeyUp(QKeyEvent *event);
+    // Hands the sentences a gesture starts from to the application; nothing when there are none.
+    void startReading(const std::vector<SentenceRecord> &sentences);
     bool isOnPage(int pageIndex, QPointF pointOnPage) const;
     std::shared_ptr<PDFPage> pageAt(qint64 pageIndex) const;
     qint64 nearestCharacterIndex(const PDFPage &page, QPointF pointOnPage) const;
@@ -122,10 +123,9 @@ private:
     // Reads the sizes of the next batch of pages, and lays the pages out again once all are known.
     void readPageSizes();
 
-    PageViewDelegate *m_ad = nullptr;
+    PageViewDelegate *m_delegate = nullptr;
+    PageContent *m_content = nullptr;
     std::unique_ptr<PDFDocument> m_document;
-    std::unique_ptr<PageAnalyzer> m_analyzer;
-    FontSet m_learnedFonts; // kept while the view lives, across documents
     PageLayout m_layout;
     PageRenderCache m_renders;
     PDFSelection m_selection;

@@ -11,13 +11,13 @@
 namespace narrata {
 namespace {
 
-class ShownPageView final : public ReadingView {
+class ShownPageView final : public ReadingView, public ReadingContent {
 public:
     qint64 shownPage = 0;
     std::vector<SentenceRecord> selected;
 
     void selectSentence(const SentenceRecord &s) override { selected.push_back(s); }
-    void prepareContentAfter(const SentenceRecord &) override { }
+    std::vector<SentenceRecord> prepareContentAfter(const SentenceRecord &) override { return {}; }
     qint64 currentPageIndex() const override { return shownPage; }
     SelectionCode selectionCodeForRange(TextRange, qint64 pageIndex) const override
     {
@@ -51,7 +51,7 @@ protected:
     SpeechTextPath textPath;
     ReadingProgress progress;
     ReadingSession session;
-    SpeakingLoop loop{{service, view, filter, textPath, progress, session}};
+    SpeakingLoop loop{{service, view, view, filter, textPath, progress, session}};
 };
 
 TEST_F(SentenceWalksTest, PreviousWalkCrossesBackToTheLastSentenceOfThePageBefore)

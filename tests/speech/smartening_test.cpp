@@ -15,14 +15,12 @@ namespace {
 const PDFFont kBody{QStringLiteral("Times-Roman"), 10, false};
 const PDFFont kCode{QStringLiteral("Courier"), 9, true};
 
-// A view that knows each sentence's box and font by its range location.
-class BoxesView final : public ReadingView {
+// A document that knows each sentence's box and font by its range location.
+class BoxesView final : public ReadingContent {
 public:
     std::map<quint64, std::pair<QRectF, PDFFont>> boxes;
 
-    void selectSentence(const SentenceRecord &) override { }
-    void prepareContentAfter(const SentenceRecord &) override { }
-    qint64 currentPageIndex() const override { return 0; }
+    std::vector<SentenceRecord> prepareContentAfter(const SentenceRecord &) override { return {}; }
     SelectionCode selectionCodeForRange(TextRange range, qint64 pageIndex) const override
     {
         SelectionCode code;

@@ -20,22 +20,20 @@ SentenceRecord sentence(const QString &text, qint64 page, quint64 location = 0)
 }
 
 // Pages of sentences; the next page with any is appended when the loop asks for it.
-class RecordingView final : public ReadingView {
+class RecordingView final : public ReadingView, public ReadingContent {
 public:
     std::map<qint64, std::vector<SentenceRecord>> pages;
     std::vector<SentenceRecord> selected;
     std::vector<SentenceRecord> preparedAfter;
-    SpeakingLoop *loop = nullptr;
 
     void selectSentence(const SentenceRecord &s) override { selected.push_back(s); }
-    void prepareContentAfter(const SentenceRecord &s) override
+    std::vector<SentenceRecord> prepareContentAfter(const SentenceRecord &s) override
     {
         preparedAfter.push_back(s);
         for (auto it = pages.upper_bound(s.pageIndex); it != pages.end(); ++it)
-            if (!it->second.empty()) {
-                loop->appendSpeechSet(it->second);
-                return;
-            }
+            if (!it->second.empty())
+                return it->second;
+        return {};
     }
     qint64 currentPageIndex() const override { return selected.empty() ? 0 : selected.back().pageIndex; }
     SelectionCode selectionCodeForRange(TextRange, qint64 pageIndex) const override
@@ -50,7 +48,6 @@ class SpeakingLoopTest : public ::testing::Test {
 protected:
     SpeakingLoopTest()
     {
-        view.loop = &loop;
         loop.readingEnded = [this] { ++readingEnded; };
         loop.reloadSpeechSynthesizer();
     }
@@ -65,7 +62,7 @@ protected:
     ReadingProgress progress;
     ReadingSession session;
     QDateTime clock = QDateTime(QDate(2026, 1, 1), QTime(9, 0), Qt::UTC);
-    SpeakingLoop loop{{service, view, filter, textPath, progress, session, [this] { return clock; }}};
+    SpeakingLoop loop{{service, view, view, filter, textPath, progress, session, [this] { return clock; }}};
     int readingEnded = 0;
 };
 

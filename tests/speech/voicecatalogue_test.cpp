@@ -195,7 +195,7 @@ TEST_F(VoiceCatalogueTest, ApplyStoresTheChoiceAndReloadsTheSynthesizerAndTheNex
     EXPECT_EQ(loop.ttsVoice, QStringLiteral("en"));
 
     VoiceCatalogue next(service, defaults);
-    SpeakingLoop nextLoop{{service, view, filter, textPath, progress, session}};
+    SpeakingLoop nextLoop{{service, view, view, filter, textPath, progress, session}};
     next.prepareVoices(nextLoop);
     EXPECT_EQ(next.selectedIndex(), 1);
     EXPECT_EQ(nextLoop.ttsRate, 260.0f);

@@ -1,14 +1,16 @@
 #pragma once
 
+#include "speech/readingcontent.h"
 #include "speech/readingview.h"
 
 namespace narrata::testing {
 
-// A reading view that shows nothing, for tests of what the speaking loop does around it.
-class SilentView final : public ReadingView {
+// A reading view that shows nothing and a document with nothing to read, for tests of what the
+// speaking loop does around them.
+class SilentView final : public ReadingView, public ReadingContent {
 public:
     void selectSentence(const SentenceRecord &) override { }
-    void prepareContentAfter(const SentenceRecord &) override { }
+    std::vector<SentenceRecord> prepareContentAfter(const SentenceRecord &) override { return {}; }
     qint64 currentPageIndex() const override { return 0; }
     SelectionCode selectionCodeForRange(TextRange, qint64 pageIndex) const override
     {

@@ -19,7 +19,7 @@ struct VoiceRig {
     SpeechTextPath textPath;
     ReadingProgress progress;
     ReadingSession session;
-    SpeakingLoop loop{{service, view, filter, textPath, progress, session}};
+    SpeakingLoop loop{{service, view, view, filter, textPath, progress, session}};
     VoiceCatalogue catalogue{service, defaults};
 };
 

@@ -1,0 +1,149 @@
+#include "pagecontent.h"
+
+#include "platform/pdf/pdfdocument.h"
+#include "platform/pdf/pdfselection.h"
+#include "text/paragraphsets.h"
+#include "text/sentencesegmentation.h"
+
+#include <algorithm>
+
+namespace narrata {
+
+PageContent::~PageContent() = default;
+
+void PageContent::setDocument(const PDFDocument *document)
+{
+    if (m_analyzer)
+        m_learnedFonts = m_analyzer->smallFontsSet();
+    m_analyzer.reset();
+    m_document = document;
+    if (m_document) {
+        m_analyzer = std::make_unique<PageAnalyzer>(*m_document);
+        m_analyzer->setSmallFontsSet(m_learnedFonts);
+    }
+}
+
+std::vector<SentenceRecord> PageContent::sentencesFromPointOnPage(qint64 pageIndex, QPointF pointOnPage)
+{
+    if (!m_analyzer || pageIndex < 0 || pageIndex >= m_document->pageCount())
+        return {};
+    const std::shared_ptr<PDFPage> page = m_document->pageAtIndex(static_cast<int>(pageIndex));
+    if (!page || !page->boundsForBox(PDFDisplayBox::CropBox).contains(pointOnPage))
+        return {};
+    const QString text = page->string();
+    const qint64 index = page->characterIndexAtPoint(pointOnPage);
+    if (index == kNotFound || startLocationOfSentenceAtIndex(text, index) < 0)
+        return {};
+    const std::vector<SentenceRecord> sentences = m_options.useFastSkipMode
+        ? setOfEdgeSentencesFromIndex(text, index, pageIndex)
+        : setOfSentencesFromIndex(text, index, pageIndex);
+    return m_analyzer->trimSentencesArray(sentences, pageIndex, m_options);
+}
+
+std::vector<SentenceRecord> PageContent::sentencesFromSelection(const PDFSelection &selection)
+{
+    if (!m_document || selection.isEmpty())
+        return {};
+    const std::vector<PDFSelection> lines = selection.selectionsByLine();
+    const PDFSelection &first = lines.empty() ? selection : lines.front();
+    const std::shared_ptr<const PDFPage> page = first.pages().front();
+    const int pageIndex = m_document->indexForPage(*page);
+    if (pageIndex < 0)
+        return {};
+    // The centre of the first selected character: a point a fixed distance into the line would
+    // miss lines set smaller than that distance and start from the line above.
+    QPointF point = first.boundsForPage(*page).topLeft() + QPointF(10, 10);
+    const TextRange firstRange = first.rangeAtIndex(0, *page);
+    if (firstRange.location != kNotFound) {
+        const QRectF box = page->characterBoundsAtIndex(firstRange.location);
+        if (!box.isEmpty())
+            point = box.center();
+    }
+    return sentencesFromPointOnPage(pageIndex, point);
+}
+
+std::vector<SentenceRecord> PageContent::sentencesFromPage(qint64 pageIndex)
+{
+    if (!m_analyzer)
+        return {};
+    std::vector<SentenceRecord> sentences = m_analyzer->prepareContentOnPageIndex(pageIndex, m_options);
+    if (sentences.empty())
+        sentences = m_analyzer->prepareContentAfter({QString(), {}, pageIndex}, m_options);
+    return withinLastPage(std::move(sentences));
+}
+
+std::optional<SentenceRecord> PageContent::sentenceAtSelection(const PDFSelection &selection) const
+{
+    if (selection.isEmpty() || !m_document)
+        return std::nullopt;
+    const std::vector<PDFSelection> lines = selection.selectionsByLine();
+    std::shared_ptr<const PDFPage> page = lines.empty() ? selection.pages().front() : lines.front().pages().front();
+    const int pageIndex = m_document->indexForPage(*page);
+    if (pageIndex < 0)
+        return std::nullopt;
+    QPointF probe(10, 10);
+    if (!lines.empty())
+        probe = lines.front().boundsForPage(*page).topLeft() + QPointF(10, 10); // page space is y up
+    qint64 start = lines.empty() ? kNotFound : lines.front().rangeAtIndex(0, *page).location;
+    if (start == kNotFound)
+        start = page->characterIndexAtPoint(probe);
+    const std::vector<SentenceRecord> sentences = setOfSentencesFromIndex(page->string(), start, pageIndex);
+    if (sentences.empty())
+        return std::nullopt;
+    return sentences.front();
+}
+
+std::optional<SentenceRecord> PageContent::neighbourOf(const std::optional<SentenceRecord> &sentence, int step) const
+{
+    if (!m_document || !sentence || sentence->pageIndex < 0 || sentence->pageIndex >= m_document->pageCount())
+        return std::nullopt;
+    const std::shared_ptr<PDFPage> page = m_document->pageAtIndex(static_cast<int>(sentence->pageIndex));
+    if (!page)
+        return std::nullopt;
+    const std::vector<SentenceRecord> sentences = sentencesOnPageIndex(page->string(), sentence->pageIndex);
+    const auto found = std::find(sentences.begin(), sentences.end(), *sentence);
+    if (found == sentences.end())
+        return std::nullopt;
+    const auto position = found - sentences.begin() + step;
+    if (position < 0 || position >= static_cast<std::ptrdiff_t>(sentences.size()))
+        return std::nullopt;
+    return sentences[static_cast<std::size_t>(position)];
+}
+
+std::optional<SentenceRecord> PageContent::previousSentenceFor(const std::optional<SentenceRecord> &sentence) const
+{
+    return neighbourOf(sentence, -1);
+}
+
+std::optional<SentenceRecord> PageContent::nextSentenceFor(const std::optional<SentenceRecord> &sentence) const
+{
+    return neighbourOf(sentence, +1);
+}
+
+RangeSet PageContent::headerFooterRanges(qint64 pageIndex)
+{
+    return m_analyzer ? m_analyzer->allHeaderFooterRangesOnPageIndex(pageIndex) : RangeSet{};
+}
+
+std::vector<SentenceRecord> PageContent::prepareContentAfter(const SentenceRecord &sentence)
+{
+    if (!m_analyzer || sentence.pageIndex >= m_lastPageIndex)
+        return {};
+    return withinLastPage(m_analyzer->prepareContentAfter(sentence, m_options));
+}
+
+std::vector<SentenceRecord> PageContent::withinLastPage(std::vector<SentenceRecord> sentences) const
+{
+    if (!sentences.empty() && sentences.front().pageIndex > m_lastPageIndex)
+        sentences.clear();
+    return sentences;
+}
+
+SelectionCode PageContent::selectionCodeForRange(TextRange range, qint64 pageIndex) const
+{
+    if (!m_document)
+        return {pageIndex, 0, 0, 0, 0, 0, 0, {}};
+    return narrata::selectionCodeForRange(*m_document, range, pageIndex);
+}
+
+} // namespace narrata

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "readingcontent.h"
+#include "text/pageanalyzer.h"
+
+#include <QPointF>
+
+#include <limits>
+#include <memory>
+#include <optional>
+
+namespace narrata {
+
+class PDFDocument;
+class PDFSelection;
+
+// The text side of reading one document: which sentences a double-click or a selection starts
+// from, a sentence's neighbours, the heads and feet of a page, and the next page with
+// something to read. It owns the page analyzer, whose learned head and foot fonts carry over
+// from one document to the next. The window and narrata-cli share it; it knows no widgets.
+class PageContent final : public ReadingContent {
+public:
+    PageContent() = default;
+    ~PageContent() override;
+
+    // The document whose pages are read (the view's copy in the window); null for none.
+    void setDocument(const PDFDocument *document);
+    const PDFDocument *document() const { return m_document; }
+    // How pages are trimmed, and whether a start reads only the edges of each paragraph.
+    void setOptions(const ContentPreparationOptions &options) { m_options = options; }
+    // Reading stops after this page (narrata-cli's --to-page).
+    void setLastPageIndex(qint64 pageIndex) { m_lastPageIndex = pageIndex; }
+
+    // The trimmed sentences from the one under a point of a page on; empty where the point
+    // holds no sentence.
+    std::vector<SentenceRecord> sentencesFromPointOnPage(qint64 pageIndex, QPointF pointOnPage);
+    // The same from the selection's first character.
+    std::vector<SentenceRecord> sentencesFromSelection(const PDFSelection &selection);
+    // The prepared sentences of the first page from pageIndex on that has something to read.
+    std::vector<SentenceRecord> sentencesFromPage(qint64 pageIndex);
+
+    // The whole sentence holding the selection's first character.
+    std::optional<SentenceRecord> sentenceAtSelection(const PDFSelection &selection) const;
+    // The neighbours of a sentence on its own page.
+    std::optional<SentenceRecord> previousSentenceFor(const std::optional<SentenceRecord> &sentence) const;
+    std::optional<SentenceRecord> nextSentenceFor(const std::optional<SentenceRecord> &sentence) const;
+    // Every head, foot and page number found on the page, whatever the options say.
+    RangeSet headerFooterRanges(qint64 pageIndex);
+
+    std::vector<SentenceRecord> prepareContentAfter(const SentenceRecord &sentence) override;
+    SelectionCode selectionCodeForRange(TextRange range, qint64 pageIndex) const override;
+
+private:
+    std::optional<SentenceRecord> neighbourOf(const std::optional<SentenceRecord> &sentence, int step) const;
+    std::vector<SentenceRecord> withinLastPage(std::vector<SentenceRecord> sentences) const;
+
+    const PDFDocument *m_document = nullptr;
+    std::unique_ptr<PageAnalyzer> m_analyzer;
+    FontSet m_learnedFonts; // kept across documents
+    ContentPreparationOptions m_options;
+    qint64 m_lastPageIndex = std::numeric_limits<qint64>::max();
+};
+
+} // namespace narrata
