@@ -1,9 +1,11 @@
 #include "custompdfview.h"
 
 #include "documents/pageviewdelegate.h"
+#include "dragselection.h"
+#include "pagepainter.h"
+#include "smoothscroller.h"
 #include "speech/pagecontent.h"
 #include "text/fonts.h"
-#include "text/sentencesegmentation.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -22,26 +24,18 @@ namespace {
 
 // The sentence selected while the mouse was held comes back this long after the release.
 constexpr int kReselectDelayMilliseconds = 100;
-constexpr int kScrollAnimationMilliseconds = 180;
 constexpr double kZoomStep = 1.25;
 constexpr double kMinimumScale = 0.25;
 // Pages are drawn whole: beyond this a page's image grows past what memory comfortably holds.
 constexpr double kMaximumScale = 4.0;
-// Page sizes are read in batches after a document is shown, so a long book opens at once.
-constexpr int kPageSizesPerBatch = 32;
 // A spoken sentence is brought to this share of the view's height from the top.
 constexpr double kReadingLine = 1.0 / 3.0;
-
-// The characters from `from` to `to`, both included.
-TextRange rangeBetween(qint64 from, qint64 to)
-{
-    return {static_cast<quint64>(from), static_cast<quint64>(to - from + 1)};
-}
 
 } // namespace
 
 CustomPDFView::CustomPDFView(QWidget *parent)
     : QAbstractScrollArea(parent)
+    , m_scroller(std::make_unique<SmoothScroller>(verticalScrollBar(), this))
 {
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -49,20 +43,10 @@ CustomPDFView::CustomPDFView(QWidget *parent)
     viewport()->setCursor(Qt::IBeamCursor);
     verticalScrollBar()->setSingleStep(40);
     horizontalScrollBar()->setSingleStep(40);
-    m_scrollAnimation.setDuration(kScrollAnimationMilliseconds);
-    m_scrollAnimation.setEasingCurve(QEasingCurve::OutCubic);
-    connect(&m_scrollAnimation, &QVariantAnimation::valueChanged, this,
-        [this](const QVariant &value) { verticalScrollBar()->setValue(value.toInt()); });
     connect(&m_renders, &PageRenderCache::pageRendered, viewport(), qOverload<>(&QWidget::update));
     connect(&m_renders, &PageRenderCache::pageRendered, this, &CustomPDFView::pageRendered);
-    // Reading every page's size takes the document's lock page after page: it waits until the
-    // first page is drawn, so as not to hold that up.
-    m_pageSizeTimer.setInterval(0);
-    connect(&m_renders, &PageRenderCache::pageRendered, this, [this] {
-        if (!m_pageSizeTimer.isActive() && m_nextPageSize < static_cast<int>(m_pageSizes.size()))
-            m_pageSizeTimer.start();
-    });
-    connect(&m_pageSizeTimer, &QTimer::timeout, this, &CustomPDFView::readPageSizes);
+    connect(&m_renders, &PageRenderCache::pageRendered, &m_pageSizes, &PageSizeReader::readRest);
+    connect(&m_pageSizes, &PageSizeReader::mixedSizesRead, this, &CustomPDFView::layOutPageSizes);
 }
 
 CustomPDFView::~CustomPDFView()
@@ -76,7 +60,7 @@ CustomPDFView::~CustomPDFView()
 
 void CustomPDFView::setDocument(std::unique_ptr<PDFDocument> document)
 {
-    m_scrollAnimation.stop();
+    m_scroller->stop();
     m_renders.setDocument(nullptr);
     m_selection = {};
     m_dragPage = -1;
@@ -85,15 +69,10 @@ void CustomPDFView::setDocument(std::unique_ptr<PDFDocument> document)
     m_autoScales = true;
     m_shownPageIndex = -1;
 
-    // Laid out at once as if every page had the first one's size; the real sizes are read once
+    // Laid out at once as if every page had the first one's size; the real sizes follow once
     // the first page is drawn, which only matters for documents that mix page sizes.
-    m_pageSizeTimer.stop();
-    const std::shared_ptr<PDFPage> first = m_document ? m_document->pageAtIndex(0) : nullptr;
-    const QSizeF firstSize = first ? first->boundsForBox(PDFDisplayBox::CropBox).size() : QSizeF(612, 792);
-    m_pageSizes.assign(m_document ? static_cast<std::size_t>(m_document->pageCount()) : 0, firstSize);
-    m_nextPageSize = 1;
     m_layout = PageLayout();
-    m_layout.setPageSizes(m_pageSizes);
+    m_layout.setPageSizes(m_pageSizes.start(m_document.get()));
     updateLayout();
     verticalScrollBar()->setValue(0);
     horizontalScrollBar()->setValue(0);
@@ -102,26 +81,13 @@ void CustomPDFView::setDocument(std::unique_ptr<PDFDocument> document)
     emit selectionChanged();
 }
 
-void CustomPDFView::readPageSizes()
+void CustomPDFView::layOutPageSizes(const std::vector<QSizeF> &sizes)
 {
-    const int count = static_cast<int>(m_pageSizes.size());
-    const int end = std::min(m_nextPageSize + kPageSizesPerBatch, count);
-    for (; m_nextPageSize < end; ++m_nextPageSize) {
-        if (const std::shared_ptr<PDFPage> page = pageAt(m_nextPageSize))
-            m_pageSizes[static_cast<std::size_t>(m_nextPageSize)] = page->boundsForBox(PDFDisplayBox::CropBox).size();
-    }
-    if (m_nextPageSize < count)
-        return;
-    m_pageSizeTimer.stop();
-    const bool uniform = std::all_of(
-        m_pageSizes.begin(), m_pageSizes.end(), [this](const QSizeF &size) { return size == m_pageSizes.front(); });
-    if (uniform)
-        return;
     // The same place of the same page stays at the top.
     const QPointF offset = contentOffset();
     const int shown = m_layout.pageAt(offset, true);
     const QPointF topOnPage = m_layout.pagePoint(shown, offset);
-    m_layout.setPageSizes(m_pageSizes);
+    m_layout.setPageSizes(sizes);
     updateLayout();
     verticalScrollBar()->setValue(static_cast<int>(m_layout.contentPoint(shown, topOnPage).y()));
     viewport()->update();
@@ -139,7 +105,7 @@ void CustomPDFView::goToPageIndex(int pageIndex, QPointF pointOnPage)
     if (pageIndex < 0 || pageIndex >= m_layout.count())
         return;
     const QPointF target = m_layout.contentPoint(pageIndex, pointOnPage);
-    m_scrollAnimation.stop();
+    m_scroller->stop();
     verticalScrollBar()->setValue(static_cast<int>(std::floor(target.y())));
     noteCurrentPage();
 }
@@ -214,16 +180,6 @@ std::optional<SentenceRecord> CustomPDFView::currentSelectionSentenceDict() cons
     return m_content ? m_content->sentenceAtSelection(m_selection) : std::nullopt;
 }
 
-std::optional<SentenceRecord> CustomPDFView::previousSentenceFor(const std::optional<SentenceRecord> &sentence) const
-{
-    return m_content ? m_content->previousSentenceFor(sentence) : std::nullopt;
-}
-
-std::optional<SentenceRecord> CustomPDFView::nextSentenceFor(const std::optional<SentenceRecord> &sentence) const
-{
-    return m_content ? m_content->nextSentenceFor(sentence) : std::nullopt;
-}
-
 // --- Reading ---
 
 bool CustomPDFView::isOnPage(int pageIndex, QPointF pointOnPage) const
@@ -296,8 +252,8 @@ void CustomPDFView::keyPressEvent(QKeyEvent *event)
 void CustomPDFView::keyReleaseEvent(QKeyEvent *event)
 {
     // Holding a key repeats its press and release; the command belongs to the stroke.
-    if (event->isAutoRepeat() || !m_delegate) {
-        if (!m_delegate)
+    if (event->isAutoRepeat() || !m_delegate || !m_content) {
+        if (!event->isAutoRepeat())
             baseKeyUp(event);
         return;
     }
@@ -322,9 +278,9 @@ void CustomPDFView::keyReleaseEvent(QKeyEvent *event)
     } else if (key == Qt::Key_Up || key == Qt::Key_Down) {
         selectSentence(currentSelectionSentenceDict());
     } else if (is("<") || is(",") || key == Qt::Key_Left) {
-        selectSentence(previousSentenceFor(currentSelectionSentenceDict()));
+        selectSentence(m_content->previousSentenceFor(currentSelectionSentenceDict()));
     } else if (is(">") || is(".") || key == Qt::Key_Right) {
-        selectSentence(nextSentenceFor(currentSelectionSentenceDict()));
+        selectSentence(m_content->nextSentenceFor(currentSelectionSentenceDict()));
     } else {
         baseKeyUp(event);
     }
@@ -336,16 +292,16 @@ void CustomPDFView::baseKeyUp(QKeyEvent *event)
     QScrollBar *bar = verticalScrollBar();
     switch (event->key()) {
     case Qt::Key_PageDown:
-        scrollTo(bar->value() + bar->pageStep(), m_smoothScrolling);
+        m_scroller->scrollTo(bar->value() + bar->pageStep(), m_smoothScrolling);
         break;
     case Qt::Key_PageUp:
-        scrollTo(bar->value() - bar->pageStep(), m_smoothScrolling);
+        m_scroller->scrollTo(bar->value() - bar->pageStep(), m_smoothScrolling);
         break;
     case Qt::Key_Home:
-        scrollTo(bar->minimum(), false);
+        m_scroller->scrollTo(bar->minimum(), false);
         break;
     case Qt::Key_End:
-        scrollTo(bar->maximum(), false);
+        m_scroller->scrollTo(bar->maximum(), false);
         break;
     default:
         event->ignore();
@@ -387,14 +343,10 @@ void CustomPDFView::mouseDown(QMouseEvent *event, int clickCount)
         const auto [pageIndex, point] = pagePointForViewportPoint(event->position());
         if (pageIndex < 0 || !isOnPage(pageIndex, point))
             return;
-        const std::shared_ptr<PDFPage> page = pageAt(pageIndex);
-        const qint64 index = page->characterIndexAtPoint(point);
-        if (index == kNotFound) {
-            if (m_delegate)
-                m_delegate->stopSpeaking();
-        } else if (startLocationOfSentenceAtIndex(page->string(), index) >= 0) {
+        if (pageAt(pageIndex)->characterIndexAtPoint(point) != kNotFound)
             handlerOfDoubleClickOnPage(pageIndex, point);
-        }
+        else if (m_delegate)
+            m_delegate->stopSpeaking();
         return;
     }
     baseMouseDown(event, clickCount);
@@ -407,54 +359,14 @@ void CustomPDFView::baseMouseDown(QMouseEvent *event, int clickCount)
     const auto [pageIndex, point] = pagePointForViewportPoint(event->position());
     const std::shared_ptr<PDFPage> page = pageIndex >= 0 ? pageAt(pageIndex) : nullptr;
     if (clickCount == 3 && page) {
-        // The third click selects the line under the pointer.
-        const qint64 hit = page->characterIndexAtPoint(point);
-        if (hit == kNotFound)
-            return;
-        const auto index = static_cast<quint64>(hit);
-        for (const TextLine &line : page->textLayer().lines()) {
-            if (index >= line.range.location && index < line.range.location + line.range.length) {
-                setCurrentSelection(page->selectionForRange(line.range));
-                return;
-            }
-        }
+        if (const PDFSelection line = lineSelectionAt(*page, point); !line.isEmpty())
+            setCurrentSelection(line);
         return;
     }
     if (!m_selection.isEmpty())
         setCurrentSelection({});
     m_dragPage = page && isOnPage(pageIndex, point) ? pageIndex : -1;
     m_dragAnchor = page ? nearestCharacterIndex(*page, point) : -1;
-}
-
-qint64 CustomPDFView::nearestCharacterIndex(const PDFPage &page, QPointF pointOnPage) const
-{
-    const qint64 hit = page.characterIndexAtPoint(pointOnPage);
-    if (hit != kNotFound)
-        return hit;
-    // Between characters: the closest end of the closest line, so a drag started in a margin
-    // or between lines still selects whole lines.
-    const TextLayer &layer = page.textLayer();
-    qint64 best = -1;
-    double bestDistance = 0;
-    for (const TextLine &line : layer.lines()) {
-        if (line.range.length == 0)
-            continue;
-        const double dy = pointOnPage.y() < line.bounds.top() ? line.bounds.top() - pointOnPage.y()
-            : pointOnPage.y() > line.bounds.bottom()          ? pointOnPage.y() - line.bounds.bottom()
-                                                              : 0;
-        const double dx = pointOnPage.x() < line.bounds.left() ? line.bounds.left() - pointOnPage.x()
-            : pointOnPage.x() > line.bounds.right()            ? pointOnPage.x() - line.bounds.right()
-                                                               : 0;
-        const double distance = dy * 4 + dx; // being on the line's height matters most
-        if (best < 0 || distance < bestDistance) {
-            bestDistance = distance;
-            const bool before = pointOnPage.x() < line.bounds.center().x();
-            best = before ? line.range.location : line.range.location + line.range.length - 1;
-            if (dy == 0 && dx == 0)
-                break;
-        }
-    }
-    return best;
 }
 
 void CustomPDFView::mouseMoveEvent(QMouseEvent *event)
@@ -465,42 +377,12 @@ void CustomPDFView::mouseMoveEvent(QMouseEvent *event)
 
 void CustomPDFView::extendDragSelection(QPointF viewportPoint)
 {
-    const std::shared_ptr<PDFPage> anchorPage = pageAt(m_dragPage);
     const auto [pageIndex, point] = pagePointForViewportPoint(viewportPoint);
-    if (!anchorPage || pageIndex < 0)
+    if (!m_document || !pageAt(m_dragPage) || pageIndex < 0)
         return;
-    if (pageIndex == m_dragPage) {
-        const qint64 index = nearestCharacterIndex(*anchorPage, point);
-        if (index < 0)
-            return;
-        const qint64 from = std::min(index, m_dragAnchor);
-        const qint64 to = std::max(index, m_dragAnchor);
-        setCurrentSelection(anchorPage->selectionForRange(rangeBetween(from, to)));
-        return;
-    }
-    // Across pages: from the anchor to the end of its page, the pages between whole, and the
-    // last page up to the pointer (or the same backwards).
-    const int first = std::min(pageIndex, m_dragPage);
-    const int last = std::max(pageIndex, m_dragPage);
-    PDFSelection selection;
-    for (int i = first; i <= last; ++i) {
-        const std::shared_ptr<PDFPage> page = pageAt(i);
-        if (!page)
-            continue;
-        const qint64 length = page->string().size();
-        qint64 from = 0;
-        qint64 to = length - 1;
-        if (i == m_dragPage)
-            (m_dragPage == first ? from : to) = m_dragAnchor;
-        if (i == pageIndex) {
-            const qint64 index = nearestCharacterIndex(*page, point);
-            if (index >= 0)
-                (pageIndex == first ? from : to) = index;
-        }
-        if (to >= from && length > 0)
-            selection.addSelection(page->selectionForRange(rangeBetween(from, to)));
-    }
-    setCurrentSelection(selection);
+    const PDFSelection selection = dragSelection(*m_document, m_dragPage, m_dragAnchor, pageIndex, point);
+    if (!selection.isEmpty() || pageIndex != m_dragPage)
+        setCurrentSelection(selection);
 }
 
 void CustomPDFView::mouseReleaseEvent(QMouseEvent *event)
@@ -527,14 +409,11 @@ void CustomPDFView::wheelEvent(QWheelEvent *event)
     const int notches = event->angleDelta().y();
     // Touchpads already scroll pixel by pixel; a mouse wheel's notches glide instead of jumping.
     if (!event->pixelDelta().isNull() || notches == 0) {
-        m_scrollAnimation.stop();
+        m_scroller->stop();
         QAbstractScrollArea::wheelEvent(event);
         return;
     }
-    QScrollBar *bar = verticalScrollBar();
-    const int from = m_scrollAnimation.state() == QAbstractAnimation::Running ? m_scrollAnimation.endValue().toInt()
-                                                                              : bar->value();
-    scrollTo(from - notches * QApplication::wheelScrollLines() * bar->singleStep() / 120, m_smoothScrolling);
+    m_scroller->scrollByNotches(notches, m_smoothScrolling);
     event->accept();
 }
 
@@ -543,20 +422,6 @@ void CustomPDFView::wheelEvent(QWheelEvent *event)
 QPointF CustomPDFView::contentOffset() const
 {
     return {static_cast<double>(horizontalScrollBar()->value()), static_cast<double>(verticalScrollBar()->value())};
-}
-
-void CustomPDFView::scrollTo(int value, bool smooth)
-{
-    QScrollBar *bar = verticalScrollBar();
-    value = std::clamp(value, bar->minimum(), bar->maximum());
-    m_scrollAnimation.stop();
-    if (!smooth || !isVisible()) {
-        bar->setValue(value);
-        return;
-    }
-    m_scrollAnimation.setStartValue(bar->value());
-    m_scrollAnimation.setEndValue(value);
-    m_scrollAnimation.start();
 }
 
 void CustomPDFView::scrollSelectionToVisible()
@@ -574,21 +439,16 @@ void CustomPDFView::scrollSelectionToVisible()
     const double top = offset.y();
     const double bottom = top + viewport()->height();
     if (target.top() < top || target.bottom() > bottom)
-        scrollTo(static_cast<int>(target.top() - viewport()->height() * kReadingLine), m_smoothScrolling);
+        m_scroller->scrollTo(static_cast<int>(target.top() - viewport()->height() * kReadingLine), m_smoothScrolling);
     const double left = offset.x();
     const double right = left + viewport()->width();
     if (target.left() < left || target.right() > right)
         horizontalScrollBar()->setValue(static_cast<int>(target.left() - PageLayout::kGap));
 }
 
-void CustomPDFView::zoomIn()
+void CustomPDFView::zoomBy(int steps)
 {
-    applyScale(m_layout.scale() * kZoomStep, QPointF(viewport()->width() / 2.0, viewport()->height() / 2.0));
-}
-
-void CustomPDFView::zoomOut()
-{
-    applyScale(m_layout.scale() / kZoomStep, QPointF(viewport()->width() / 2.0, viewport()->height() / 2.0));
+    applyScale(m_layout.scale() * std::pow(kZoomStep, steps), QPointF(viewport()->width(), viewport()->height()) / 2);
 }
 
 void CustomPDFView::setAutoScales(bool autoScales)
@@ -613,7 +473,7 @@ void CustomPDFView::applyScale(double scale, QPointF anchorInViewport)
     m_layout.setScale(scale);
     updateLayout();
     const QPointF moved = m_layout.contentPoint(page, onPage);
-    m_scrollAnimation.stop();
+    m_scroller->stop();
     horizontalScrollBar()->setValue(static_cast<int>(moved.x() - anchorInViewport.x()));
     verticalScrollBar()->setValue(static_cast<int>(moved.y() - anchorInViewport.y()));
     viewport()->update();
@@ -676,49 +536,9 @@ void CustomPDFView::paintEvent(QPaintEvent *event)
 {
     QPainter painter(viewport());
     painter.fillRect(event->rect(), palette().color(QPalette::Mid));
-    if (m_layout.count() == 0)
-        return;
-    const QPointF offset = contentOffset();
-    const auto [first, last] = m_layout.pagesBetween(offset.y(), offset.y() + viewport()->height());
-    const double deviceScale = m_layout.scale() * devicePixelRatioF();
-    m_renders.keepOnlyPagesBetween(first - 1, last + 1);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    for (int i = first; i <= last; ++i) {
-        const QRectF rect = m_layout.pageRect(i).translated(-offset);
-        painter.fillRect(rect.translated(2, 2), QColor(0, 0, 0, 60));
-        painter.fillRect(rect, Qt::white);
-        const QImage image = m_renders.image(i, deviceScale);
-        if (!image.isNull())
-            painter.drawImage(rect, image);
-        paintSelection(painter, i);
-    }
-    // The next page is drawn before it scrolls into view.
-    if (last + 1 < m_layout.count())
-        m_renders.image(last + 1, deviceScale);
-}
-
-void CustomPDFView::paintSelection(QPainter &painter, int pageIndex)
-{
-    if (m_selection.isEmpty() || !m_document)
-        return;
-    QColor highlight = palette().color(QPalette::Active, QPalette::Highlight);
-    highlight.setAlpha(255);
-    painter.save();
-    // Multiplied over the page, the desktop's selection colour tints the paper and leaves the
-    // ink readable.
-    painter.setCompositionMode(QPainter::CompositionMode_Multiply);
-    const QPointF offset = contentOffset();
-    for (const PDFSelection::Piece &piece : m_selection.pieces()) {
-        if (m_document->indexForPage(*piece.page) != pageIndex)
-            continue;
-        const TextLayer &layer = piece.page->textLayer();
-        for (const TextRange &line : layer.lineRangesWithin(piece.range)) {
-            const QRectF bounds = layer.boundsOfRange(line);
-            if (!bounds.isEmpty())
-                painter.fillRect(m_layout.contentRect(pageIndex, bounds).translated(-offset), highlight.lighter(150));
-        }
-    }
-    painter.restore();
+    const PagePainter pages{m_layout, m_renders, m_document.get(), m_selection,
+        palette().color(QPalette::Active, QPalette::Highlight), devicePixelRatioF()};
+    pages.paint(painter, contentOffset(), viewport()->height());
 }
 
 void CustomPDFView::copy() const

@@ -3,11 +3,10 @@
 #include "documents/documentview.h"
 #include "pagelayout.h"
 #include "pagerendercache.h"
+#include "pagesizereader.h"
 
 #include <QAbstractScrollArea>
 #include <QElapsedTimer>
-#include <QTimer>
-#include <QVariantAnimation>
 
 #include <memory>
 #include <optional>
@@ -16,6 +15,7 @@ namespace narrata {
 
 class PageContent;
 class PageViewDelegate;
+class SmoothScroller;
 
 // The page view: the document's pages one under another, scaled to the window's width unless
 // zoomed, drawn from renderings made on worker threads. The sentence being read is its
@@ -50,9 +50,6 @@ public:
 
     // The whole sentence holding the selection's first character.
     std::optional<SentenceRecord> currentSelectionSentenceDict() const;
-    // The neighbours of a sentence on its own page.
-    std::optional<SentenceRecord> previousSentenceFor(const std::optional<SentenceRecord> &sentence) const;
-    std::optional<SentenceRecord> nextSentenceFor(const std::optional<SentenceRecord> &sentence) const;
 
     // Starting to read.
     void handlerOfDoubleClickOnPage(int pageIndex, QPointF pointOnPage);
@@ -60,8 +57,8 @@ public:
     void selectHeaderFooterRange() override;
 
     // Zoom: fit-to-width follows the window until the user zooms.
-    void zoomIn();
-    void zoomOut();
+    // Zooms in (steps > 0) or out around the middle of the view.
+    void zoomBy(int steps);
     void setAutoScales(bool autoScales);
     bool autoScales() const { return m_autoScales; }
     double scaleFactor() const { return m_layout.scale(); }
@@ -111,17 +108,14 @@ private:
     void startReading(const std::vector<SentenceRecord> &sentences);
     bool isOnPage(int pageIndex, QPointF pointOnPage) const;
     std::shared_ptr<PDFPage> pageAt(qint64 pageIndex) const;
-    qint64 nearestCharacterIndex(const PDFPage &page, QPointF pointOnPage) const;
     void extendDragSelection(QPointF viewportPoint);
     void scrollSelectionToVisible();
-    void scrollTo(int value, bool smooth);
     void updateLayout();
     void applyScale(double scale, QPointF anchorInViewport);
     void noteCurrentPage();
     QPointF contentOffset() const;
-    void paintSelection(QPainter &painter, int pageIndex);
-    // Reads the sizes of the next batch of pages, and lays the pages out again once all are known.
-    void readPageSizes();
+    // Lays the pages out again at their own sizes, keeping the place at the top.
+    void layOutPageSizes(const std::vector<QSizeF> &sizes);
 
     PageViewDelegate *m_delegate = nullptr;
     PageContent *m_content = nullptr;
@@ -131,10 +125,8 @@ private:
     PDFSelection m_selection;
     bool m_autoScales = true;
     bool m_smoothScrolling = true;
-    QVariantAnimation m_scrollAnimation;
-    QTimer m_pageSizeTimer;
-    std::vector<QSizeF> m_pageSizes; // the first page's size for pages not read yet
-    int m_nextPageSize = 0;
+    std::unique_ptr<SmoothScroller> m_scroller;
+    PageSizeReader m_pageSizes;
     qint64 m_shownPageIndex = -1;
 
     // The drag selection of the base view.

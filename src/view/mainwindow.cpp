@@ -130,8 +130,8 @@ void MainWindow::connectCommands()
         {"buttonClickedShowRecentFilesInWatchedFolder", [&d] { d.buttonClickedShowRecentFilesInWatchedFolder(); }},
         {"menuCommandSetWatchedFolder", [&d] { d.menuCommandSetWatchedFolder(); }},
         {"menuCommandRevealWatchedFolderInFinder", [&d] { d.menuCommandRevealWatchedFolderInFinder(); }},
-        {"zoomIn", [view] { view->zoomIn(); }},
-        {"zoomOut", [view] { view->zoomOut(); }},
+        {"zoomIn", [view] { view->zoomBy(1); }},
+        {"zoomOut", [view] { view->zoomBy(-1); }},
         {"fitWidth", [view] { view->setAutoScales(true); }},
         {"buttonPreferencesPopoverClicked",
             [this] {

@@ -88,7 +88,7 @@ TEST_F(ReadingInWindowTest, SelectionKeysStepWithinThePageAndClearAtItsEdges)
     EXPECT_EQ(selectedText(), second.sentence);
 
     keyStroke(Qt::Key_Right);
-    const SentenceRecord third = *view().nextSentenceFor(second);
+    const SentenceRecord third = *delegate->pageContent().nextSentenceFor(second);
     EXPECT_EQ(selectedText(), third.sentence);
     keyStroke(Qt::Key_Period, {}, QStringLiteral("."));
     keyStroke(Qt::Key_Less, Qt::ShiftModifier, QStringLiteral("<"));
@@ -118,9 +118,10 @@ TEST_F(ReadingInWindowTest, LetterKeysPauseStopWalkAndResetAsTyped)
     EXPECT_EQ(speech.latest->spoken.back(), second.sentence);
     speech.latest->finishUtterance();
     keyStroke(Qt::Key_L, {}, QStringLiteral("l"));
-    EXPECT_EQ(speech.latest->spoken.back(), view().nextSentenceFor(second)->sentence);
+    EXPECT_EQ(speech.latest->spoken.back(), delegate->pageContent().nextSentenceFor(second)->sentence);
     speech.latest->finishUtterance();
-    EXPECT_TRUE(testing::waitUntil([&] { return selectedText() == view().nextSentenceFor(second)->sentence; }));
+    EXPECT_TRUE(testing::waitUntil(
+        [&] { return selectedText() == delegate->pageContent().nextSentenceFor(second)->sentence; }));
     keyStroke(Qt::Key_J, {}, QStringLiteral("j"));
     EXPECT_EQ(speech.latest->spoken.back(), second.sentence);
 

@@ -1,0 +1,46 @@
+#include "smoothscroller.h"
+
+#include <QApplication>
+#include <QScrollBar>
+
+#include <algorithm>
+
+namespace narrata {
+
+namespace {
+
+constexpr int kScrollAnimationMilliseconds = 180;
+
+} // namespace
+
+SmoothScroller::SmoothScroller(QScrollBar *bar, const QWidget *scrolled)
+    : m_bar(bar)
+    , m_scrolled(scrolled)
+{
+    m_animation.setDuration(kScrollAnimationMilliseconds);
+    m_animation.setEasingCurve(QEasingCurve::OutCubic);
+    QObject::connect(&m_animation, &QVariantAnimation::valueChanged, m_bar,
+        [this](const QVariant &value) { m_bar->setValue(value.toInt()); });
+}
+
+void SmoothScroller::scrollTo(int value, bool smooth)
+{
+    value = std::clamp(value, m_bar->minimum(), m_bar->maximum());
+    m_animation.stop();
+    if (!smooth || !m_scrolled->isVisible()) {
+        m_bar->setValue(value);
+        return;
+    }
+    m_animation.setStartValue(m_bar->value());
+    m_animation.setEndValue(value);
+    m_animation.start();
+}
+
+void SmoothScroller::scrollByNotches(int angleDelta, bool smooth)
+{
+    const int from
+        = m_animation.state() == QAbstractAnimation::Running ? m_animation.endValue().toInt() : m_bar->value();
+    scrollTo(from - angleDelta * QApplication::wheelScrollLines() * m_bar->singleStep() / 120, smooth);
+}
+
+} // namespace narrata
