@@ -11,34 +11,6 @@
 namespace narrata {
 namespace {
 
-TEST(RegisteredDefaults, TableHoldsTheSixteenDefaults)
-{
-    const QVariantMap expected{
-        {QStringLiteral("userPreferenceUseFastSkipMode"), false},
-        {QStringLiteral("userPreferenceShouldAppendPDFs"), false},
-        {QStringLiteral("userPreferenceCreateTOCinPDFPack"), true},
-        {QStringLiteral("userPreferenceSkipFixedWidthFonts"), false},
-        {QStringLiteral("userPreferenceSkipHeaderFooterAggressive"), false},
-        {QStringLiteral("userPrefShouldSortOrderOfSentencesVisually"), false},
-        {QStringLiteral("userPrefShouldSkipSentencesWithWeirdBounds"), false},
-        {QStringLiteral("userPreferenceShouldAutomaticallySavePDFPacks"), true},
-        {QStringLiteral("userPreferenceShouldLocateAutomaticallySavedPDFPackInFinder"), false},
-        {QStringLiteral("userPreferenceShouldAddPrintedPDFsToRecentlyOpenedList"), false},
-        {QStringLiteral("userPrefShowOnlyEnglishAdultVoices"), true},
-        {QStringLiteral("rememberPreferenceShouldKeepMainWindowOnTop"), false},
-        {QStringLiteral("rememberPreferenceShouldKeepClipboardConverterWindowOnTop"), false},
-        {QStringLiteral("kOrvikURLRichTextFontName"), QStringLiteral("Helvetica")},
-        {QStringLiteral("kOrvikURLRichTextFontSize"), 12.0},
-        {QStringLiteral("kOrvikPrefixMap"),
-            QVariantMap{{QStringLiteral("Narrata User Guide"), QStringLiteral("narrataug")}}},
-    };
-    const QVariantMap table = registeredDefaults();
-    EXPECT_EQ(table, expected);
-    // QVariant's equality converts; the types themselves must match too.
-    for (auto entry = expected.cbegin(); entry != expected.cend(); ++entry)
-        EXPECT_EQ(table.value(entry.key()).metaType(), entry->metaType()) << entry.key().toStdString();
-}
-
 TEST(Preferences, DefaultsAreTheRegisteredOnes)
 {
     const QVariantMap table = registeredDefaults();
@@ -89,13 +61,9 @@ TEST(Preferences, EachPreferenceIsStoredUnderItsOwnName)
         stored.setValue(QString::fromLatin1(key), changed.*member);
         EXPECT_EQ(loadUserPreferencesFromUserDefaults(stored), changed) << key;
     }
-}
-
-TEST(Preferences, SaveReportsAFailedSynchronize)
-{
-    MemoryDefaultsStore store;
-    store.setSynchronizeResult(false);
-    EXPECT_FALSE(saveUserPreferencesToUserDefaults(Preferences(), store));
+    MemoryDefaultsStore failing;
+    failing.setSynchronizeResult(false);
+    EXPECT_FALSE(saveUserPreferencesToUserDefaults(Preferences(), failing)) << "a failed write is reported";
 }
 
 TEST(Preferences, AllTenSurviveTheNextLaunch)

@@ -67,10 +67,14 @@ TEST(WordMappingsFileDefault, LivesInTheApplicationDataFolder)
     EXPECT_EQ(WordMappingsFile().path(), path);
 }
 
-TEST_F(WordMappingsFileTest, MissingFileIsCreatedFromTheTemplateWithItsFolder)
+TEST_F(WordMappingsFileTest, AMissingFileReadsNothingUntilMadeFromTheTemplateAndAnExistingOneIsKept)
 {
     const QString path = pathIn(QStringLiteral("not/yet/there"));
     WordMappingsFile file(path);
+    EXPECT_FALSE(file.contents().has_value());
+    EXPECT_FALSE(file.reload());
+    EXPECT_TRUE(file.mappings().isEmpty());
+    EXPECT_TRUE(file.problem().isEmpty());
     ASSERT_TRUE(file.ensureExists());
 
     initSpeechResources();
@@ -82,17 +86,11 @@ TEST_F(WordMappingsFileTest, MissingFileIsCreatedFromTheTemplateWithItsFolder)
     ASSERT_TRUE(created.open(QIODevice::ReadOnly));
     EXPECT_EQ(created.readAll(), expected);
     EXPECT_TRUE(QFileInfo(path).isWritable());
-}
 
-TEST_F(WordMappingsFileTest, ExistingFileIsNotReplacedByTheTemplate)
-{
-    const QString path = pathIn(QStringLiteral("here"));
-    ASSERT_TRUE(QDir().mkpath(QFileInfo(path).absolutePath()));
     ASSERT_TRUE(writeFile(path, "mine:\nkept\n"));
-    WordMappingsFile file(path);
     EXPECT_TRUE(file.ensureExists());
     ASSERT_TRUE(file.reload());
-    EXPECT_EQ(file.mappings(), mappings({{"mine", "kept"}}));
+    EXPECT_EQ(file.mappings(), mappings({{"mine", "kept"}})) << "the template does not replace it";
 }
 
 TEST_F(WordMappingsFileTest, TemplateChangesNoWordThatCanBeSpoken)
@@ -105,15 +103,6 @@ TEST_F(WordMappingsFileTest, TemplateChangesNoWordThatCanBeSpoken)
         EXPECT_TRUE(it.key().contains(u' ')) << it.key().toStdString();
     EXPECT_EQ(speakableStringWithWordMappings(QStringLiteral("GUI SQL e.g. Nguyen"), file.mappings()),
         QStringLiteral("GUI SQL e.g. Nguyen"));
-}
-
-TEST_F(WordMappingsFileTest, MissingFileReadsNothingAndKeepsNoMappings)
-{
-    WordMappingsFile file(pathIn(QStringLiteral("absent")));
-    EXPECT_FALSE(file.contents().has_value());
-    EXPECT_FALSE(file.reload());
-    EXPECT_TRUE(file.mappings().isEmpty());
-    EXPECT_TRUE(file.problem().isEmpty());
 }
 
 class TextPathTest : public WordMappingsFileTest {

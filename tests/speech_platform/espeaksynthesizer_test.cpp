@@ -12,7 +12,6 @@ namespace {
 using testing::Recording;
 using testing::RecordingOutput;
 using testing::ReportLog;
-using testing::spinFor;
 using testing::spinUntil;
 
 const QString kSentence = QStringLiteral("The quick brown fox jumps over the lazy dog near the river.");
@@ -44,6 +43,15 @@ protected:
         ASSERT_TRUE(spinUntil([this] { return recording->sampleCount() > 0; }));
     }
 
+    // Speaks a short utterance to its end. Its report comes after any that were already on
+    // their way, so a report that should not come would have shown by then.
+    void speakToTheEnd(SpeechSynthesizer &speaker, const QString &text = QStringLiteral("Next."))
+    {
+        const std::size_t reports = log.reports.size();
+        speaker.startSpeakingString(text);
+        ASSERT_TRUE(spinUntil([&] { return log.reports.size() > reports; }));
+    }
+
     std::shared_ptr<Recording> recording = std::make_shared<Recording>();
     std::unique_ptr<EspeakSpeechService> service;
     ReportLog log;
@@ -61,8 +69,8 @@ TEST_F(EspeakSynthesizerTest, SpeaksAnUtteranceToItsEndAndReportsItOnce)
     EXPECT_GT(recording->sampleCount(), 22050U * 5 / 2);
     EXPECT_LT(recording->sampleCount(), 22050U * 5);
     EXPECT_EQ(recording->drainCount(), 1);
-    spinFor(200);
-    EXPECT_EQ(log.reports.size(), 1U);
+    speakToTheEnd(*speaker);
+    EXPECT_EQ(log.reports, (std::vector<bool>{true, true})) << "one report each";
 }
 
 TEST_F(EspeakSynthesizerTest, StoppingReportsTheUtteranceAsNotFinishedOnceAndLater)
@@ -75,10 +83,12 @@ TEST_F(EspeakSynthesizerTest, StoppingReportsTheUtteranceAsNotFinishedOnceAndLat
     speaker->stopSpeaking(); // silent now: nothing more to report
     ASSERT_TRUE(spinUntil([&] { return recording->discardCount() == 1; }));
     const std::size_t played = recording->sampleCount();
-    spinFor(500);
-    EXPECT_EQ(log.reports, std::vector<bool>{false});
-    EXPECT_EQ(recording->sampleCount(), played) << "nothing is played after a stop";
     EXPECT_LT(played, 22050U * 2);
+    ASSERT_TRUE(spinUntil([&] { return !log.reports.empty(); }));
+    EXPECT_EQ(recording->sampleCount(), played);
+    speakToTheEnd(*speaker);
+    EXPECT_EQ(log.reports, (std::vector<bool>{false, true}));
+    EXPECT_LT(recording->sampleCount() - played, 22050U) << "only the short next utterance is played after a stop";
 }
 
 TEST_F(EspeakSynthesizerTest, ANewUtteranceEndsTheOneInProgress)
@@ -115,8 +125,8 @@ TEST_F(EspeakSynthesizerTest, GoesAwayMidUtteranceWithoutAReport)
     speaker->startSpeakingString(kLongText);
     ASSERT_TRUE(spinUntil([&] { return recording->sampleCount() > 0; }));
     speaker.reset();
-    spinFor(300);
-    EXPECT_TRUE(log.reports.empty());
+    speakToTheEnd(*synthesizer());
+    EXPECT_EQ(log.reports, std::vector<bool>{true}) << "only the other synthesizer's";
 }
 
 TEST_F(EspeakSynthesizerTest, TheDelegateMayDeleteTheSynthesizerInItsReport)
@@ -125,8 +135,9 @@ TEST_F(EspeakSynthesizerTest, TheDelegateMayDeleteTheSynthesizerInItsReport)
     log.then = [&](SpeechSynthesizer *, bool) { speaker.reset(); };
     speaker->startSpeakingString(QStringLiteral("Short."));
     ASSERT_TRUE(spinUntil([&] { return speaker == nullptr; }));
-    spinFor(100);
-    EXPECT_EQ(log.reports, std::vector<bool>{true});
+    log.then = nullptr;
+    speakToTheEnd(*synthesizer());
+    EXPECT_EQ(log.reports, (std::vector<bool>{true, true}));
 }
 
 TEST_F(EspeakSynthesizerTest, AFailingOutputEndsTheUtteranceAsNotFinished)
@@ -147,9 +158,7 @@ TEST_F(EspeakSynthesizerTest, RateStartsAtTheVoiceDefaultAndSetsTheSpeed)
         speaker->setRate(rate);
         EXPECT_EQ(speaker->rate(), rate);
         recording->clear();
-        const std::size_t reports = log.reports.size();
-        speaker->startSpeakingString(kSentence);
-        ASSERT_TRUE(spinUntil([&] { return log.reports.size() > reports; }));
+        speakToTheEnd(*speaker, kSentence);
         samples.push_back(recording->sampleCount());
     }
     // Nearly three times faster; the end pause shrinks less than the words.

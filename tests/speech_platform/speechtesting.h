@@ -37,12 +37,6 @@ inline bool spinUntil(const std::function<bool()> &condition, int milliseconds =
     return QTest::qWaitFor(condition, milliseconds);
 }
 
-// Runs the event loop for a while, for reports that must not come.
-inline void spinFor(int milliseconds)
-{
-    QTest::qWait(milliseconds);
-}
-
 // What a RecordingOutput was given; shared with the test, as the synthesizer owns the output.
 struct Recording {
     mutable std::mutex mutex;

@@ -1,6 +1,7 @@
 #include "pdffixture.h"
 
 #include <QCryptographicHash>
+#include <QFile>
 #include <QSaveFile>
 
 #include <mupdf/fitz.h>
@@ -129,40 +130,9 @@ private:
 // Character codes
 
 // Unicode of the WinAnsi codes 0x80-0x9F; zero where a code is unused.
-constexpr char16_t kWinAnsi80To9F[32] = {
-    0x20AC,
-    0,
-    0x201A,
-    0x0192,
-    0x201E,
-    0x2026,
-    0x2020,
-    0x2021,
-    0x02C6,
-    0x2030,
-    0x0160,
-    0x2039,
-    0x0152,
-    0,
-    0x017D,
-    0,
-    0,
-    0x2018,
-    0x2019,
-    0x201C,
-    0x201D,
-    0x2022,
-    0x2013,
-    0x2014,
-    0x02DC,
-    0x2122,
-    0x0161,
-    0x203A,
-    0x0153,
-    0,
-    0x017E,
-    0x0178,
-};
+constexpr char16_t kWinAnsi80To9F[32] = {0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030,
+    0x0160, 0x2039, 0x0152, 0, 0x017D, 0, 0, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x02DC, 0x2122,
+    0x0161, 0x203A, 0x0153, 0, 0x017E, 0x0178};
 
 bool isIdentityWinAnsi(char32_t character)
 {
@@ -680,175 +650,21 @@ QStringList wrapText(const QString &text, int columns)
 
 namespace {
 
-// '~' marks where a word may be split at the end of a line.
-constexpr const char *kBookParagraphs[] = {
-    "Every story has to begin some~where, and this one begins in a small town at the edge of "
-    "a wide, slow river. The town had one bakery, two churches, and a li~brary that was "
-    "older than anyone could re~mem~ber. On most morn~ings the fog lay so thick over the "
-    "water that the ferry sounded its horn every few min~utes, as if to re~as~sure itself "
-    "that it was still there. Nobody who lived in the town thought of it as re~mark~able, "
-    "which is perhaps the sur~est sign that it was.",
-
-    "Mar~garet Ellis had worked in the li~brary for almost thirty years. She knew which "
-    "floor~boards creaked, which windows stuck in the summer, and which of the reg~u~lar "
-    "vis~i~tors would ask for a mys~tery novel before they had even taken off their coats. "
-    "She liked to say that a li~brary was not a build~ing full of books but a build~ing full "
-    "of con~ver~sa~tions that had been paused. Her job, as she under~stood it, was simply to "
-    "keep those con~ver~sa~tions within reach.",
-
-    "One autumn a boy named Thomas began to come in after school. He was eleven, quiet, and "
-    "always sat at the same table by the ra~di~a~tor. For the first few weeks he did not "
-    "borrow any~thing at all; he only looked at the pic~tures in the large atlas and traced "
-    "the rivers with his finger. When Mar~garet fi~nally asked him what he was looking for, "
-    "he said he wanted to know where the river went after it left the town.",
-
-    "It was a better ques~tion than he knew. Mar~garet fetched the old survey maps from the "
-    "back room (the ones with brown stains in the corners and care~ful hand~writ~ing in the "
-    "margins) and spread them across two tables. Together they fol~lowed the river past the "
-    "mill, through three vil~lages, and out into the es~tu~ary, where it met the sea. By the "
-    "time the lamps came on out~side, Thomas had filled four pages of his note~book with "
-    "names.",
-
-    "After that he came every day. He asked about the mill, and Mar~garet found him a "
-    "his~tory of the county written by a re~tired school~teacher in 1912. He asked about the "
-    "ferry, and she showed him a photo~graph of the first boat, a flat wooden thing pulled "
-    "across the water by a rope. He asked why the fog always came in the morning and left by "
-    "noon, and for that she had no answer at all, so they looked it up to~gether.",
-
-    "The ex~pla~na~tion, when they found it, was both simpler and stranger than either of "
-    "them ex~pected. Cold air from the hills slid down into the valley at night and settled "
-    "over the warmer water of the river. Where the two met, the mois~ture in the air "
-    "con~densed into tiny drop~lets, far too small to fall as rain. As soon as the sun "
-    "warmed the valley again, the drop~lets simply dis~ap~peared. Thomas read the para~graph "
-    "three times and then an~nounced that he would like to be a sci~en~tist.",
-
-    "“Which kind?” Mar~garet asked. He thought about it for a long time. “The kind that "
-    "finds out why things happen,” he said at last. She told him that this was, as far as "
-    "she knew, the only kind there was, and that he had already started.",
-
-    "Not all the other visitors were as easy to help. There was, for exam~ple, Mr. "
-    "Abernathy, who came in every Tuesday to com~plain that the news~pa~pers were printed in "
-    "type far too small for any rea~son~able person to read. Mar~garet tried a mag~ni~fy~ing "
-    "glass, then a brighter lamp, then a chair nearer the window. None of these so~lu~tions "
-    "sat~is~fied him for more than a week. It was only when she offered to read the "
-    "head~lines aloud that he fi~nally stopped com~plain~ing, although he never ad~mit~ted "
-    "that this was what he had wanted all along.",
-
-    "Reading aloud turned out to be some~thing of a rev~e~la~tion. At first she read only "
-    "the head~lines, then the first para~graph of each ar~ti~cle, and before long the whole "
-    "of the local news. Other people began to drift over to listen. A re~tired postman "
-    "brought his own chair. Two sisters who had not spoken to each other in years sat on "
-    "op~po~site sides of the table and, over the course of a winter, slowly moved closer "
-    "to~gether.",
-
-    "By the spring the Tuesday readings had become an in~sti~tu~tion. Mar~garet moved them "
-    "to the larger room upstairs, which had been used for stor~age since the war, and the "
-    "vol~un~teers from the church helped to carry the boxes down to the cellar. Someone "
-    "donated an old piano. Someone else brought a kettle and a tin of bis~cuits, and from "
-    "then on the readings ended with tea, which many people agreed was the most im~por~tant "
-    "part.",
-
-    "What struck Mar~garet most was how dif~fer~ently people listened. Some closed their "
-    "eyes, as though the words were music. Others watched her face closely, following the "
-    "sen~tences with small move~ments of their lips. A few fidgeted, stood up, sat down "
-    "again, and yet could repeat whole pas~sages from memory a week later. She began to "
-    "suspect that there was no single right way to take in a story, only the way that suited "
-    "each lis~tener best.",
-
-    "Thomas, who was now twelve, asked if he could read one evening. He chose a chapter "
-    "about the build~ing of the great canal, full of numbers, dates, and the names of "
-    "en~gi~neers. Mar~garet worried that the au~di~ence would lose in~ter~est, but they did "
-    "not. He read slowly and care~fully, pausing at the end of each sen~tence as if to make "
-    "sure that every~one had caught up, and when he finished, the re~tired postman stood up "
-    "and ap~plauded.",
-
-    "There were dif~fi~cul~ties, of course. Some books were printed in two narrow col~umns, "
-    "and it was easy to lose one’s place when jumping from the bottom of one column to the "
-    "top of the next. Older books had foot~notes that in~ter~rupted the text at awkward "
-    "moments. Many pages carried the title of the book or the chapter at the top, and a page "
-    "number at the bottom, and Mar~garet learned to skip over these without think~ing, the "
-    "way one learns to ignore the ticking of a clock.",
-
-    "Hy~phen~ated words were another small trap. A word broken across two lines, with its "
-    "first half at the end of one line and the rest at the start of the next, had to be put "
-    "back to~gether in the reader’s head before it could be spoken. Mar~garet found that she "
-    "did this so nat~u~rally that she only noticed it when one of the younger vol~un~teers "
-    "stumbled, reading out half a word, pausing, and then the other half, to gen~eral "
-    "amuse~ment.",
-
-    "In the summer the li~brary closed for two weeks so that the roof could be re~paired. "
-    "The readings moved out~doors, to the benches beside the river, where the ferry horn "
-    "oc~ca~sion~ally drowned out a sen~tence and had to be waited for. Children played on "
-    "the grass at the edge of the group. Dogs wandered over to in~ves~ti~gate and were "
-    "usually per~suaded to lie down. It was, several people said af~ter~wards, the best "
-    "fort~night of the year.",
-
-    "It was during one of these evenings that Mar~garet re~alised how much the town had "
-    "changed. People who had lived on the same street for decades without speak~ing now "
-    "stopped to talk on their way home. The bakery began to stay open late on Tuesdays. Even "
-    "the ferryman, who was famous for his silence, could sometimes be seen lin~ger~ing at "
-    "the back of the crowd, his cap in his hands, listening.",
-
-    "Not every~one ap~proved. A member of the town coun~cil wrote a letter to the "
-    "news~pa~per arguing that a li~brary should be a quiet place and that reading aloud was "
-    "a dis~trac~tion from the serious busi~ness of study. Mar~garet read the letter aloud at "
-    "the next Tuesday meeting, in its en~tirety and without comment. The applause at the end "
-    "was loud enough to be heard across the river, and the coun~cil~lor did not write again.",
-
-    "Years later, when Thomas had become a sci~en~tist after all (he studied rivers, which "
-    "sur~prised no one), he came back to the town to give a talk at the li~brary. The room "
-    "upstairs was full. He spoke about cur~rents and sed~i~ment, about floods and droughts, "
-    "and about the way a river slowly re~shapes the land it passes through. At the end, "
-    "someone asked him how he had first become in~ter~ested in the subject.",
-
-    "He looked at the back of the room, where Mar~garet was sitting with her hands folded in "
-    "her lap. “I wanted to know where the river went,” he said, “and some~body took the "
-    "trouble to help me find out.” Then he opened a book, found the place he had marked, and "
-    "began to read aloud.",
-};
-
-constexpr const char *kArticleParagraphs[] = {
-    "Most printed pages are designed for the eye. A reader glances at the title, skims a "
-    "paragraph, jumps ahead to a picture, and returns to the text without ever noticing the "
-    "effort involved. When a page is read aloud, however, every one of these small decisions "
-    "has to be made ex~plic~itly, and in the right order.",
-
-    "Consider a page set in two columns. The eye knows at once that the left column must be "
-    "finished before the right one begins, even though a line in the left column sits at "
-    "exactly the same height as a line in the right. A program that simply reads from left "
-    "to right across the whole page will produce nonsense, stitching together the first half "
-    "of one sentence with the first half of another.",
-
-    "The title is a different matter. It runs across the full width of the page, above both "
-    "columns, and it belongs before everything else. Headings, captions, and page numbers "
-    "each have their own place in the reading order, and a careful reader puts each of them "
-    "where it belongs without a second thought.",
-
-    "There is also the question of what to leave out. A running head repeats the same words "
-    "at the top of every page; read aloud each time, it quickly becomes tiresome. Page "
-    "numbers are useful for finding one’s place but add nothing to the meaning of the text. "
-    "A good reading voice quietly skips them.",
-
-    "Finally, there are the small repairs. Words broken at the end of a line must be joined "
-    "again, ligatures must be turned back into ordinary letters, and accents that were "
-    "printed as separate marks must be attached to the letters they belong to. None of this "
-    "is dif~fi~cult on its own, but all of it has to be right for the result to sound "
-    "natural.",
-
-    "The aim, in the end, is simple: the listener should hear the text exactly as the author "
-    "meant it to be read, in the right order, with nothing missing and nothing added.",
-};
-
-QString withBreakMarks(const char *source)
+// The sample prose lives in text files compiled in as resources: one paragraph a line, '~'
+// where a word may be split at the end of a line.
+QStringList markedParagraphs(const QString &name)
 {
-    return QString::fromUtf8(source).replace(u'~', kSoftHyphen);
+    QFile file(QStringLiteral(":/fixturetext/") + name);
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("missing fixture text %s", qPrintable(name));
+    return QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
 }
 
-template<size_t N> QStringList plainParagraphs(const char *const (&paragraphs)[N])
+QStringList plainParagraphs(const QString &name)
 {
     QStringList out;
-    for (const char *paragraph : paragraphs)
-        out += QString::fromUtf8(paragraph).remove(u'~');
+    for (const QString &paragraph : markedParagraphs(name))
+        out += QString(paragraph).remove(u'~');
     return out;
 }
 
@@ -864,13 +680,12 @@ struct FlowFrame {
     double size = 12;
 };
 
-template<size_t N>
-std::vector<std::vector<FixtureText>> flowParagraphs(const char *const (&paragraphs)[N], const FlowFrame &frame)
+std::vector<std::vector<FixtureText>> flowParagraphs(const QString &name, const FlowFrame &frame)
 {
     std::vector<std::vector<FixtureText>> columns(1);
     double y = frame.top;
-    for (const char *paragraph : paragraphs) {
-        for (const QString &line : wrapText(withBreakMarks(paragraph), frame.columns)) {
+    for (const QString &paragraph : markedParagraphs(name)) {
+        for (const QString &line : wrapText(QString(paragraph).replace(u'~', kSoftHyphen), frame.columns)) {
             if (y < frame.bottom) {
                 columns.emplace_back();
                 y = frame.top;
@@ -908,7 +723,7 @@ PdfFixture sampleBook()
     body.leading = 20;
     body.paragraphGap = 10;
     body.size = 14;
-    const auto pages = flowParagraphs(kBookParagraphs, body);
+    const auto pages = flowParagraphs(QStringLiteral("book.txt"), body);
 
     PdfFixture pdf;
     for (size_t i = 0; i < pages.size(); ++i) {
@@ -924,7 +739,7 @@ PdfFixture sampleBook()
 
 QStringList sampleBookParagraphs()
 {
-    return plainParagraphs(kBookParagraphs);
+    return plainParagraphs(QStringLiteral("book.txt"));
 }
 
 PdfFixture sampleTwoColumnArticle()
@@ -940,7 +755,7 @@ PdfFixture sampleTwoColumnArticle()
     column.paragraphGap = 6;
     column.columns = 42;
     column.size = 10;
-    const auto columns = flowParagraphs(kArticleParagraphs, column);
+    const auto columns = flowParagraphs(QStringLiteral("article.txt"), column);
     Q_ASSERT(columns.size() == 2);
     constexpr double kColumnStep = 252; // 216 points of text and a 36-point gutter
     for (size_t i = 0; i < columns.size(); ++i) {
@@ -956,7 +771,7 @@ PdfFixture sampleTwoColumnArticle()
 
 QStringList sampleArticleParagraphs()
 {
-    return plainParagraphs(kArticleParagraphs);
+    return plainParagraphs(QStringLiteral("article.txt"));
 }
 
 } // namespace narrata::testing

@@ -44,30 +44,21 @@ TEST(StartLocationTest, TheSentenceHoldingAnIndexStartsAfterTheWhiteSpaceBeforeI
         EXPECT_EQ(startLocationOfSentenceAtIndex(text, index), start) << qPrintable(text) << " at " << index;
 }
 
-TEST(SentencesFromIndexTest, FromTheStartIsTheWholePage)
+TEST(SentencesFromIndexTest, StartsAtTheSentenceHoldingTheIndexAndOutsideTheTextGivesNothing)
 {
     for (const QString &text : {kTwoShort, QStringLiteral("  One. Two.\nThree"), QStringLiteral("Single")})
         EXPECT_EQ(setOfSentencesFromIndex(text, 0, 2), sentencesOnPageIndex(text, 2)) << qPrintable(text);
-}
-
-TEST(SentencesFromIndexTest, StartsAtTheSentenceHoldingTheIndex)
-{
-    const QString text = QStringLiteral("One. Two. Three.");
+    const QString text = QStringLiteral("One. Two. Three.   ");
     const std::vector<SentenceRecord> all = sentencesOnPageIndex(text, 1);
     ASSERT_EQ(all.size(), 3u);
-    // The space after "One." still belongs to it.
-    EXPECT_EQ(setOfSentencesFromIndex(text, 4, 1), all);
-    EXPECT_EQ(setOfSentencesFromIndex(text, 5, 1), std::vector<SentenceRecord>(all.begin() + 1, all.end()));
-    EXPECT_EQ(setOfSentencesFromIndex(text, 12, 1), std::vector<SentenceRecord>{all.back()});
-}
-
-TEST(SentencesFromIndexTest, TrailingWhiteSpaceBelongsToTheLastSentenceAndOutsideTheTextGivesNothing)
-{
-    const QString text = QStringLiteral("One. Two.   ");
-    EXPECT_EQ(setOfSentencesFromIndex(text, text.size() - 1, 0),
-        (std::vector<SentenceRecord>{{QStringLiteral("Two."), {5, 4}, 0}}));
-    for (const qint64 outside : {kTwoShort.size(), qint64(-1), kNotFound})
-        EXPECT_TRUE(setOfSentencesFromIndex(kTwoShort, outside, 0).empty()) << outside;
+    const auto from
+        = [&all](std::ptrdiff_t first) { return std::vector<SentenceRecord>(all.begin() + first, all.end()); };
+    EXPECT_EQ(setOfSentencesFromIndex(text, 4, 1), all) << "the space after a sentence belongs to it";
+    EXPECT_EQ(setOfSentencesFromIndex(text, 5, 1), from(1));
+    EXPECT_EQ(setOfSentencesFromIndex(text, 12, 1), from(2));
+    EXPECT_EQ(setOfSentencesFromIndex(text, text.size() - 1, 1), from(2)) << "and trailing space to the last";
+    for (const qint64 outside : {text.size(), qint64(-1), kNotFound})
+        EXPECT_TRUE(setOfSentencesFromIndex(text, outside, 0).empty()) << outside;
     EXPECT_TRUE(setOfSentencesFromIndex(QStringLiteral("  \n "), 1, 0).empty());
 }
 
@@ -79,13 +70,6 @@ TEST(ParagraphsTest, RecordsIncludeEmptyParagraphs)
         {QStringLiteral("Second \U0001F600"), {12, 9}, 3},
     };
     EXPECT_EQ(setOfAllParagraphsonPageIndex(QStringLiteral("First one.\n\u2029Second \U0001F600\r\n"), 3), expected);
-}
-
-TEST(WordsTest, WordsInOrder)
-{
-    EXPECT_EQ(wordsOf(QStringLiteral("  It's 4 o'clock, \U0001D400lice!\nGo.")),
-        (std::vector<QString>{"It's", "4", "o'clock", QStringLiteral("\U0001D400lice"), "Go"}));
-    EXPECT_TRUE(wordsOf(QStringLiteral(" - , ")).empty());
 }
 
 } // namespace
