@@ -44,7 +44,7 @@ int main(int argc, char *argv[])
     QTimer::singleShot(60000, &drawn, [&drawn] { drawn.exit(1); });
     QElapsedTimer timer;
     timer.start();
-    if (!reader.delegate().openFileInternal(QString::fromLocal8Bit(argv[1]))) {
+    if (!reader.delegate().documents().openFileInternal(QString::fromLocal8Bit(argv[1]))) {
         std::fprintf(stderr, "open-in-window: cannot open %s\n", argv[1]);
         return 1;
     }

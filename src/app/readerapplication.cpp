@@ -104,7 +104,7 @@ void ReaderApplication::openFile(const QString &path)
     m_window->raise();
     m_window->activateWindow();
     if (!path.isEmpty())
-        m_delegate->openFileInternal(path);
+        m_delegate->documents().openFileInternal(path);
 }
 
 void ReaderApplication::reportWordPosition()

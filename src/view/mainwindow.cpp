@@ -123,13 +123,15 @@ void MainWindow::connectCommands()
         {"buttonTTSVoicePopoverClicked", [this] { m_voicePopover->showAbove(m_buttonTTSVoicePopover); }},
         {"menuClickedEditCustomPronunciations",
             [this] { m_wordMappingsEditor->menuClickedEditCustomPronunciations(); }},
-        {"showCustomWordMappingsTextFile", [&d] { d.showCustomWordMappingsTextFile(); }},
+        {"showCustomWordMappingsTextFile", [&d] { d.help().showCustomWordMappingsTextFile(); }},
         {"menuCommandAddFontToIgnoreList", [&d] { d.menuCommandAddFontToIgnoreList(); }},
         {"menuCommandRemoveFontFromIgnoreList", [&d] { d.menuCommandRemoveFontFromIgnoreList(); }},
         {"checkHeadersFootersOnPage", [&d] { d.checkHeadersFootersOnPage(); }},
-        {"buttonClickedShowRecentFilesInWatchedFolder", [&d] { d.buttonClickedShowRecentFilesInWatchedFolder(); }},
-        {"menuCommandSetWatchedFolder", [&d] { d.menuCommandSetWatchedFolder(); }},
-        {"menuCommandRevealWatchedFolderInFinder", [&d] { d.menuCommandRevealWatchedFolderInFinder(); }},
+        {"buttonClickedShowRecentFilesInWatchedFolder",
+            [&d] { d.watchedFolder().buttonClickedShowRecentFilesInWatchedFolder(); }},
+        {"menuCommandSetWatchedFolder", [&d] { d.watchedFolder().menuCommandSetWatchedFolder(); }},
+        {"menuCommandRevealWatchedFolderInFinder",
+            [&d] { d.watchedFolder().menuCommandRevealWatchedFolderInFinder(); }},
         {"zoomIn", [view] { view->zoomBy(1); }},
         {"zoomOut", [view] { view->zoomBy(-1); }},
         {"fitWidth", [view] { view->setAutoScales(true); }},
@@ -140,11 +142,11 @@ void MainWindow::connectCommands()
             }},
         {"buttonHelpPopoverClicked",
             [this] { m_helpPopover->showBelow(anchorFor(QStringLiteral("buttonHelpPopoverClicked"))); }},
-        {"openPDFUserGuideInDefaultApp", [&d] { d.openPDFUserGuideInDefaultApp(); }},
-        {"openNarrataWebsite", [&d] { d.openNarrataWebsite(); }},
-        {"openNarrataVideoTutorials", [&d] { d.openNarrataVideoTutorials(); }},
-        {"contactCustomerSupport", [&d] { d.contactCustomerSupport(); }},
-        {"menuCommandCheckForUpdates", [&d] { d.menuCommandCheckForUpdates(); }},
+        {"openPDFUserGuideInDefaultApp", [&d] { d.help().openPDFUserGuideInDefaultApp(); }},
+        {"openNarrataWebsite", [&d] { d.help().openNarrataWebsite(); }},
+        {"openNarrataVideoTutorials", [&d] { d.help().openNarrataVideoTutorials(); }},
+        {"contactCustomerSupport", [&d] { d.help().contactCustomerSupport(); }},
+        {"menuCommandCheckForUpdates", [&d] { d.help().menuCommandCheckForUpdates(); }},
     };
     for (const auto &entry : commands) {
         QAction *item = action(QString::fromLatin1(entry.first));
@@ -204,7 +206,7 @@ void MainWindow::fillOpenRecentMenu()
     for (const QString &path : paths) {
         QAction *item = menu->addAction(QFileInfo(path).fileName());
         item->setToolTip(path);
-        connect(item, &QAction::triggered, this, [this, path] { m_delegate->openFileInternal(path); });
+        connect(item, &QAction::triggered, this, [this, path] { m_delegate->documents().openFileInternal(path); });
     }
     if (paths.isEmpty())
         menu->addAction(QStringLiteral("No Recent PDFs"))->setEnabled(false);
@@ -303,7 +305,7 @@ void MainWindow::dropEvent(QDropEvent *event)
     // Opened once the drop is over, so the file manager is not kept waiting on the document.
     QTimer::singleShot(0, this, [this, path] {
         if (m_delegate)
-            m_delegate->openFileInternal(path);
+            m_delegate->documents().openFileInternal(path);
     });
 }
 

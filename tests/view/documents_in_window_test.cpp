@@ -27,14 +27,14 @@ class DocumentsInWindowTest : public ReaderWindowTest { };
 TEST_F(DocumentsInWindowTest, LaunchShowsTheUserGuideAtTheTopOfItsFirstPage)
 {
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Narrata User Guide.pdf"));
-    ASSERT_NE(delegate->pdfDocument(), nullptr);
-    ASSERT_EQ(delegate->listOfPDFDocs().size(), 1u);
-    EXPECT_EQ(delegate->listOfPDFDocs().front().filename, QStringLiteral("Narrata User Guide"));
+    ASSERT_NE(delegate->documents().pdfDocument(), nullptr);
+    ASSERT_EQ(delegate->documents().listOfPDFDocs().size(), 1u);
+    EXPECT_EQ(delegate->documents().listOfPDFDocs().front().filename, QStringLiteral("Narrata User Guide"));
     EXPECT_EQ(view().currentPageIndex(), 0);
     EXPECT_EQ(window.labelTextPDFInfo()->text(), QStringLiteral("Page 1 of 6 (17%)"));
     EXPECT_EQ(window.labelCurrentSessionStats()->text(), QStringLiteral("Double-click a word to start reading."));
     // A document the view shows is its own copy.
-    EXPECT_NE(view().document(), delegate->pdfDocument());
+    EXPECT_NE(view().document(), delegate->documents().pdfDocument());
     EXPECT_TRUE(QFile::exists(delegate->wordMappings().mappingsFile().path()));
     EXPECT_EQ(window.windowLevel(), 0);
 }
@@ -42,9 +42,9 @@ TEST_F(DocumentsInWindowTest, LaunchShowsTheUserGuideAtTheTopOfItsFirstPage)
 TEST_F(DocumentsInWindowTest, WithoutTheUserGuideTheWindowWaitsForADocumentSayingHow)
 {
     ASSERT_TRUE(QFile::remove(guidePath));
-    delegate->resetToNoDocumentState();
+    delegate->documents().resetToNoDocumentState();
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Narrata"));
-    EXPECT_EQ(delegate->pdfDocument(), nullptr);
+    EXPECT_EQ(delegate->documents().pdfDocument(), nullptr);
     EXPECT_EQ(view().document(), nullptr);
     EXPECT_EQ(window.labelTextPDFInfo()->text(), QStringLiteral("Open a PDF, or Print a PDF into this app."));
     EXPECT_TRUE(desktop.warnings.empty()) << "a missing guide is nothing the user did";
@@ -57,7 +57,7 @@ TEST_F(DocumentsInWindowTest, OpeningAFileShowsItWithItsPageLabel)
     twoPages.addPage(testing::textPage({QStringLiteral("Second page.")}));
     twoPages.addPage(testing::textPage({QStringLiteral("Third page.")}));
     const QString path = writeFile(QStringLiteral("three.pdf"), twoPages.bytes());
-    EXPECT_TRUE(delegate->openFileInternal(path));
+    EXPECT_TRUE(delegate->documents().openFileInternal(path));
     settle();
     EXPECT_EQ(window.windowTitle(), QStringLiteral("three.pdf"));
     EXPECT_EQ(view().document()->pageCount(), 3);
@@ -80,7 +80,7 @@ TEST_F(DocumentsInWindowTest, PagesOfMixedSizesEndUpLaidOutAtTheirOwnSizes)
     landscape.width = 792;
     landscape.height = 612;
     mixed.addPage(landscape);
-    ASSERT_TRUE(delegate->openFileInternal(writeFile(QStringLiteral("mixed.pdf"), mixed.bytes())));
+    ASSERT_TRUE(delegate->documents().openFileInternal(writeFile(QStringLiteral("mixed.pdf"), mixed.bytes())));
     view().waitForRenderedPages();
     // The landscape page's top edge is one gap under the portrait page's bottom edge.
     const auto gap = [this] {
@@ -143,14 +143,14 @@ TEST_F(DocumentsInWindowTest, FilesFromTheTemporaryFolderCountAsPrintedForTheRec
 {
     // The fixture's files are all in the temporary folder, where printed documents arrive.
     const QString path = writeFile(QStringLiteral("printed.pdf"), sampleBook().bytes());
-    EXPECT_TRUE(delegate->openFileInternal(path));
+    EXPECT_TRUE(delegate->documents().openFileInternal(path));
     EXPECT_TRUE(delegate->recentDocuments().paths().isEmpty());
 
     Preferences preferences = delegate->preferences();
     preferences.userPreferenceShouldAddPrintedPDFsToRecentlyOpenedList = true;
     delegate->setPreferences(preferences);
-    EXPECT_TRUE(delegate->openFileInternal(path));
-    delegate->resetToDefaultPDF();
+    EXPECT_TRUE(delegate->documents().openFileInternal(path));
+    delegate->documents().resetToDefaultPDF();
     EXPECT_EQ(delegate->recentDocuments().paths(), QStringList{path}); // never the user guide
 }
 
@@ -161,13 +161,13 @@ TEST_F(DocumentsInWindowTest, LockedAndEncryptedFilesAreRefusedAndTheDocumentSho
     const QString encrypted
         = writeFile(QStringLiteral("encrypted.pdf"), sampleBook().encryptedBytes(QString(), QStringLiteral("owner")));
 
-    EXPECT_FALSE(delegate->openFileInternal(locked));
+    EXPECT_FALSE(delegate->documents().openFileInternal(locked));
     ASSERT_EQ(desktop.warnings.size(), 1u);
     EXPECT_EQ(desktop.warnings[0].messageText, QStringLiteral("\"locked.pdf\" is Locked"));
     EXPECT_EQ(desktop.warnings[0].informativeText,
         QStringLiteral("Unfortunately, Narrata is unable to work with locked PDFs."));
 
-    EXPECT_FALSE(delegate->openFileInternal(encrypted));
+    EXPECT_FALSE(delegate->documents().openFileInternal(encrypted));
     ASSERT_EQ(desktop.warnings.size(), 2u);
     EXPECT_EQ(desktop.warnings[1].messageText, QStringLiteral("\"encrypted.pdf\" is Encrypted"));
     EXPECT_EQ(desktop.warnings[1].informativeText,
@@ -183,7 +183,7 @@ TEST_F(DocumentsInWindowTest, ALockedFileFromTheWatchedFolderIsRefusedAndTheDocu
 {
     const QString locked = writeFile(
         QStringLiteral("locked.pdf"), sampleBook().encryptedBytes(QStringLiteral("secret"), QStringLiteral("owner")));
-    delegate->watchedFileRequested({QUrl::fromLocalFile(locked), QDateTime::currentDateTimeUtc()});
+    delegate->watchedFolder().watchedFileRequested({QUrl::fromLocalFile(locked), QDateTime::currentDateTimeUtc()});
     ASSERT_EQ(desktop.warnings.size(), 1u);
     EXPECT_EQ(desktop.warnings[0].messageText, QStringLiteral("\"locked.pdf\" is Locked"));
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Narrata User Guide.pdf"));
@@ -193,8 +193,8 @@ TEST_F(DocumentsInWindowTest, ALockedFileFromTheWatchedFolderIsRefusedAndTheDocu
 TEST_F(DocumentsInWindowTest, AFileThatCannotBeReadIsReportedAndCostsNothing)
 {
     const QString damaged = writeFile(QStringLiteral("damaged.pdf"), QByteArray("%PDF-1.7\nnot really"));
-    EXPECT_FALSE(delegate->openFileInternal(damaged));
-    delegate->loadPDF(QUrl::fromLocalFile(folder.filePath(QStringLiteral("gone.pdf"))));
+    EXPECT_FALSE(delegate->documents().openFileInternal(damaged));
+    delegate->documents().loadPDF(QUrl::fromLocalFile(folder.filePath(QStringLiteral("gone.pdf"))));
     ASSERT_EQ(desktop.warnings.size(), 2u);
     EXPECT_EQ(desktop.warnings[0].messageText, QStringLiteral("\"damaged.pdf\" could not be opened"));
     EXPECT_EQ(desktop.warnings[1].informativeText, QStringLiteral("Unfortunately, Narrata could not find this file."));
@@ -256,9 +256,9 @@ TEST_F(DocumentsInWindowTest, TheSelectionsFontIsIgnoredByFileNameAndComesBackWi
     const QVariantMap stored = defaults.mapForKey(settingskeys::ignoredFontsByPDF);
     EXPECT_EQ(stored.value(QStringLiteral("Narrata User Guide.pdf")).toMap().keys(), QStringList{label});
 
-    delegate->loadPDF(QUrl::fromLocalFile(writeFile(QStringLiteral("other.pdf"), sampleBook().bytes())));
+    delegate->documents().loadPDF(QUrl::fromLocalFile(writeFile(QStringLiteral("other.pdf"), sampleBook().bytes())));
     EXPECT_TRUE(delegate->ignoredFonts().labels().isEmpty());
-    delegate->resetToDefaultPDF();
+    delegate->documents().resetToDefaultPDF();
     EXPECT_EQ(delegate->ignoredFonts().labels(), QStringList{label});
     selectHead();
     delegate->menuCommandRemoveFontFromIgnoreList();
@@ -281,14 +281,14 @@ TEST_F(DocumentsInWindowTest, TheWatchedFolderOffersItsFiveNewestPdfsAndLoadsThe
         file.setFileTime(base.addSecs(60 * i), QFileDevice::FileModificationTime);
     }
     desktop.folderToChoose = watched.path();
-    delegate->menuCommandSetWatchedFolder();
+    delegate->watchedFolder().menuCommandSetWatchedFolder();
     EXPECT_EQ(defaults.stringForKey(settingskeys::watchedFolder), QUrl::fromLocalFile(watched.path()).toString());
 
-    QSignalSpy scanned(delegate.get(), &AppDelegate::watchedFolderScanned);
-    delegate->buttonClickedShowRecentFilesInWatchedFolder();
-    EXPECT_TRUE(delegate->isSavingPDFToDisk());
+    QSignalSpy scanned(&delegate->watchedFolder(), &WatchedFolderCommands::watchedFolderScanned);
+    delegate->watchedFolder().buttonClickedShowRecentFilesInWatchedFolder();
+    EXPECT_TRUE(delegate->watchedFolder().isScanningWatchedFolder());
     ASSERT_TRUE(scanned.wait(5000));
-    EXPECT_FALSE(delegate->isSavingPDFToDisk());
+    EXPECT_FALSE(delegate->watchedFolder().isScanningWatchedFolder());
     auto *menu = window.findChild<QMenu *>(QStringLiteral("watchedFilesMenu"));
     ASSERT_NE(menu, nullptr);
     EXPECT_EQ(menu->title(), QStringLiteral("Recent PDFs"));
@@ -318,9 +318,9 @@ TEST_F(DocumentsInWindowTest, LosingFocusStoresTheCountAndThePreferences)
 
 TEST_F(DocumentsInWindowTest, TheHelpMenuLeadsToTheWebAndTheGuide)
 {
-    delegate->contactCustomerSupport();
-    delegate->openPDFUserGuideInDefaultApp();
-    delegate->menuCommandCheckForUpdates();
+    delegate->help().contactCustomerSupport();
+    delegate->help().openPDFUserGuideInDefaultApp();
+    delegate->help().menuCommandCheckForUpdates();
     ASSERT_EQ(desktop.openedURLs.size(), 3u);
     EXPECT_EQ(desktop.openedURLs[0].toString(QUrl::FullyEncoded),
         QStringLiteral("mailto:support@narrata.app?subject=Help%20Using%20Narrata%200.1.0%20(Direct)"));

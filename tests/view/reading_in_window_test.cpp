@@ -173,7 +173,7 @@ TEST_F(ReadingInWindowTest, OnARotatedOrCroppedPageTheWordClickedIsTheWordRead)
         {QStringLiteral("A cropped page starts here."), QStringLiteral("Its margins were cut away.")});
     cropped.cropBox = QRectF(50, 600, 400, 150);
     turned.addPage(cropped);
-    ASSERT_TRUE(delegate->openFileInternal(writeFile(QStringLiteral("turned.pdf"), turned.bytes())));
+    ASSERT_TRUE(delegate->documents().openFileInternal(writeFile(QStringLiteral("turned.pdf"), turned.bytes())));
     settle();
     // The drawn page and its text agree on where the word stands: there is ink under it.
     view().waitForRenderedPages();
@@ -206,7 +206,7 @@ TEST_F(ReadingInWindowTest, SpeakingFromASelectionInSmallTypeStartsAtTheSelected
     small.addPage(testing::textPage(
         {QStringLiteral("The first sentence is set small."), QStringLiteral("The second one is set small as well.")},
         720, 72, 7, QStringLiteral("Helvetica"), 6));
-    ASSERT_TRUE(delegate->openFileInternal(writeFile(QStringLiteral("small.pdf"), small.bytes())));
+    ASSERT_TRUE(delegate->documents().openFileInternal(writeFile(QStringLiteral("small.pdf"), small.bytes())));
     const SentenceRecord second = sentenceHolding(0, QStringLiteral("second"));
     view().selectSentence(second);
     delegate->menuCommandSpeakFromCurrentSelection();

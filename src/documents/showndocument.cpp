@@ -1,0 +1,272 @@
+#include "showndocument.h"
+
+#include "documentview.h"
+#include "platform/desktop/desktopservices.h"
+#include "readerwindow.h"
+#include "settings/preferences.h"
+#include "settings/recentdocuments.h"
+#include "speech/pagecontent.h"
+#include "speech/readingprogress.h"
+#include "speech/speakingloop.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTimer>
+
+namespace narrata {
+
+namespace {
+
+// How long after a document is shown the view jumps to its newest PDF: the view has laid the
+// pages out by then.
+constexpr int kJumpDelayMilliseconds = 100;
+// After pages join a pack the view is given time to show them before jumping.
+constexpr int kPackJumpDelayMilliseconds = 1000;
+
+QString lastPathComponent(const QUrl &url)
+{
+    return QFileInfo(url.toLocalFile()).fileName();
+}
+
+} // namespace
+
+ShownDocument::ShownDocument(Collaborators collaborators, QObject *parent)
+    : QObject(parent)
+    , m_collaborators(collaborators)
+{
+}
+
+ShownDocument::~ShownDocument() = default;
+
+void ShownDocument::notify(const std::function<void()> &listener) const
+{
+    if (listener)
+        listener();
+}
+
+bool ShownDocument::hasDocument() const
+{
+    return m_pdfDocument && m_collaborators.pdfView.document();
+}
+
+void ShownDocument::openChosenFile(const QUrl &url)
+{
+    // Opened once: the refusal check and the loading share it.
+    std::unique_ptr<PDFDocument> document = m_collaborators.pdfService.openFile(url.toLocalFile());
+    if (!document || !refuseIfLockedOrEncrypted(*document))
+        loadPDF(url, std::move(document));
+}
+
+bool ShownDocument::openFileInternal(const QString &path)
+{
+    const QString absolutePath = QFileInfo(path).absoluteFilePath();
+    // Opened once, and handed on: refusing, loading and the copies all start from it.
+    std::unique_ptr<PDFDocument> document = m_collaborators.pdfService.openFile(absolutePath);
+    if (document && refuseIfLockedOrEncrypted(*document))
+        return false;
+    if (!document) {
+        // Nobody else would tell the user: the file came from a command line or another launch.
+        reportUnreadable(absolutePath);
+        return false;
+    }
+    const bool result = processIncomingPDF(std::move(document), true, QUrl::fromLocalFile(absolutePath));
+    noteRecentDocument(absolutePath);
+    return result;
+}
+
+bool ShownDocument::isPDFLockedOrEncrypted(const QString &path)
+{
+    const std::unique_ptr<PDFDocument> document = m_collaborators.pdfService.openFile(path);
+    return document && refuseIfLockedOrEncrypted(*document);
+}
+
+bool ShownDocument::refuseIfLockedOrEncrypted(const PDFDocument &document)
+{
+    // Locked comes first: a locked file never gets the encrypted text.
+    const QString what = document.isLocked() ? QStringLiteral("Locked")
+        : document.isEncrypted()             ? QStringLiteral("Encrypted")
+                                             : QString();
+    if (what.isEmpty())
+        return false;
+    refuse(lastPathComponent(document.documentURL()), what);
+    return true;
+}
+
+void ShownDocument::refuse(const QString &fileName, const QString &what)
+{
+    m_collaborators.desktop.beep();
+    m_collaborators.desktop.showWarningAlert(QStringLiteral("\"%1\" is %2").arg(fileName, what),
+        QStringLiteral("Unfortunately, Narrata is unable to work with %1 PDFs.").arg(what.toLower()));
+}
+
+void ShownDocument::reportUnreadable(const QString &path)
+{
+    m_collaborators.desktop.beep();
+    m_collaborators.desktop.showWarningAlert(
+        QStringLiteral("\"%1\" could not be opened").arg(QFileInfo(path).fileName()),
+        QFileInfo::exists(path) ? QStringLiteral("Unfortunately, Narrata could not read this file as a PDF.")
+                                : QStringLiteral("Unfortunately, Narrata could not find this file."));
+}
+
+void ShownDocument::loadPDF(const QUrl &url)
+{
+    loadPDF(url, url.isLocalFile() ? m_collaborators.pdfService.openFile(url.toLocalFile()) : nullptr);
+}
+
+void ShownDocument::loadPDF(const QUrl &url, std::unique_ptr<PDFDocument> document)
+{
+    // The file is opened before anything is given up: a file that vanished or is damaged
+    // must not cost the reader the document they were reading.
+    if (!document) {
+        if (url != m_introPDFURL)
+            reportUnreadable(url.toLocalFile());
+        else // without the guide the reader waits, saying how to open a document
+            notify(shownChanged);
+        return;
+    }
+    if (m_collaborators.loop.synthesizer() && m_collaborators.loop.synthesizer()->isSpeaking())
+        m_collaborators.loop.synthesizer()->stopSpeaking();
+    m_collaborators.loop.resetSpeechEngine();
+    m_collaborators.content.setDocument(nullptr);
+    m_collaborators.pdfView.setDocument(nullptr);
+    m_collaborators.loop.setDocument(nullptr);
+    m_pdfDocument.reset();
+    m_listOfPDFDocs.clear();
+
+    m_listOfPDFDocs.push_back({QFileInfo(url.toLocalFile()).completeBaseName(), url, 0, document->copy()});
+    m_pdfDocument = std::move(document);
+    if (refuseIfLockedOrEncrypted(*m_pdfDocument)) {
+        // The guide itself refused: stay without a document rather than load it again.
+        if (url == m_introPDFURL)
+            showNoDocument();
+        else
+            resetToNoDocumentState();
+        return;
+    }
+    const QString fileName = lastPathComponent(url);
+    m_collaborators.window.setWindowTitle(fileName);
+    m_collaborators.window.setRepresentedURL(url);
+    showDocumentInView();
+    goToLastPDFInPack();
+    if (url.toLocalFile() != m_introPDFURL.toLocalFile())
+        noteRecentDocument(url.toLocalFile());
+    notify(shownChanged);
+    notify(fileLoaded);
+}
+
+void ShownDocument::showDocumentInView()
+{
+    m_collaborators.pdfView.setDocument(m_pdfDocument ? m_pdfDocument->copy() : nullptr);
+    m_collaborators.content.setDocument(m_collaborators.pdfView.document());
+    m_collaborators.loop.setDocument(m_collaborators.pdfView.document());
+    m_collaborators.progress.setDocumentFileName(documentFileName());
+}
+
+void ShownDocument::resetToDefaultPDF()
+{
+    loadPDF(m_introPDFURL);
+}
+
+void ShownDocument::resetToNoDocumentState()
+{
+    showNoDocument();
+    resetToDefaultPDF();
+}
+
+void ShownDocument::showNoDocument()
+{
+    m_collaborators.window.setWindowTitle(QStringLiteral("Narrata"));
+    m_collaborators.window.setRepresentedURL({});
+    m_pdfDocument.reset();
+    m_listOfPDFDocs.clear();
+    m_collaborators.content.setDocument(nullptr);
+    m_collaborators.pdfView.setDocument(nullptr);
+    m_collaborators.loop.setDocument(nullptr);
+    notify(shownChanged);
+}
+
+void ShownDocument::showAsUnsavedPack()
+{
+    m_collaborators.window.setWindowTitle(QStringLiteral("PDF Pack (unsaved)"));
+    m_collaborators.window.setRepresentedURL({});
+    notify(shownChanged);
+}
+
+bool ShownDocument::processIncomingPDF(std::unique_ptr<PDFDocument> document, bool hasFileName, const QUrl &fileURL)
+{
+    m_collaborators.loop.resetSpeechEngine();
+    bool append = m_collaborators.preferences.userPreferenceShouldAppendPDFs;
+    if (m_pdfDocument && m_pdfDocument->documentURL().toLocalFile() == m_introPDFURL.toLocalFile())
+        append = false;
+    if (!document)
+        return false;
+    if (append && m_pdfDocument) {
+        const auto pageCount = static_cast<quint64>(m_pdfDocument->pageCount());
+        m_listOfPDFDocs.push_back({hasFileName ? QFileInfo(fileURL.toLocalFile()).completeBaseName() : QString(),
+            hasFileName ? fileURL : QUrl(), pageCount, document->copy()});
+        for (int i = 0; i < document->pageCount(); ++i) {
+            if (const std::shared_ptr<PDFPage> page = document->pageAtIndex(i))
+                m_pdfDocument->insertPage(*page, static_cast<int>(pageCount) + i);
+        }
+        showDocumentInView();
+        QTimer::singleShot(kPackJumpDelayMilliseconds, this, [this] { goToLastPDFInPack(); });
+        showAsUnsavedPack();
+        return true;
+    }
+    if (append)
+        m_listOfPDFDocs.clear();
+    else
+        resetForBeginNewPDFPack();
+    if (hasFileName) {
+        loadPDF(fileURL, std::move(document));
+        return true;
+    }
+    m_pdfDocument = std::move(document);
+    showDocumentInView();
+    m_listOfPDFDocs.push_back({QString(), {}, 0, m_pdfDocument->copy()});
+    showAsUnsavedPack();
+    return true;
+}
+
+void ShownDocument::resetForBeginNewPDFPack()
+{
+    m_listOfPDFDocs.clear();
+}
+
+void ShownDocument::goToLastPDFInPack()
+{
+    if (m_listOfPDFDocs.empty())
+        return;
+    const int pageIndex = static_cast<int>(m_listOfPDFDocs.back().pageOffset);
+    QTimer::singleShot(kJumpDelayMilliseconds, this, [this, pageIndex] {
+        const PDFDocument *shown = m_collaborators.pdfView.document();
+        const std::shared_ptr<PDFPage> page = shown ? shown->pageAtIndex(pageIndex) : nullptr;
+        if (!page)
+            return;
+        const QRectF media = page->boundsForBox(PDFDisplayBox::MediaBox);
+        m_collaborators.pdfView.goToPageIndex(pageIndex, {media.width() / 2, media.y() + media.height()});
+    });
+}
+
+QString ShownDocument::documentFileName() const
+{
+    const PDFDocument *shown = m_collaborators.pdfView.document();
+    return shown ? lastPathComponent(shown->documentURL()) : QString();
+}
+
+bool ShownDocument::isPrintedPDFPath(const QString &path) const
+{
+    const QString temporary = QDir(QDir::tempPath()).canonicalPath();
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    return path.startsWith(u"/private/var/folders/")
+        || (!temporary.isEmpty() && canonical.startsWith(temporary + QLatin1Char('/')));
+}
+
+void ShownDocument::noteRecentDocument(const QString &path)
+{
+    if (isPrintedPDFPath(path) && !m_collaborators.preferences.userPreferenceShouldAddPrintedPDFsToRecentlyOpenedList)
+        return;
+    m_collaborators.recentDocuments.noteNewRecentDocument(path);
+}
+
+} // namespace narrata

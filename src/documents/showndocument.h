@@ -1,0 +1,102 @@
+#pragma once
+
+#include "packentry.h"
+
+#include <QObject>
+#include <QUrl>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace narrata {
+
+class DesktopServices;
+class DocumentView;
+class PageContent;
+class PDFDocument;
+class PDFService;
+class ReaderWindow;
+class ReadingProgress;
+class RecentDocuments;
+class SpeakingLoop;
+struct Preferences;
+
+// The document shown and the PDFs it is made of: opening, refusing and loading PDFs, the user
+// guide when there is nothing else, and gathering incoming PDFs into a pack. The view, the
+// page content and the speaking loop are handed each new document; the window's title says
+// what it is.
+class ShownDocument final : public QObject {
+    Q_OBJECT
+public:
+    struct Collaborators {
+        const PDFService &pdfService;
+        DesktopServices &desktop;
+        DocumentView &pdfView;
+        ReaderWindow &window;
+        SpeakingLoop &loop;
+        PageContent &content;
+        ReadingProgress &progress;
+        RecentDocuments &recentDocuments;
+        const Preferences &preferences;
+    };
+
+    explicit ShownDocument(Collaborators collaborators, QObject *parent = nullptr);
+    ~ShownDocument() override;
+
+    // The built-in user guide; empty when it could not be provided.
+    void setIntroPDFURL(const QUrl &url) { m_introPDFURL = url; }
+    const QUrl &introPDFURL() const { return m_introPDFURL; }
+    // Called whenever what is shown changed (the labels follow), and after a PDF was loaded
+    // from its file (its own settings follow).
+    std::function<void()> shownChanged;
+    std::function<void()> fileLoaded;
+
+    // A PDF named on the command line or handed over by a second launch.
+    bool openFileInternal(const QString &path);
+    // Shows the refusal alert and says true for a locked or encrypted PDF.
+    bool isPDFLockedOrEncrypted(const QString &path);
+    // A PDF the user picked from a list: refused like any other if locked or encrypted, and the
+    // document being read stays when it is.
+    void openChosenFile(const QUrl &url);
+    // Makes one PDF the whole document.
+    void loadPDF(const QUrl &url);
+    void resetToDefaultPDF();
+    void resetToNoDocumentState();
+    // An incoming PDF: shown alone, or added to the end of the document shown when the user
+    // gathers PDFs into a pack. False when there is no document.
+    bool processIncomingPDF(std::unique_ptr<PDFDocument> document, bool hasFileName, const QUrl &fileURL);
+    void resetForBeginNewPDFPack();
+    // Shows the top of the first page of the last PDF of the document, a moment later.
+    void goToLastPDFInPack();
+
+    const PDFDocument *pdfDocument() const { return m_pdfDocument.get(); }
+    const std::vector<PackEntry> &listOfPDFDocs() const { return m_listOfPDFDocs; }
+    // A document is shown, in the view too.
+    bool hasDocument() const;
+    // The file name of the document the view shows; empty for none or one without a file.
+    QString documentFileName() const;
+
+private:
+    // Beeps and shows the refusal for a locked or encrypted document; says whether it did.
+    bool refuseIfLockedOrEncrypted(const PDFDocument &document);
+    void refuse(const QString &fileName, const QString &what);
+    void reportUnreadable(const QString &path);
+    // loadPDF with the document already opened from url (nothing when that failed).
+    void loadPDF(const QUrl &url, std::unique_ptr<PDFDocument> document);
+    void showDocumentInView();
+    // Nothing shown: the window's title, the view and the label say so.
+    void showNoDocument();
+    // The title and label of a pack that has not been saved yet.
+    void showAsUnsavedPack();
+    void noteRecentDocument(const QString &path);
+    bool isPrintedPDFPath(const QString &path) const;
+    void notify(const std::function<void()> &listener) const;
+
+    Collaborators m_collaborators;
+    std::unique_ptr<PDFDocument> m_pdfDocument;
+    std::vector<PackEntry> m_listOfPDFDocs;
+    QUrl m_introPDFURL;
+};
+
+} // namespace narrata
