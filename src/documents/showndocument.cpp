@@ -240,11 +240,11 @@ void ShownDocument::goToLastPDFInPack()
     const int pageIndex = static_cast<int>(m_listOfPDFDocs.back().pageOffset);
     QTimer::singleShot(kJumpDelayMilliseconds, this, [this, pageIndex] {
         const PDFDocument *shown = m_collaborators.pdfView.document();
-        const std::shared_ptr<PDFPage> page = shown ? shown->pageAtIndex(pageIndex) : nullptr;
-        if (!page)
-            return;
-        const QRectF media = page->boundsForBox(PDFDisplayBox::MediaBox);
-        m_collaborators.pdfView.goToPageIndex(pageIndex, {media.width() / 2, media.y() + media.height()});
+        if (const std::shared_ptr<PDFPage> page = shown ? shown->pageAtIndex(pageIndex) : nullptr) {
+            const QRectF media = page->boundsForBox(PDFDisplayBox::MediaBox);
+            m_collaborators.pdfView.goToPageIndex(pageIndex, {media.width() / 2, media.y() + media.height()});
+        }
+        emit jumpedToLastPDF();
     });
 }
 

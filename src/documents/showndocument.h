@@ -77,6 +77,10 @@ public:
     // The file name of the document the view shows; empty for none or one without a file.
     QString documentFileName() const;
 
+signals:
+    // The delayed jump of goToLastPDFInPack has happened.
+    void jumpedToLastPDF();
+
 private:
     // Beeps and shows the refusal for a locked or encrypted document; says whether it did.
     bool refuseIfLockedOrEncrypted(const PDFDocument &document);

@@ -1,5 +1,5 @@
-// Launch, opening and refusing documents, the labels, the menus and the watched folder, in the
-// real window.
+// Launch, opening documents, the labels, the menus, the watched folder's pop-up, zoom and drops
+// in the real window.
 #include "view/readerwindowfixture.h"
 
 #include "settings/registereddefaults.h"
@@ -39,17 +39,6 @@ TEST_F(DocumentsInWindowTest, LaunchShowsTheUserGuideAtTheTopOfItsFirstPage)
     EXPECT_EQ(window.windowLevel(), 0);
 }
 
-TEST_F(DocumentsInWindowTest, WithoutTheUserGuideTheWindowWaitsForADocumentSayingHow)
-{
-    ASSERT_TRUE(QFile::remove(guidePath));
-    delegate->documents().resetToNoDocumentState();
-    EXPECT_EQ(window.windowTitle(), QStringLiteral("Narrata"));
-    EXPECT_EQ(delegate->documents().pdfDocument(), nullptr);
-    EXPECT_EQ(view().document(), nullptr);
-    EXPECT_EQ(window.labelTextPDFInfo()->text(), QStringLiteral("Open a PDF, or Print a PDF into this app."));
-    EXPECT_TRUE(desktop.warnings.empty()) << "a missing guide is nothing the user did";
-}
-
 TEST_F(DocumentsInWindowTest, OpeningAFileShowsItWithItsPageLabel)
 {
     testing::PdfFixture twoPages;
@@ -57,8 +46,7 @@ TEST_F(DocumentsInWindowTest, OpeningAFileShowsItWithItsPageLabel)
     twoPages.addPage(testing::textPage({QStringLiteral("Second page.")}));
     twoPages.addPage(testing::textPage({QStringLiteral("Third page.")}));
     const QString path = writeFile(QStringLiteral("three.pdf"), twoPages.bytes());
-    EXPECT_TRUE(delegate->documents().openFileInternal(path));
-    settle();
+    waitForJumpAfter([&] { EXPECT_TRUE(delegate->documents().openFileInternal(path)); });
     EXPECT_EQ(window.windowTitle(), QStringLiteral("three.pdf"));
     EXPECT_EQ(view().document()->pageCount(), 3);
     EXPECT_EQ(window.labelTextPDFInfo()->text(), QStringLiteral("Page 1 of 3 (33%)"));
@@ -139,69 +127,6 @@ TEST_F(DocumentsInWindowTest, APDFDroppedOnTheWindowIsOpened)
     EXPECT_TRUE(testing::waitUntil([this] { return window.windowTitle() == QStringLiteral("dropped.pdf"); }));
 }
 
-TEST_F(DocumentsInWindowTest, FilesFromTheTemporaryFolderCountAsPrintedForTheRecentList)
-{
-    // The fixture's files are all in the temporary folder, where printed documents arrive.
-    const QString path = writeFile(QStringLiteral("printed.pdf"), sampleBook().bytes());
-    EXPECT_TRUE(delegate->documents().openFileInternal(path));
-    EXPECT_TRUE(delegate->recentDocuments().paths().isEmpty());
-
-    Preferences preferences = delegate->preferences();
-    preferences.userPreferenceShouldAddPrintedPDFsToRecentlyOpenedList = true;
-    delegate->setPreferences(preferences);
-    EXPECT_TRUE(delegate->documents().openFileInternal(path));
-    delegate->documents().resetToDefaultPDF();
-    EXPECT_EQ(delegate->recentDocuments().paths(), QStringList{path}); // never the user guide
-}
-
-TEST_F(DocumentsInWindowTest, LockedAndEncryptedFilesAreRefusedAndTheDocumentShownStays)
-{
-    const QString locked = writeFile(
-        QStringLiteral("locked.pdf"), sampleBook().encryptedBytes(QStringLiteral("secret"), QStringLiteral("owner")));
-    const QString encrypted
-        = writeFile(QStringLiteral("encrypted.pdf"), sampleBook().encryptedBytes(QString(), QStringLiteral("owner")));
-
-    EXPECT_FALSE(delegate->documents().openFileInternal(locked));
-    ASSERT_EQ(desktop.warnings.size(), 1u);
-    EXPECT_EQ(desktop.warnings[0].messageText, QStringLiteral("\"locked.pdf\" is Locked"));
-    EXPECT_EQ(desktop.warnings[0].informativeText,
-        QStringLiteral("Unfortunately, Narrata is unable to work with locked PDFs."));
-
-    EXPECT_FALSE(delegate->documents().openFileInternal(encrypted));
-    ASSERT_EQ(desktop.warnings.size(), 2u);
-    EXPECT_EQ(desktop.warnings[1].messageText, QStringLiteral("\"encrypted.pdf\" is Encrypted"));
-    EXPECT_EQ(desktop.warnings[1].informativeText,
-        QStringLiteral("Unfortunately, Narrata is unable to work with encrypted PDFs."));
-    EXPECT_EQ(desktop.beeps, 2);
-
-    EXPECT_EQ(window.windowTitle(), QStringLiteral("Narrata User Guide.pdf"));
-    EXPECT_NE(view().document(), nullptr);
-    EXPECT_TRUE(delegate->recentDocuments().paths().isEmpty());
-}
-
-TEST_F(DocumentsInWindowTest, ALockedFileFromTheWatchedFolderIsRefusedAndTheDocumentShownStays)
-{
-    const QString locked = writeFile(
-        QStringLiteral("locked.pdf"), sampleBook().encryptedBytes(QStringLiteral("secret"), QStringLiteral("owner")));
-    delegate->watchedFolder().watchedFileRequested({QUrl::fromLocalFile(locked), QDateTime::currentDateTimeUtc()});
-    ASSERT_EQ(desktop.warnings.size(), 1u);
-    EXPECT_EQ(desktop.warnings[0].messageText, QStringLiteral("\"locked.pdf\" is Locked"));
-    EXPECT_EQ(window.windowTitle(), QStringLiteral("Narrata User Guide.pdf"));
-    EXPECT_NE(view().document(), nullptr);
-}
-
-TEST_F(DocumentsInWindowTest, AFileThatCannotBeReadIsReportedAndCostsNothing)
-{
-    const QString damaged = writeFile(QStringLiteral("damaged.pdf"), QByteArray("%PDF-1.7\nnot really"));
-    EXPECT_FALSE(delegate->documents().openFileInternal(damaged));
-    delegate->documents().loadPDF(QUrl::fromLocalFile(folder.filePath(QStringLiteral("gone.pdf"))));
-    ASSERT_EQ(desktop.warnings.size(), 2u);
-    EXPECT_EQ(desktop.warnings[0].messageText, QStringLiteral("\"damaged.pdf\" could not be opened"));
-    EXPECT_EQ(desktop.warnings[1].informativeText, QStringLiteral("Unfortunately, Narrata could not find this file."));
-    EXPECT_EQ(window.windowTitle(), QStringLiteral("Narrata User Guide.pdf"));
-    EXPECT_EQ(view().document()->pageCount(), 6);
-}
-
 TEST_F(DocumentsInWindowTest, MenusFollowTheSelectionThePageAndTheWindow)
 {
     QAction *speak = window.action(QStringLiteral("menuCommandSpeakFromCurrentSelection"));
@@ -245,30 +170,6 @@ TEST_F(DocumentsInWindowTest, AWindowRememberedOnTopOpensOnTopAndTheMenuItemLowe
     EXPECT_EQ(window.windowLevel(), 0);
 }
 
-TEST_F(DocumentsInWindowTest, TheSelectionsFontIsIgnoredByFileNameAndComesBackWithTheDocument)
-{
-    const auto selectHead = [this] {
-        view().setCurrentSelection(view().document()->pageAtIndex(0)->selectionForRange({0, 5}));
-    };
-    selectHead();
-    const QString label = prettyFontString(*view().currentSelectionFont());
-    delegate->menuCommandAddFontToIgnoreList();
-    const QVariantMap stored = defaults.mapForKey(settingskeys::ignoredFontsByPDF);
-    EXPECT_EQ(stored.value(QStringLiteral("Narrata User Guide.pdf")).toMap().keys(), QStringList{label});
-
-    delegate->documents().loadPDF(QUrl::fromLocalFile(writeFile(QStringLiteral("other.pdf"), sampleBook().bytes())));
-    EXPECT_TRUE(delegate->ignoredFonts().labels().isEmpty());
-    delegate->documents().resetToDefaultPDF();
-    EXPECT_EQ(delegate->ignoredFonts().labels(), QStringList{label});
-    selectHead();
-    delegate->menuCommandRemoveFontFromIgnoreList();
-    EXPECT_TRUE(delegate->ignoredFonts().labels().isEmpty());
-    EXPECT_TRUE(defaults.mapForKey(settingskeys::ignoredFontsByPDF)
-                    .value(QStringLiteral("Narrata User Guide.pdf"))
-                    .toMap()
-                    .isEmpty());
-}
-
 TEST_F(DocumentsInWindowTest, TheWatchedFolderOffersItsFiveNewestPdfsAndLoadsTheOneChosen)
 {
     QTemporaryDir watched;
@@ -298,34 +199,8 @@ TEST_F(DocumentsInWindowTest, TheWatchedFolderOffersItsFiveNewestPdfsAndLoadsThe
     EXPECT_EQ(titles,
         (QStringList{QStringLiteral("paper 6"), QStringLiteral("paper 5"), QStringLiteral("paper 4"),
             QStringLiteral("paper 3"), QStringLiteral("paper 2")}));
-    menu->actions().at(1)->trigger();
-    settle();
+    waitForJumpAfter([&] { menu->actions().at(1)->trigger(); });
     EXPECT_EQ(window.windowTitle(), QStringLiteral("paper 5.pdf"));
-}
-
-TEST_F(DocumentsInWindowTest, LosingFocusStoresTheCountAndThePreferences)
-{
-    Preferences preferences = delegate->preferences();
-    preferences.userPreferenceUseFastSkipMode = true;
-    preferences.userPrefShouldSortOrderOfSentencesVisually = true;
-    delegate->setPreferences(preferences);
-    delegate->speakingLoop().numSentencesCompleted = 7;
-    delegate->applicationDidResignActive();
-    EXPECT_EQ(defaults.integerForKey(settingskeys::numSentencesCompleted), 7);
-    EXPECT_TRUE(defaults.boolForKey(settingskeys::userPreferenceUseFastSkipMode));
-    EXPECT_TRUE(defaults.boolForKey(settingskeys::userPrefShouldSortOrderOfSentencesVisually));
-}
-
-TEST_F(DocumentsInWindowTest, TheHelpMenuLeadsToTheWebAndTheGuide)
-{
-    delegate->help().contactCustomerSupport();
-    delegate->help().openPDFUserGuideInDefaultApp();
-    delegate->help().menuCommandCheckForUpdates();
-    ASSERT_EQ(desktop.openedURLs.size(), 3u);
-    EXPECT_EQ(desktop.openedURLs[0].toString(QUrl::FullyEncoded),
-        QStringLiteral("mailto:support@narrata.app?subject=Help%20Using%20Narrata%200.1.0%20(Direct)"));
-    EXPECT_EQ(desktop.openedURLs[1], QUrl::fromLocalFile(guidePath));
-    EXPECT_EQ(desktop.information.size(), 1u);
 }
 
 } // namespace

@@ -12,6 +12,7 @@
 #include "view/widgettesting.h"
 
 #include <QDir>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -34,8 +35,7 @@ protected:
         window.setDelegate(*delegate, defaults, QStringLiteral(":/HelpPopoverText.html"));
         window.pdfView()->setSmoothScrolling(false);
         window.show();
-        delegate->applicationDidFinishLaunching();
-        settle();
+        waitForJumpAfter([this] { delegate->applicationDidFinishLaunching(); });
     }
 
     ~ReaderWindowTest() override
@@ -44,8 +44,13 @@ protected:
         delegate.reset();
     }
 
-    // Lets the delayed jumps and re-selections of the window run.
-    static void settle(int milliseconds = 150) { QTest::qWait(milliseconds); }
+    // Runs what loads a document, then waits for the view's delayed jump to its newest PDF.
+    template<typename Loading> void waitForJumpAfter(Loading loading)
+    {
+        QSignalSpy jumped(&delegate->documents(), &ShownDocument::jumpedToLastPDF);
+        loading();
+        ASSERT_TRUE(jumped.wait(3000));
+    }
 
     CustomPDFView &view() { return *window.pdfView(); }
     PDFDocument &shown() { return *view().document(); }

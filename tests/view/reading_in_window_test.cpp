@@ -62,11 +62,11 @@ TEST_F(ReadingInWindowTest, ReadingFollowsTheSentenceAcrossThePageTurn)
 {
     const std::vector<SentenceRecord> first = pageSentences(0);
     doubleClick(pointOfCharacter(0, indexOf(0, QStringLiteral("It was a better question"))));
-    settle();
+    ASSERT_TRUE(testing::waitUntil([&] { return !view().currentSelection().isEmpty(); }));
     // The last sentence of the page runs on to the next one; the page number is never read.
     for (int i = 0; i < 3 && view().currentSelection().pages().front() == shown().pageAtIndex(0); ++i) {
         speech.latest->finishUtterance();
-        settle(20);
+        QCoreApplication::processEvents();
     }
     EXPECT_EQ(view().currentPageIndex(), 1);
     EXPECT_EQ(view().currentSelection().pages().front(), shown().pageAtIndex(1));
@@ -173,8 +173,9 @@ TEST_F(ReadingInWindowTest, OnARotatedOrCroppedPageTheWordClickedIsTheWordRead)
         {QStringLiteral("A cropped page starts here."), QStringLiteral("Its margins were cut away.")});
     cropped.cropBox = QRectF(50, 600, 400, 150);
     turned.addPage(cropped);
-    ASSERT_TRUE(delegate->documents().openFileInternal(writeFile(QStringLiteral("turned.pdf"), turned.bytes())));
-    settle();
+    waitForJumpAfter([&] {
+        ASSERT_TRUE(delegate->documents().openFileInternal(writeFile(QStringLiteral("turned.pdf"), turned.bytes())));
+    });
     // The drawn page and its text agree on where the word stands: there is ink under it.
     view().waitForRenderedPages();
     const auto inkAt = [this](QPoint centre) {
@@ -218,7 +219,6 @@ TEST_F(ReadingInWindowTest, WhileTheButtonIsHeldTheSpokenSentenceWaitsAndComesBa
 {
     const std::vector<SentenceRecord> sentences = pageSentences(0);
     delegate->loadSpeechSet({sentences.begin() + 1, sentences.end()});
-    settle();
     view().verticalScrollBar()->setValue(view().verticalScrollBar()->maximum());
     const int scrolledAway = view().verticalScrollBar()->value();
 

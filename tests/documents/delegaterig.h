@@ -1,0 +1,110 @@
+#pragma once
+
+#include "documents/appdelegate.h"
+#include "documents/documentview.h"
+#include "documents/readerwindow.h"
+#include "platform/mupdf/mupdfservice.h"
+#include "platform/settings/memorydefaultsstore.h"
+#include "text/fonts.h"
+
+#include "support/fakedesktop.h"
+#include "support/fakespeech.h"
+#include "support/pdffixture.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace narrata::testing {
+
+// A page view that shows nothing: it keeps the document, the page and the selection it is given.
+class FakeDocumentView final : public DocumentView {
+public:
+    void setAd(PageViewDelegate *) override { }
+    void setPageContent(PageContent *) override { }
+    void setDocument(std::unique_ptr<PDFDocument> document) override
+    {
+        shownDocument = std::move(document);
+        selection = {};
+        page = 0;
+    }
+    PDFDocument *document() const override { return shownDocument.get(); }
+    void goToPageIndex(int pageIndex, QPointF) override { page = pageIndex; }
+    PDFSelection currentSelection() const override { return selection; }
+    void setCurrentSelection(const PDFSelection &s) override { selection = s; }
+    std::optional<PDFFont> currentSelectionFont() const override
+    {
+        return selection.isEmpty() ? std::nullopt : mostPopularFont(selection.attributedString());
+    }
+    void speakFromCurrentSelection() override { }
+    void selectHeaderFooterRange() override { }
+    void selectSentence(const SentenceRecord &sentence) override { selected.push_back(sentence); }
+    qint64 currentPageIndex() const override { return shownDocument ? page : kNotFound; }
+
+    std::unique_ptr<PDFDocument> shownDocument;
+    PDFSelection selection;
+    qint64 page = 0;
+    std::vector<SentenceRecord> selected;
+};
+
+// A window that remembers what it was told to show.
+class FakeReaderWindow final : public ReaderWindow {
+public:
+    QString windowTitle() const override { return title; }
+    void setWindowTitle(const QString &t) override { title = t; }
+    void setRepresentedURL(const QUrl &url) override { represented = url; }
+    void setLabelTextPDFInfo(const QString &text) override { pageLabel = text; }
+    void setLabelCurrentSessionStats(const QString &) override { }
+    void setLabelTextVoiceInfo(const QString &) override { }
+    int windowLevel() const override { return level; }
+    void setWindowLevel(int l) override { level = l; }
+    void popUpRecentPDFs(
+        const std::vector<RecentFileEntry> &entries, std::function<void(const RecentFileEntry &)> chosen) override
+    {
+        poppedUp = entries;
+        choose = std::move(chosen);
+    }
+    void setBusy(bool) override { }
+
+    QString title;
+    QUrl represented;
+    QString pageLabel;
+    int level = 0;
+    std::vector<RecentFileEntry> poppedUp;
+    std::function<void(const RecentFileEntry &)> choose;
+};
+
+// The application's state on MuPDF and fixture files, with a fake window, view, desktop and
+// synthesizer: the user guide is the sample book, and launch has run.
+class DelegateTest : public ::testing::Test {
+protected:
+    DelegateTest()
+    {
+        guidePath = folder.filePath(QStringLiteral("Narrata User Guide.pdf"));
+        sampleBook().writeTo(guidePath);
+        AppDelegate::initialize(defaults);
+        delegate = std::make_unique<AppDelegate>(AppDelegate::Services{pdfService, speech, defaults, desktop, view,
+            window, guidePath, folder.filePath(QStringLiteral("Word Mappings for Narrata.txt"))});
+        delegate->applicationDidFinishLaunching();
+    }
+
+    QString writeFile(const QString &name, const QByteArray &bytes)
+    {
+        const QString path = folder.filePath(name);
+        writeBytes(path, bytes);
+        return path;
+    }
+    ShownDocument &documents() { return delegate->documents(); }
+
+    QTemporaryDir folder;
+    QString guidePath;
+    MuPDFService pdfService;
+    FakeSpeechService speech;
+    MemoryDefaultsStore defaults;
+    FakeDesktopServices desktop;
+    FakeDocumentView view;
+    FakeReaderWindow window;
+    std::unique_ptr<AppDelegate> delegate;
+};
+
+} // namespace narrata::testing
