@@ -65,6 +65,9 @@ ReaderApplication::ReaderApplication(Options options, QObject *parent)
         connect(m_delegate.get(), &AppDelegate::sentenceStarted, this, [this](const SentenceRecord &sentence) {
             m_out << "reading p." << sentence.pageIndex + 1 << ": " << sentence.sentence << Qt::endl;
         });
+        connect(m_delegate.get(), &AppDelegate::pauseToggled, this,
+            [this](bool paused) { m_out << (paused ? "paused" : "resumed") << Qt::endl; });
+        connect(m_delegate.get(), &AppDelegate::sessionReset, this, [this] { m_out << "session reset" << Qt::endl; });
         connect(m_window.get(), &QWidget::windowTitleChanged, this,
             [this](const QString &title) { m_out << "showing " << title << Qt::endl; });
     }

@@ -89,6 +89,18 @@ void AppDelegate::applicationDidBecomeActive()
 
 // --- Reading ---
 
+void AppDelegate::togglePauseSpeech()
+{
+    m_loop->togglePauseSpeech();
+    emit pauseToggled(m_loop->isSpeechPausedByUser);
+}
+
+void AppDelegate::resetCurrentSession()
+{
+    m_loop->resetCurrentSession();
+    emit sessionReset();
+}
+
 void AppDelegate::startSentenceWalkJ(const std::optional<SentenceRecord> &sentence)
 {
     m_loop->startSentenceWalkJ(sentence);

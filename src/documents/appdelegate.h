@@ -67,9 +67,9 @@ public:
     void applicationDidBecomeActive();
 
     // What the page view asks for.
-    void togglePauseSpeech() override { m_loop->togglePauseSpeech(); }
+    void togglePauseSpeech() override;
     void stopSpeaking() override { m_loop->stopSpeaking(); }
-    void resetCurrentSession() override { m_loop->resetCurrentSession(); }
+    void resetCurrentSession() override;
     void startSentenceWalkJ(const std::optional<SentenceRecord> &sentence) override;
     void startSentenceWalkK(const std::optional<SentenceRecord> &sentence) override;
     void startSentenceWalkL(const std::optional<SentenceRecord> &sentence) override;
@@ -113,8 +113,11 @@ public:
     RecentDocuments &recentDocuments() { return m_recentDocuments; }
 
 signals:
-    // A sentence is being read aloud (for the window's debugging output).
+    // For the window's debugging output: a sentence is being read aloud, reading was paused or
+    // resumed, the session's statistics started again.
     void sentenceStarted(const narrata::SentenceRecord &sentence);
+    void pauseToggled(bool paused);
+    void sessionReset();
 
 private:
     void reloadSpeechSynthesizer();

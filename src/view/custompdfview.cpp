@@ -245,44 +245,46 @@ bool CustomPDFView::event(QEvent *event)
 void CustomPDFView::keyPressEvent(QKeyEvent *event)
 {
     // Every command acts on release, and holding a key must not scroll the page away from the
-    // sentence being read.
+    // sentence being read. The release is matched to its press by the physical key.
+    if (!event->isAutoRepeat())
+        m_pressedKeys[event->nativeScanCode() ? event->nativeScanCode() : quint32(event->key())]
+            = {event->key(), event->text(), event->modifiers()};
     event->accept();
 }
 
 void CustomPDFView::keyReleaseEvent(QKeyEvent *event)
 {
     // Holding a key repeats its press and release; the command belongs to the stroke.
-    if (event->isAutoRepeat() || !m_delegate || !m_content) {
-        if (!event->isAutoRepeat())
-            baseKeyUp(event);
+    if (event->isAutoRepeat())
         return;
-    }
-    const QString characters = event->text();
-    const int key = event->key();
-    const auto is = [&characters](const char *text) { return characters == QLatin1String(text); };
-    if (is(" ") || is("p") || key == Qt::Key_Tab) {
-        m_delegate->togglePauseSpeech();
-    } else if (is("s")) {
-        m_delegate->stopSpeaking();
-    } else if (is("0")) {
-        m_delegate->resetCurrentSession();
-    } else if (is("j")) {
-        m_delegate->startSentenceWalkJ(currentSelectionSentenceDict());
-    } else if (is("k")) {
-        m_delegate->startSentenceWalkK(currentSelectionSentenceDict());
-    } else if (is("l")) {
-        m_delegate->startSentenceWalkL(currentSelectionSentenceDict());
-    } else if (is("/")) {
+    const auto pressed
+        = m_pressedKeys.extract(event->nativeScanCode() ? event->nativeScanCode() : quint32(event->key()));
+    const KeyStroke stroke = pressed ? pressed.mapped() : KeyStroke{};
+    const ReadingKey command = m_delegate && m_content ? readingKeyFor(stroke) : ReadingKey::None;
+    switch (command) {
+    case ReadingKey::None:
+        return baseKeyUp(event);
+    case ReadingKey::TogglePause:
+        return m_delegate->togglePauseSpeech();
+    case ReadingKey::Stop:
+        return m_delegate->stopSpeaking();
+    case ReadingKey::ResetSession:
+        return m_delegate->resetCurrentSession();
+    case ReadingKey::WalkPrevious:
+        return m_delegate->startSentenceWalkJ(currentSelectionSentenceDict());
+    case ReadingKey::WalkCurrent:
+        return m_delegate->startSentenceWalkK(currentSelectionSentenceDict());
+    case ReadingKey::WalkNext:
+        return m_delegate->startSentenceWalkL(currentSelectionSentenceDict());
+    case ReadingKey::SpeakFromSentence:
         selectSentence(currentSelectionSentenceDict());
-        speakFromCurrentSelection();
-    } else if (key == Qt::Key_Up || key == Qt::Key_Down) {
-        selectSentence(currentSelectionSentenceDict());
-    } else if (is("<") || is(",") || key == Qt::Key_Left) {
-        selectSentence(m_content->previousSentenceFor(currentSelectionSentenceDict()));
-    } else if (is(">") || is(".") || key == Qt::Key_Right) {
-        selectSentence(m_content->nextSentenceFor(currentSelectionSentenceDict()));
-    } else {
-        baseKeyUp(event);
+        return speakFromCurrentSelection();
+    case ReadingKey::SelectSentence:
+        return selectSentence(currentSelectionSentenceDict());
+    case ReadingKey::SelectPrevious:
+        return selectSentence(m_content->previousSentenceFor(currentSelectionSentenceDict()));
+    case ReadingKey::SelectNext:
+        return selectSentence(m_content->nextSentenceFor(currentSelectionSentenceDict()));
     }
 }
 

@@ -4,10 +4,12 @@
 #include "pagelayout.h"
 #include "pagerendercache.h"
 #include "pagesizereader.h"
+#include "readingkeys.h"
 
 #include <QAbstractScrollArea>
 #include <QElapsedTimer>
 
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -48,16 +50,14 @@ public:
     void selectSentence(const std::optional<SentenceRecord> &sentence);
     void selectSentenceAtRange(TextRange range, qint64 pageIndex);
 
-    // The whole sentence holding the selection's first character.
-    std::optional<SentenceRecord> currentSelectionSentenceDict() const;
+    std::optional<SentenceRecord> currentSelectionSentenceDict() const; // the sentence at the selection
 
     // Starting to read.
     void handlerOfDoubleClickOnPage(int pageIndex, QPointF pointOnPage);
     void speakFromCurrentSelection() override;
     void selectHeaderFooterRange() override;
 
-    // Zoom: fit-to-width follows the window until the user zooms.
-    // Zooms in (steps > 0) or out around the middle of the view.
+    // Zooms in (steps > 0) or out around the middle; fit-to-width follows the window until then.
     void zoomBy(int steps);
     void setAutoScales(bool autoScales);
     bool autoScales() const { return m_autoScales; }
@@ -65,8 +65,7 @@ public:
     // Scrolling that glides (off in tests that need to see where it ends at once).
     void setSmoothScrolling(bool smooth) { m_smoothScrolling = smooth; }
 
-    // Copies the selected text to the clipboard.
-    void copy() const;
+    void copy() const; // the selected text to the clipboard
 
     // The held-button state that keeps the reading from pulling the page away under the mouse.
     bool isMouseDown = false;
@@ -129,9 +128,9 @@ private:
     PageSizeReader m_pageSizes;
     qint64 m_shownPageIndex = -1;
 
-    // The drag selection of the base view.
-    int m_dragPage = -1;
+    int m_dragPage = -1; // the drag selection of the base view
     qint64 m_dragAnchor = -1;
+    std::map<quint32, KeyStroke> m_pressedKeys; // by physical key, until released
     // Clicks after a double-click count on, for the triple-click.
     QElapsedTimer m_lastDoubleClick;
     QPointF m_lastDoubleClickPosition;

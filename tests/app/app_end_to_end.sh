@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The real reader on a virtual X display: it opens a book, the real mouse double-clicks a word,
-# and reading starts at the beginning of that word's sentence; a second launch hands its file
-# to the reader already open and leaves.
+# and reading starts at the beginning of that word's sentence; real keys pause, resume and reset
+# the statistics, and with Shift or Ctrl do not; a second launch hands its file to the reader
+# already open and leaves.
 # Usage: app_end_to_end.sh NARRATA MAKE_FIXTURE_PDF
 set -euo pipefail
 narrata="$1"
@@ -43,6 +44,24 @@ sleep 0.3
 xdotool click --repeat 2 --delay 60 1
 wait_for '^reading p\.1: Margaret Ellis had worked in the library for almost thirty years\.' 20
 echo "reading started: $(grep '^reading' "$out" | head -n1)"
+
+# Keys as X11 delivers them: the release of Shift+P carries "p".
+count() { grep -c "^$1\$" "$out" || true; }
+xdotool key p
+wait_for '^paused$' 10
+xdotool key shift+p
+sleep 0.5
+[ "$(count resumed)" -eq 0 ] || { echo "Shift+P resumed the reading"; exit 1; }
+xdotool key p
+wait_for '^resumed$' 10
+resets="$(count 'session reset')" # launch starts a session too
+xdotool key ctrl+0 shift+0
+sleep 0.5
+[ "$(count 'session reset')" -eq "$resets" ] || { echo "Ctrl+0 or Shift+0 reset the statistics"; exit 1; }
+xdotool key 0
+for _ in $(seq 1 100); do [ "$(count 'session reset')" -gt "$resets" ] && break; sleep 0.1; done
+[ "$(count 'session reset')" -gt "$resets" ] || { echo "0 did not reset the statistics"; exit 1; }
+echo "P pauses and resumes, 0 resets; Shift+P, Shift+0 and Ctrl+0 do neither"
 
 timeout 20 "$narrata" "$work/article.pdf" >/dev/null 2>&1
 wait_for '^showing article\.pdf$' 20

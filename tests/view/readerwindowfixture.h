@@ -79,11 +79,12 @@ protected:
         QTest::mouseDClick(view().viewport(), Qt::LeftButton, {}, point);
         QTest::mouseRelease(view().viewport(), Qt::LeftButton, {}, point);
     }
+    // As X11 delivers it: the release's text has no Shift applied.
     void keyStroke(Qt::Key key, Qt::KeyboardModifiers modifiers = {}, const QString &text = {})
     {
         QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
         QApplication::sendEvent(&view(), &press);
-        QKeyEvent release(QEvent::KeyRelease, key, modifiers, text);
+        QKeyEvent release(QEvent::KeyRelease, key, modifiers, text.toLower());
         QApplication::sendEvent(&view(), &release);
     }
     QString selectedText() { return view().currentSelection().string(); }

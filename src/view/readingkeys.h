@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <Qt>
+
+namespace narrata {
+
+// The reading commands of single keys.
+enum class ReadingKey {
+    None, // the base view's: paging keys, upper-case letters, anything with Ctrl, Alt or Meta
+    TogglePause,
+    Stop,
+    ResetSession,
+    WalkPrevious,
+    WalkCurrent,
+    WalkNext,
+    SpeakFromSentence,
+    SelectSentence,
+    SelectPrevious,
+    SelectNext,
+};
+
+// A key as it was pressed: commands act on release, but X11 delivers the release's text without
+// Shift applied, so the text and modifiers are the press's.
+struct KeyStroke {
+    int key = 0;
+    QString text; // with Shift applied: "P" and "<" are not "p" and ","
+    Qt::KeyboardModifiers modifiers;
+};
+
+// Which command a stroke gives. A stroke with Ctrl, Alt or Meta is never a reading key (those
+// are the menus' shortcuts), and Shift reaches the reading keys only through the text it
+// produces, so Shift with Tab or an arrow goes to the base view.
+ReadingKey readingKeyFor(const KeyStroke &stroke);
+
+} // namespace narrata
