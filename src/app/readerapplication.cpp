@@ -106,8 +106,17 @@ void ReaderApplication::openFile(const QString &path)
 {
     m_window->raise();
     m_window->activateWindow();
-    if (!path.isEmpty())
-        m_delegate->documents().openFileInternal(path);
+    if (path.isEmpty())
+        return;
+    // One file at a time: a refusal's alert runs an event loop, in which the next file handed
+    // over must wait for the first to be done with.
+    m_pendingFiles.push_back(path);
+    if (m_pendingFiles.size() > 1)
+        return;
+    while (!m_pendingFiles.empty()) {
+        m_delegate->documents().openFileInternal(m_pendingFiles.front());
+        m_pendingFiles.pop_front();
+    }
 }
 
 void ReaderApplication::reportWordPosition()

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QTextStream>
 
+#include <deque>
 #include <memory>
 
 namespace narrata {
@@ -45,6 +46,7 @@ private:
 
     Options m_options;
     bool m_canSpeak = true;
+    std::deque<QString> m_pendingFiles; // handed over, opened one after another
     QTextStream m_out;
     std::unique_ptr<PDFService> m_pdfService;
     std::unique_ptr<SpeechService> m_speechService;

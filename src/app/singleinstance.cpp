@@ -109,13 +109,16 @@ bool SingleInstance::listen()
     connect(server, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket *socket = m_server->nextPendingConnection()) {
             connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-            // The line may come in pieces; only a whole one is a request.
+            // The line may come in pieces; only a whole one is a request. The file is handed on
+            // after this handler has returned: opening it may show an alert, whose event loop
+            // can see the client go and this socket deleted under the handler.
             const auto readRequests = [this, socket] {
                 while (socket->canReadLine()) {
                     const QString path = decodeRequest(socket->readLine());
                     socket->putChar(kAcknowledgement);
                     socket->flush();
-                    emit fileRequested(path);
+                    QMetaObject::invokeMethod(
+                        this, [this, path] { emit fileRequested(path); }, Qt::QueuedConnection);
                 }
             };
             connect(socket, &QLocalSocket::readyRead, this, readRequests);

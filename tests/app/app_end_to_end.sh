@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The real reader on a virtual X display: it opens a book, the real mouse double-clicks a word,
 # and reading starts at the beginning of that word's sentence; real keys pause, resume and reset
-# the statistics, and with Shift or Ctrl do not; a second launch hands its file to the reader
-# already open and leaves.
+# the statistics, and with Shift or Ctrl do not; a second launch hands over a missing and a
+# damaged file, whose alerts are answered with Return, and then a good one.
 # Usage: app_end_to_end.sh NARRATA MAKE_FIXTURE_PDF
 set -euo pipefail
 narrata="$1"
@@ -62,6 +62,34 @@ xdotool key 0
 for _ in $(seq 1 100); do [ "$(count 'session reset')" -gt "$resets" ] && break; sleep 0.1; done
 [ "$(count 'session reset')" -gt "$resets" ] || { echo "0 did not reset the statistics"; exit 1; }
 echo "P pauses and resumes, 0 resets; Shift+P, Shift+0 and Ctrl+0 do neither"
+
+# A file that cannot be opened, handed over: the alert is answered with a real key press, and
+# the reader goes on with its document.
+printf '%%PDF-1.7\nnot really' >"$work/damaged.pdf"
+for bad in "$work/missing.pdf" "$work/damaged.pdf"; do
+    timeout 20 "$narrata" "$bad" >/dev/null 2>&1
+    alert=""
+    for _ in $(seq 1 100); do
+        alert="$(xdotool search --onlyvisible --name '^Narrata$' 2>/dev/null | head -n1 || true)"
+        [ -n "$alert" ] && break
+        sleep 0.1
+    done
+    [ -n "$alert" ] || { echo "no alert for $bad"; exit 1; }
+    xdotool mousemove --window "$alert" 20 20 key Return
+    for _ in $(seq 1 100); do
+        xdotool search --onlyvisible --name '^Narrata$' >/dev/null 2>&1 || break
+        sleep 0.1
+    done
+    kill -0 "$pid" 2>/dev/null || { echo "narrata ended after the alert for $bad"; cat "$work/narrata.err"; exit 1; }
+done
+before="$(grep -c '^reading p\.1: Margaret Ellis' "$out")"
+xdotool mousemove "$x" "$y" click --repeat 2 --delay 60 1
+for _ in $(seq 1 200); do
+    [ "$(grep -c '^reading p\.1: Margaret Ellis' "$out")" -gt "$before" ] && break
+    sleep 0.1
+done
+[ "$(grep -c '^reading p\.1: Margaret Ellis' "$out")" -gt "$before" ] || { echo "no reading after the alerts"; exit 1; }
+echo "alerts for a missing and a damaged file were answered, and reading went on"
 
 timeout 20 "$narrata" "$work/article.pdf" >/dev/null 2>&1
 wait_for '^showing article\.pdf$' 20

@@ -21,25 +21,31 @@ void QtDesktopServices::beep()
     QApplication::beep();
 }
 
-namespace {
-
-void showAlert(QMessageBox::Icon icon, QWidget *window, const QString &messageText, const QString &informativeText)
+void QtDesktopServices::showAlert(Alert alert)
 {
-    QMessageBox alert(icon, QStringLiteral("Narrata"), messageText, QMessageBox::Ok, window);
-    alert.setInformativeText(informativeText);
-    alert.exec();
+    m_pendingAlerts.push_back(std::move(alert));
+    if (m_showingAlert)
+        return;
+    m_showingAlert = true;
+    while (!m_pendingAlerts.empty()) {
+        const Alert next = m_pendingAlerts.front();
+        m_pendingAlerts.pop_front();
+        QMessageBox box(next.warning ? QMessageBox::Warning : QMessageBox::Information, QStringLiteral("Narrata"),
+            next.messageText, QMessageBox::Ok, m_window);
+        box.setInformativeText(next.informativeText);
+        box.exec();
+    }
+    m_showingAlert = false;
 }
-
-} // namespace
 
 void QtDesktopServices::showWarningAlert(const QString &messageText, const QString &informativeText)
 {
-    showAlert(QMessageBox::Warning, m_window, messageText, informativeText);
+    showAlert({true, messageText, informativeText});
 }
 
 void QtDesktopServices::showInformationAlert(const QString &messageText, const QString &informativeText)
 {
-    showAlert(QMessageBox::Information, m_window, messageText, informativeText);
+    showAlert({false, messageText, informativeText});
 }
 
 void QtDesktopServices::chooseFileToOpen(std::function<void(const QString &path)> chosen)

@@ -2,6 +2,8 @@
 
 #include "desktopservices.h"
 
+#include <deque>
+
 class QWidget;
 
 namespace narrata {
@@ -22,7 +24,18 @@ public:
     void revealFile(const QString &path) override;
 
 private:
+    struct Alert {
+        bool warning;
+        QString messageText;
+        QString informativeText;
+    };
+    // Shows the alert, or, while one is already showing (its event loop can run code that
+    // reports again), shows it after that one.
+    void showAlert(Alert alert);
+
     QWidget *m_window;
+    std::deque<Alert> m_pendingAlerts;
+    bool m_showingAlert = false;
 };
 
 } // namespace narrata
