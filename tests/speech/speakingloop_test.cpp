@@ -1,17 +1,14 @@
 // The speaking loop's state machine, driven through a fake synthesizer and a recording view.
 #include "speech/speakingloop.h"
 
-#include "support/fakespeech.h"
 #include "support/qtprinters.h"
+#include "support/voicerig.h"
 
 #include <gtest/gtest.h>
-
-#include <map>
 
 namespace narrata {
 namespace {
 
-using testing::FakeSpeechService;
 using testing::FakeSynthesizer;
 
 SentenceRecord sentence(const QString &text, qint64 page, quint64 location = 0)
@@ -19,32 +16,7 @@ SentenceRecord sentence(const QString &text, qint64 page, quint64 location = 0)
     return {text, {location, static_cast<quint64>(text.size())}, page};
 }
 
-// Pages of sentences; the next page with any is appended when the loop asks for it.
-class RecordingView final : public ReadingView, public ReadingContent {
-public:
-    std::map<qint64, std::vector<SentenceRecord>> pages;
-    std::vector<SentenceRecord> selected;
-    std::vector<SentenceRecord> preparedAfter;
-
-    void selectSentence(const SentenceRecord &s) override { selected.push_back(s); }
-    std::vector<SentenceRecord> prepareContentAfter(const SentenceRecord &s) override
-    {
-        preparedAfter.push_back(s);
-        for (auto it = pages.upper_bound(s.pageIndex); it != pages.end(); ++it)
-            if (!it->second.empty())
-                return it->second;
-        return {};
-    }
-    qint64 currentPageIndex() const override { return selected.empty() ? 0 : selected.back().pageIndex; }
-    SelectionCode selectionCodeForRange(TextRange, qint64 pageIndex) const override
-    {
-        SelectionCode code;
-        code.pageIndex = pageIndex;
-        return code;
-    }
-};
-
-class SpeakingLoopTest : public ::testing::Test {
+class SpeakingLoopTest : public ::testing::Test, protected testing::LoopRig {
 protected:
     SpeakingLoopTest()
     {
@@ -52,17 +24,6 @@ protected:
         loop.reloadSpeechSynthesizer();
     }
 
-    FakeSynthesizer &synth() { return *service.latest; }
-    QString lastSpoken() { return synth().spoken.isEmpty() ? QString() : synth().spoken.last(); }
-
-    FakeSpeechService service;
-    RecordingView view;
-    SpeechSetFilter filter;
-    SpeechTextPath textPath;
-    ReadingProgress progress;
-    ReadingSession session;
-    QDateTime clock = QDateTime(QDate(2026, 1, 1), QTime(9, 0), Qt::UTC);
-    SpeakingLoop loop{{service, view, view, filter, textPath, progress, session, [this] { return clock; }}};
     int readingEnded = 0;
 };
 
