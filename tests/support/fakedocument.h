@@ -10,6 +10,10 @@ namespace narrata::testing {
 // reads text and fonts, with no PDF behind it.
 class FakePage final : public PDFPage {
 public:
+    explicit FakePage(TextLayer layer)
+        : m_layer(std::move(layer))
+    {
+    }
     explicit FakePage(const QString &text)
         : m_layer(text, std::vector<TextLayer::Unit>(static_cast<size_t>(text.size())), {}, {}, {})
     {
