@@ -37,22 +37,15 @@ TEST_F(DocumentSentencesTest, SegmentsThePageText)
     EXPECT_EQ(sentencesOnPageIndex(document, 0), (std::vector<SentenceRecord>{{kFirstPage, {0, 10}, 0}}));
 }
 
-TEST_F(DocumentSentencesTest, NoPageOrNoTextGivesNothing)
+TEST_F(DocumentSentencesTest, NoPageOrNoTextGivesNothingAndASelectionPicksThePageOnly)
 {
-    EXPECT_TRUE(sentencesOnPageIndex(document, -1).empty());
-    EXPECT_TRUE(sentencesOnPageIndex(document, 2).empty());
-    EXPECT_TRUE(sentencesOnPageIndex(document, 3).empty());
-    EXPECT_TRUE(sentencesOnPageIndex(document, 4).empty());
-    EXPECT_TRUE(sentencesOnPageIndex(FakeDocument({}), 0).empty());
-}
-
-TEST_F(DocumentSentencesTest, SelectionPicksThePageOnly)
-{
-    // Only the page index of the record matters, not its text or range.
-    const SentenceRecord selection{QStringLiteral("unrelated"), {500, 3}, 1};
-    EXPECT_EQ(sentencesOnPageWithSelection(document, selection), sentencesOnPageIndex(document, 1));
+    for (int page : {-1, 2, 3, 4})
+        EXPECT_TRUE(sentencesOnPageIndex(document, page).empty()) << page;
     for (qint64 page : {qint64(-1), qint64(4), qint64(1) << 32 | 1, kNotFound})
         EXPECT_TRUE(sentencesOnPageWithSelection(document, {QString(), {}, page}).empty()) << page;
+    EXPECT_TRUE(sentencesOnPageIndex(FakeDocument({}), 0).empty());
+    const SentenceRecord selection{QStringLiteral("unrelated"), {500, 3}, 1};
+    EXPECT_EQ(sentencesOnPageWithSelection(document, selection), sentencesOnPageIndex(document, 1));
 }
 
 } // namespace
