@@ -130,45 +130,32 @@ TEST_F(SpeakingLoopTest, HyphenatedLineEndsAreJoinedAndWordsCountedAsSpoken)
 
 TEST_F(SpeakingLoopTest, WalksFinishOneSentenceAndNeverTakeFromAnEmptyList)
 {
-    const SentenceRecord a = sentence("A.", 0), b = sentence("B.", 0, 3), c = sentence("C.", 0, 6);
-    loop.loadSpeechSet({a, b, c});
+    const SentenceRecord a = sentence("A.", 0), b = sentence("B.", 0, 3);
+    const auto reportAfterWalk = [this](bool SpeakingLoop::*walk, const SentenceRecord &spoken) {
+        loop.*walk = true;
+        synth().startSpeakingString(spoken.sentence);
+        synth().finishUtterance();
+        EXPECT_FALSE(loop.*walk);
+    };
+    // With nothing behind, with one sentence left, or with nothing queued, a report changes nothing.
+    loop.loadSpeechSet({b});
     loop.onlyPauseSpeaking();
-
-    // The next-sentence walk spoke element 1: element 0 moves to the past list.
-    loop.isModeSentenceWalkL = true;
-    synth().startSpeakingString(b.sentence);
-    synth().finishUtterance();
-    EXPECT_EQ(loop.pastSpeechSet(), std::vector<SentenceRecord>{a});
-    EXPECT_EQ(loop.speechSet().front(), b);
-    EXPECT_EQ(view.selected.back(), b);
-    EXPECT_FALSE(synth().isSpeaking()) << "a walk speaks one sentence and stops";
-    EXPECT_EQ(progress.mostRecentSentence(), a) << "progress is for the sentence that was current";
-
-    // The previous-sentence walk brings it back.
-    loop.isModeSentenceWalkJ = true;
-    synth().startSpeakingString(a.sentence);
-    synth().finishUtterance();
-    EXPECT_TRUE(loop.pastSpeechSet().empty());
-    EXPECT_EQ(loop.speechSet().front(), a);
-
-    // With nothing behind, the same report changes nothing.
-    loop.isModeSentenceWalkJ = true;
-    synth().startSpeakingString(a.sentence);
-    synth().finishUtterance();
-    EXPECT_EQ(loop.speechSet().size(), 3u);
-    EXPECT_FALSE(loop.isModeSentenceWalkJ);
-
-    // Nor does a next walk with one sentence left, nor any report on an empty queue.
-    loop.loadSpeechSet({c});
-    loop.isModeSentenceWalkL = true;
-    synth().finishUtterance();
-    EXPECT_EQ(loop.speechSet(), std::vector<SentenceRecord>{c});
+    for (bool SpeakingLoop::*walk :
+        {&SpeakingLoop::isModeSentenceWalkJ, &SpeakingLoop::isModeSentenceWalkL, &SpeakingLoop::isModeSentenceWalkK}) {
+        reportAfterWalk(walk, b);
+        EXPECT_EQ(loop.speechSet(), std::vector<SentenceRecord>{b});
+    }
     loop.resetSpeechEngine();
-    loop.isModeSentenceWalkK = true;
-    synth().startSpeakingString(c.sentence);
-    synth().finishUtterance();
+    reportAfterWalk(&SpeakingLoop::isModeSentenceWalkK, b);
     EXPECT_TRUE(loop.speechSet().empty());
     EXPECT_TRUE(loop.pastSpeechSet().empty());
+
+    loop.loadSpeechSet({a, b});
+    loop.onlyPauseSpeaking();
+    reportAfterWalk(&SpeakingLoop::isModeSentenceWalkL, b);
+    EXPECT_EQ(loop.pastSpeechSet(), std::vector<SentenceRecord>{a});
+    EXPECT_FALSE(synth().isSpeaking()) << "a walk speaks one sentence and stops";
+    EXPECT_EQ(progress.mostRecentSentence(), a) << "progress is for the sentence that was current";
 }
 
 TEST_F(SpeakingLoopTest, ANewVoiceRestartsTheSentenceOnlyWhenSpeaking)
