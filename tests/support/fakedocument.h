@@ -52,7 +52,7 @@ private:
 };
 
 // A read-only document over fake pages; a null entry is a page that fails to load.
-class FakeDocument final : public PDFDocument {
+class FakeDocument : public PDFDocument {
 public:
     explicit FakeDocument(std::vector<std::shared_ptr<PDFPage>> pages)
         : m_pages(std::move(pages))
