@@ -60,13 +60,6 @@ protected:
     QTemporaryDir folder;
 };
 
-TEST(WordMappingsFileDefault, LivesInTheApplicationDataFolder)
-{
-    const QString path = WordMappingsFile::defaultPath();
-    EXPECT_TRUE(path.endsWith(QStringLiteral("/Word Mappings for Narrata.txt"))) << path.toStdString();
-    EXPECT_EQ(WordMappingsFile().path(), path);
-}
-
 TEST_F(WordMappingsFileTest, AMissingFileReadsNothingUntilMadeFromTheTemplateAndAnExistingOneIsKept)
 {
     const QString path = pathIn(QStringLiteral("not/yet/there"));
