@@ -92,12 +92,8 @@ TEST(MuPDFPage, FontRunsNameTheFontItsSizeAndFixedPitch)
     ASSERT_EQ(text.string, QStringLiteral("Prose in Helvetica.\nint main();"));
     const auto prose = text.fontAtIndex(0), code = text.fontAtIndex(text.string.size() - 1);
     ASSERT_TRUE(prose && code);
-    EXPECT_EQ(prose->name, QStringLiteral("Helvetica"));
-    EXPECT_DOUBLE_EQ(prose->pointSize, 11);
-    EXPECT_FALSE(prose->fixedPitch);
-    EXPECT_EQ(code->name, QStringLiteral("Courier"));
-    EXPECT_DOUBLE_EQ(code->pointSize, 9);
-    EXPECT_TRUE(code->fixedPitch);
+    EXPECT_EQ(*prose, (PDFFont{QStringLiteral("Helvetica"), 11, false}));
+    EXPECT_EQ(*code, (PDFFont{QStringLiteral("Courier"), 9, true}));
     EXPECT_EQ(fontNameWithoutSubsetTag(QStringLiteral("ABCDEF+CMR10")), QStringLiteral("CMR10"));
     EXPECT_EQ(fontNameWithoutSubsetTag(QStringLiteral("abcdef+CMR10")), QStringLiteral("abcdef+CMR10"));
 }
@@ -193,18 +189,6 @@ TEST(MuPDFPage, TwoColumnArticleReadsTitleThenEachColumn)
     flowing.replace(u'\n', u' ').replace(QStringLiteral("- "), QString());
     EXPECT_EQ(flowing, expected.join(u' '));
     EXPECT_TRUE(text.startsWith(expected.first() + u'\n' + expected.at(1) + u'\n'));
-}
-
-TEST(MuPDFPage, RunningHeadsAndPageNumbersAreParagraphsOfTheirOwn)
-{
-    const auto document = openFixture(testing::sampleBook());
-    for (int i = 0; i < document->pageCount(); ++i) {
-        const QStringList paragraphs = document->pageAtIndex(i)->string().split(u'\n');
-        ASSERT_GE(paragraphs.size(), 3) << "page " << i + 1;
-        const QString head = QString::fromLatin1(i % 2 ? testing::sampleBookChapterHead : testing::sampleBookTitleHead);
-        EXPECT_EQ(paragraphs.first(), head) << "page " << i + 1;
-        EXPECT_EQ(paragraphs.last(), QString::number(i + 1)) << "page " << i + 1;
-    }
 }
 
 } // namespace

@@ -1,8 +1,8 @@
 #include "platform/settings/memorydefaultsstore.h"
 #include "platform/settings/qsettingsdefaultsstore.h"
 
-#include "printers.h"
 #include "settingstestsupport.h"
+#include "support/qtprinters.h"
 
 #include <gtest/gtest.h>
 

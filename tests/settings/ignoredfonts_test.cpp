@@ -1,12 +1,9 @@
-// Per-document ignored fonts: kept by PDF file name, written through on every change, back
-// after a reopen.
+// Per-document ignored fonts: kept by PDF file name, written through on every change.
 #include "platform/settings/memorydefaultsstore.h"
-#include "platform/settings/qsettingsdefaultsstore.h"
 #include "settings/ignoredfonts.h"
 #include "settings/registereddefaults.h"
 
-#include "printers.h"
-#include "settingstestsupport.h"
+#include "support/qtprinters.h"
 
 #include <gtest/gtest.h>
 
@@ -30,6 +27,7 @@ TEST_F(IgnoredFontsTest, AddAndRemoveWriteThroughUnderTheFileName)
     EXPECT_TRUE(fonts.labels().isEmpty());
     fonts.add(kCourier);
     EXPECT_TRUE(fonts.contains(kCourier));
+    EXPECT_FALSE(fonts.contains(QStringLiteral("courier 9.0 pt"))) << "another case is another font";
     EXPECT_EQ(store.mapForKey(kKey), (QVariantMap{{"a.pdf", QVariantMap{{kCourier, 1}}}}));
     EXPECT_EQ(store.mapForKey(kKey).value("a.pdf").toMap().value(kCourier).typeId(), QMetaType::Int)
         << "the value is the number one";
@@ -80,13 +78,6 @@ TEST_F(IgnoredFontsTest, AnUnnamedDocumentChangesTheListButStoresNothing)
     EXPECT_EQ(store.mapForKey(kKey), (QVariantMap{{"a.pdf", QVariantMap{{kCourier, 1}}}}));
 }
 
-TEST_F(IgnoredFontsTest, SameFaceAtAnotherSizeOrCaseIsAnotherFont)
-{
-    fonts.add(kCourier);
-    EXPECT_FALSE(fonts.contains(QStringLiteral("Courier 10.0 pt")));
-    EXPECT_FALSE(fonts.contains(QStringLiteral("courier 9.0 pt")));
-}
-
 TEST_F(IgnoredFontsTest, MalformedStoredEntriesGiveAnEmptyList)
 {
     store.setValue(kKey, QVariantMap{{"text.pdf", QStringLiteral("Courier 9.0 pt")}, {"number.pdf", 3}});
@@ -104,30 +95,6 @@ TEST_F(IgnoredFontsTest, MalformedStoredEntriesGiveAnEmptyList)
     EXPECT_TRUE(fonts.labels().isEmpty());
     fonts.add(kTimes);
     EXPECT_EQ(store.mapForKey(kKey), (QVariantMap{{"a.pdf", QVariantMap{{kTimes, 1}}}}));
-}
-
-TEST(IgnoredFontsFile, ListsComeBackAfterAReopen)
-{
-    testing::SettingsFolder folder;
-    {
-        QSettingsDefaultsStore store(folder.path());
-        IgnoredFonts fonts(store);
-        fonts.load(QStringLiteral("code listing (2).pdf"));
-        fonts.add(kCourier);
-        fonts.add(QStringLiteral("Ünïcödé-Bold 10.5 pt"));
-        fonts.load(QStringLiteral("other.pdf"));
-        fonts.add(kTimes);
-        fonts.remove(kTimes);
-    }
-    const std::unique_ptr<QSettingsDefaultsStore> reopened = folder.reopenCopy();
-    ASSERT_TRUE(reopened->problem().isEmpty()) << reopened->problem().toStdString();
-    IgnoredFonts fonts(*reopened);
-    fonts.load(QStringLiteral("code listing (2).pdf"));
-    EXPECT_EQ(fonts.labels(), (QStringList{kCourier, QStringLiteral("Ünïcödé-Bold 10.5 pt")}));
-    EXPECT_EQ(fonts.fonts().value(kCourier).toInt(), 1);
-    fonts.load(QStringLiteral("other.pdf"));
-    EXPECT_TRUE(fonts.labels().isEmpty());
-    EXPECT_TRUE(reopened->mapForKey(kKey).contains(QStringLiteral("other.pdf")));
 }
 
 } // namespace

@@ -1,10 +1,8 @@
 #include "platform/settings/memorydefaultsstore.h"
-#include "platform/settings/qsettingsdefaultsstore.h"
 #include "settings/preferences.h"
 #include "settings/registereddefaults.h"
 
-#include "printers.h"
-#include "settingstestsupport.h"
+#include "support/qtprinters.h"
 
 #include <gtest/gtest.h>
 
@@ -64,25 +62,6 @@ TEST(Preferences, EachPreferenceIsStoredUnderItsOwnName)
     MemoryDefaultsStore failing;
     failing.setSynchronizeResult(false);
     EXPECT_FALSE(saveUserPreferencesToUserDefaults(Preferences(), failing)) << "a failed write is reported";
-}
-
-TEST(Preferences, AllTenSurviveTheNextLaunch)
-{
-    Preferences chosen;
-    for (const PreferenceProperty &property : preferenceProperties)
-        chosen.*property.member = !(chosen.*property.member);
-
-    testing::SettingsFolder folder;
-    {
-        QSettingsDefaultsStore store(folder.path());
-        store.registerDefaults(registeredDefaults());
-        ASSERT_TRUE(saveUserPreferencesToUserDefaults(chosen, store));
-    }
-    const auto relaunched = folder.reopenCopy();
-    relaunched->registerDefaults(registeredDefaults());
-    EXPECT_EQ(loadUserPreferencesFromUserDefaults(*relaunched), chosen);
-    EXPECT_TRUE(relaunched->boolForKey(settingskeys::userPrefShouldSortOrderOfSentencesVisually));
-    EXPECT_TRUE(relaunched->boolForKey(settingskeys::userPrefShouldSkipSentencesWithWeirdBounds));
 }
 
 } // namespace

@@ -3,7 +3,7 @@
 #include "settings/recentdocuments.h"
 #include "settings/registereddefaults.h"
 
-#include "printers.h"
+#include "support/qtprinters.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,8 +2,8 @@
 #include "speech/speakingloop.h"
 
 #include "support/fakedocument.h"
-#include "support/fakespeech.h"
 #include "support/qtprinters.h"
+#include "support/voicerig.h"
 #include "text/sentencesegmentation.h"
 
 #include <gtest/gtest.h>
@@ -11,23 +11,7 @@
 namespace narrata {
 namespace {
 
-class ShownPageView final : public ReadingView, public ReadingContent {
-public:
-    qint64 shownPage = 0;
-    std::vector<SentenceRecord> selected;
-
-    void selectSentence(const SentenceRecord &s) override { selected.push_back(s); }
-    std::vector<SentenceRecord> prepareContentAfter(const SentenceRecord &) override { return {}; }
-    qint64 currentPageIndex() const override { return shownPage; }
-    SelectionCode selectionCodeForRange(TextRange, qint64 pageIndex) const override
-    {
-        SelectionCode code;
-        code.pageIndex = pageIndex;
-        return code;
-    }
-};
-
-class SentenceWalksTest : public ::testing::Test {
+class SentenceWalksTest : public ::testing::Test, protected testing::LoopRig {
 protected:
     SentenceWalksTest()
     {
@@ -39,39 +23,36 @@ protected:
     {
         return sentencesOnPageIndex(document.pageAtIndex(static_cast<int>(page))->string(), page).at(index);
     }
-    testing::FakeSynthesizer &synth() { return *service.latest; }
-    QString lastSpoken() { return synth().spoken.isEmpty() ? QString() : synth().spoken.last(); }
 
     testing::FakeDocument document{{std::make_shared<testing::FakePage>(QStringLiteral("One. Two. Three.")),
         std::make_shared<testing::FakePage>(QStringLiteral("Four. Five.")),
         std::make_shared<testing::FakePage>(QStringLiteral("Six."))}};
-    testing::FakeSpeechService service;
-    ShownPageView view;
-    SpeechSetFilter filter;
-    SpeechTextPath textPath;
-    ReadingProgress progress;
-    ReadingSession session;
-    SpeakingLoop loop{{service, view, view, filter, textPath, progress, session}};
 };
 
-TEST_F(SentenceWalksTest, PreviousWalkCrossesBackToTheLastSentenceOfThePageBefore)
+TEST_F(SentenceWalksTest, EachWalkSpeaksOneSentenceAcrossPagesAndLeavesTheQueueAtIt)
 {
-    loop.startSentenceWalkJ(sentence(1, 0));
-    EXPECT_EQ(lastSpoken(), QStringLiteral("Three."));
-    synth().finishUtterance();
-    EXPECT_EQ(loop.speechSet().front(), sentence(0, 2)) << "the spoken sentence heads the queue";
-    EXPECT_EQ(view.selected.back(), sentence(0, 2));
-    EXPECT_EQ(loop.pastSpeechSet().size(), 2u);
-    EXPECT_FALSE(synth().isSpeaking());
-}
-
-TEST_F(SentenceWalksTest, NextWalkCrossesOnToTheFirstSentenceOfThePageAfter)
-{
-    loop.startSentenceWalkL(sentence(0, 2));
-    EXPECT_EQ(lastSpoken(), QStringLiteral("Four."));
-    synth().finishUtterance();
-    EXPECT_EQ(loop.speechSet().front(), sentence(1, 0));
-    EXPECT_EQ(loop.pastSpeechSet().back(), sentence(0, 2));
+    using Walk = void (SpeakingLoop::*)(const std::optional<SentenceRecord> &);
+    const struct {
+        const char *name;
+        Walk walk;
+        std::pair<qint64, size_t> from, to;
+        size_t past;
+    } rows[] = {
+        {"previous, back to the page before", &SpeakingLoop::startSentenceWalkJ, {1, 0}, {0, 2}, 2},
+        {"next, on to the page after", &SpeakingLoop::startSentenceWalkL, {0, 2}, {1, 0}, 3},
+        {"current", &SpeakingLoop::startSentenceWalkK, {0, 1}, {0, 1}, 1},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        const SentenceRecord to = sentence(row.to.first, row.to.second);
+        (loop.*row.walk)(sentence(row.from.first, row.from.second));
+        EXPECT_EQ(lastSpoken(), to.sentence);
+        synth().finishUtterance();
+        EXPECT_EQ(loop.speechSet().front(), to) << "the spoken sentence heads the queue";
+        EXPECT_EQ(view.selected.back(), to);
+        EXPECT_EQ(loop.pastSpeechSet().size(), row.past);
+        EXPECT_FALSE(synth().isSpeaking());
+    }
 }
 
 TEST_F(SentenceWalksTest, TheDocumentsEndsSpeakNothing)
@@ -82,15 +63,6 @@ TEST_F(SentenceWalksTest, TheDocumentsEndsSpeakNothing)
     EXPECT_TRUE(synth().spoken.isEmpty());
     synth().deliverReport(true); // a stray report finds the walk flag set and ends in silence
     EXPECT_FALSE(loop.isModeSentenceWalkL);
-}
-
-TEST_F(SentenceWalksTest, CurrentWalkSpeaksTheSentenceAndLeavesTheQueueAtIt)
-{
-    loop.startSentenceWalkK(sentence(0, 1));
-    EXPECT_EQ(lastSpoken(), QStringLiteral("Two."));
-    synth().finishUtterance();
-    EXPECT_EQ(loop.speechSet().front(), sentence(0, 1));
-    EXPECT_EQ(loop.speechSet().size(), 2u);
 }
 
 TEST_F(SentenceWalksTest, WithoutASentenceTheWalkUsesThePageShown)

@@ -114,30 +114,16 @@ TEST_F(SmarteningTest, ImplausiblyTallBoxesAreDroppedOnlyWhenSortingVisually)
     EXPECT_EQ(spoken(more), QStringList({"Short at 650.", "Tall, bottom line at 610.", "Short at 605."}));
 }
 
-TEST(SmarteningLeadIn, AnIgnoredFontOpeningASentenceIsCutOff)
+TEST_F(SmarteningTest, AnIgnoredFontOpeningASentenceIsCutOff)
 {
     const PDFFont caption{QStringLiteral("Helvetica-Oblique"), 8, false};
-    // One paragraph whose first run is the caption font, then body text.
+    // One paragraph whose first run is in the caption font.
     const QString text = QStringLiteral("Figure 3: The river at dusk.");
     std::vector<TextLayer::Unit> units(static_cast<size_t>(text.size()), TextLayer::Unit{QRectF(), 1});
     for (size_t i = 0; i < 9; ++i)
         units[i].font = 0;
-    struct LayerPage final : PDFPage {
-        TextLayer layer;
-        const TextLayer &textLayer() const override { return layer; }
-        QRectF boundsForBox(PDFDisplayBox) const override { return {}; }
-        std::vector<PDFAnnotation> annotations() const override { return {}; }
-        std::optional<PDFAnnotation> addAnnotation(const PDFAnnotation &) override { return std::nullopt; }
-        bool removeAnnotation(const PDFAnnotation &) override { return false; }
-        QImage renderRegion(const QRectF &, double) const override { return {}; }
-    };
-    auto layered = std::make_shared<LayerPage>();
-    layered->layer = TextLayer(text, units, {caption, kBody}, {}, {});
-    const testing::FakeDocument document({layered});
-
-    testing::FakeSpeechService service;
-    BoxesView view;
-    SpeechSetSmartener smartener(service, view, [] { return std::nullopt; });
+    const testing::FakeDocument document(
+        {std::make_shared<testing::FakePage>(TextLayer(text, units, {caption, kBody}, {}, {}))});
     const SentenceRecord whole{text, {0, static_cast<quint64>(text.size())}, 0};
     EXPECT_EQ(smartener.cutIgnoredFontLeadIn(whole, document), whole);
     smartener.currentPDFignoredFontsList.insert(QStringLiteral("Helvetica-Oblique 8.0 pt"));

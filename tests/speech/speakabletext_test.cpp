@@ -89,6 +89,7 @@ TEST_F(LigatureTest, MapHoldsTheFragmentsTheRulesDescribe)
     expected.insert(QStringLiteral("wi ,"), QStringLiteral("wifi,"));
     expected.insert(QStringLiteral("  x"), QStringLiteral(" fix"));
     EXPECT_EQ(map, expected);
+    EXPECT_TRUE(prepareMapForLigatures({QStringLiteral("zz")}, folder.path()).isEmpty()) << "no word list";
 }
 
 TEST_F(LigatureTest, SubstitutionLowersTheTextAndRepairsLostLigatures)
@@ -102,13 +103,7 @@ TEST_F(LigatureTest, SubstitutionLowersTheTextAndRepairsLostLigatures)
         substituteForLigaturesInString(QStringLiteral("An Of cial Word"), map), QStringLiteral("an official word"));
 }
 
-TEST_F(LigatureTest, MissingWordListGivesNoEntries)
-{
-    EXPECT_TRUE(prepareMapForLigatures({QStringLiteral("zz")}, folder.path()).isEmpty());
-    EXPECT_EQ(substituteForLigaturesInString(QStringLiteral("Unchanged"), {}), QStringLiteral("unchanged"));
-}
-
-TEST(LigatureResources, ShippedWordListsAreReadable)
+TEST(LigatureResources, ShippedWordListsRepairWordsButLeaveOrdinaryPhrasesAlone)
 {
     for (const QString &ligature : knownLigatures())
         EXPECT_GE(prepareMapForLigatures({ligature}).size(), 3) << ligature.toStdString();
@@ -116,13 +111,8 @@ TEST(LigatureResources, ShippedWordListsAreReadable)
     EXPECT_EQ(
         substituteForLigaturesInString(QStringLiteral("The of cial report was signi cant, e cient and di cult."), all),
         QStringLiteral("the official report was significant, efficient and difficult."));
-}
-
-TEST(LigatureResources, ShippedWordListsLeaveOrdinaryPhrasesAlone)
-{
     // Fragments such as "de ne" (define) or "of ce" (office) would also match across the words
     // of "made new" or "proof of certain"; the shipped lists leave such words out.
-    const LigatureMap all = prepareMapForLigatures(knownLigatures());
     const QString phrases = QStringLiteral("we made new proof of certain points to counter a tree ect. "
                                            "do the office staff offer coffee? no, they differ");
     EXPECT_EQ(substituteForLigaturesInString(phrases, all), phrases);

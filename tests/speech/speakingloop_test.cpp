@@ -1,17 +1,14 @@
 // The speaking loop's state machine, driven through a fake synthesizer and a recording view.
 #include "speech/speakingloop.h"
 
-#include "support/fakespeech.h"
 #include "support/qtprinters.h"
+#include "support/voicerig.h"
 
 #include <gtest/gtest.h>
-
-#include <map>
 
 namespace narrata {
 namespace {
 
-using testing::FakeSpeechService;
 using testing::FakeSynthesizer;
 
 SentenceRecord sentence(const QString &text, qint64 page, quint64 location = 0)
@@ -19,32 +16,7 @@ SentenceRecord sentence(const QString &text, qint64 page, quint64 location = 0)
     return {text, {location, static_cast<quint64>(text.size())}, page};
 }
 
-// Pages of sentences; the next page with any is appended when the loop asks for it.
-class RecordingView final : public ReadingView, public ReadingContent {
-public:
-    std::map<qint64, std::vector<SentenceRecord>> pages;
-    std::vector<SentenceRecord> selected;
-    std::vector<SentenceRecord> preparedAfter;
-
-    void selectSentence(const SentenceRecord &s) override { selected.push_back(s); }
-    std::vector<SentenceRecord> prepareContentAfter(const SentenceRecord &s) override
-    {
-        preparedAfter.push_back(s);
-        for (auto it = pages.upper_bound(s.pageIndex); it != pages.end(); ++it)
-            if (!it->second.empty())
-                return it->second;
-        return {};
-    }
-    qint64 currentPageIndex() const override { return selected.empty() ? 0 : selected.back().pageIndex; }
-    SelectionCode selectionCodeForRange(TextRange, qint64 pageIndex) const override
-    {
-        SelectionCode code;
-        code.pageIndex = pageIndex;
-        return code;
-    }
-};
-
-class SpeakingLoopTest : public ::testing::Test {
+class SpeakingLoopTest : public ::testing::Test, protected testing::LoopRig {
 protected:
     SpeakingLoopTest()
     {
@@ -52,17 +24,6 @@ protected:
         loop.reloadSpeechSynthesizer();
     }
 
-    FakeSynthesizer &synth() { return *service.latest; }
-    QString lastSpoken() { return synth().spoken.isEmpty() ? QString() : synth().spoken.last(); }
-
-    FakeSpeechService service;
-    RecordingView view;
-    SpeechSetFilter filter;
-    SpeechTextPath textPath;
-    ReadingProgress progress;
-    ReadingSession session;
-    QDateTime clock = QDateTime(QDate(2026, 1, 1), QTime(9, 0), Qt::UTC);
-    SpeakingLoop loop{{service, view, view, filter, textPath, progress, session, [this] { return clock; }}};
     int readingEnded = 0;
 };
 
@@ -169,45 +130,32 @@ TEST_F(SpeakingLoopTest, HyphenatedLineEndsAreJoinedAndWordsCountedAsSpoken)
 
 TEST_F(SpeakingLoopTest, WalksFinishOneSentenceAndNeverTakeFromAnEmptyList)
 {
-    const SentenceRecord a = sentence("A.", 0), b = sentence("B.", 0, 3), c = sentence("C.", 0, 6);
-    loop.loadSpeechSet({a, b, c});
+    const SentenceRecord a = sentence("A.", 0), b = sentence("B.", 0, 3);
+    const auto reportAfterWalk = [this](bool SpeakingLoop::*walk, const SentenceRecord &spoken) {
+        loop.*walk = true;
+        synth().startSpeakingString(spoken.sentence);
+        synth().finishUtterance();
+        EXPECT_FALSE(loop.*walk);
+    };
+    // With nothing behind, with one sentence left, or with nothing queued, a report changes nothing.
+    loop.loadSpeechSet({b});
     loop.onlyPauseSpeaking();
-
-    // The next-sentence walk spoke element 1: element 0 moves to the past list.
-    loop.isModeSentenceWalkL = true;
-    synth().startSpeakingString(b.sentence);
-    synth().finishUtterance();
-    EXPECT_EQ(loop.pastSpeechSet(), std::vector<SentenceRecord>{a});
-    EXPECT_EQ(loop.speechSet().front(), b);
-    EXPECT_EQ(view.selected.back(), b);
-    EXPECT_FALSE(synth().isSpeaking()) << "a walk speaks one sentence and stops";
-    EXPECT_EQ(progress.mostRecentSentence(), a) << "progress is for the sentence that was current";
-
-    // The previous-sentence walk brings it back.
-    loop.isModeSentenceWalkJ = true;
-    synth().startSpeakingString(a.sentence);
-    synth().finishUtterance();
-    EXPECT_TRUE(loop.pastSpeechSet().empty());
-    EXPECT_EQ(loop.speechSet().front(), a);
-
-    // With nothing behind, the same report changes nothing.
-    loop.isModeSentenceWalkJ = true;
-    synth().startSpeakingString(a.sentence);
-    synth().finishUtterance();
-    EXPECT_EQ(loop.speechSet().size(), 3u);
-    EXPECT_FALSE(loop.isModeSentenceWalkJ);
-
-    // Nor does a next walk with one sentence left, nor any report on an empty queue.
-    loop.loadSpeechSet({c});
-    loop.isModeSentenceWalkL = true;
-    synth().finishUtterance();
-    EXPECT_EQ(loop.speechSet(), std::vector<SentenceRecord>{c});
+    for (bool SpeakingLoop::*walk :
+        {&SpeakingLoop::isModeSentenceWalkJ, &SpeakingLoop::isModeSentenceWalkL, &SpeakingLoop::isModeSentenceWalkK}) {
+        reportAfterWalk(walk, b);
+        EXPECT_EQ(loop.speechSet(), std::vector<SentenceRecord>{b});
+    }
     loop.resetSpeechEngine();
-    loop.isModeSentenceWalkK = true;
-    synth().startSpeakingString(c.sentence);
-    synth().finishUtterance();
+    reportAfterWalk(&SpeakingLoop::isModeSentenceWalkK, b);
     EXPECT_TRUE(loop.speechSet().empty());
     EXPECT_TRUE(loop.pastSpeechSet().empty());
+
+    loop.loadSpeechSet({a, b});
+    loop.onlyPauseSpeaking();
+    reportAfterWalk(&SpeakingLoop::isModeSentenceWalkL, b);
+    EXPECT_EQ(loop.pastSpeechSet(), std::vector<SentenceRecord>{a});
+    EXPECT_FALSE(synth().isSpeaking()) << "a walk speaks one sentence and stops";
+    EXPECT_EQ(progress.mostRecentSentence(), a) << "progress is for the sentence that was current";
 }
 
 TEST_F(SpeakingLoopTest, ANewVoiceRestartsTheSentenceOnlyWhenSpeaking)

@@ -16,7 +16,6 @@
 #include <chrono>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <vector>
 
 namespace narrata::testing {
@@ -39,36 +38,13 @@ inline bool spinUntil(const std::function<bool()> &condition, int milliseconds =
 
 // What a RecordingOutput was given; shared with the test, as the synthesizer owns the output.
 struct Recording {
-    mutable std::mutex mutex;
-    std::vector<std::int16_t> samples;
-    int drains = 0;
-    int discards = 0;
-    bool fail = false; // makes write() fail
+    std::atomic<std::size_t> samples = 0;
+    std::atomic<int> drains = 0, discards = 0;
+    std::atomic<bool> fail = false; // makes write() fail
     std::atomic<bool> paced = false; // plays at the speed of speech, else at once
-
-    std::size_t sampleCount() const
-    {
-        std::lock_guard lock(mutex);
-        return samples.size();
-    }
-    int discardCount() const
-    {
-        std::lock_guard lock(mutex);
-        return discards;
-    }
-    int drainCount() const
-    {
-        std::lock_guard lock(mutex);
-        return drains;
-    }
-    void clear()
-    {
-        std::lock_guard lock(mutex);
-        samples.clear();
-    }
 };
 
-// Keeps every sample; paced like speech (through a NullOutput) when the recording says so.
+// Counts the samples; paced like speech (through a NullOutput) when the recording says so.
 class RecordingOutput final : public AudioOutput {
 public:
     explicit RecordingOutput(std::shared_ptr<Recording> recording)
@@ -78,24 +54,19 @@ public:
 
     bool write(const std::int16_t *samples, std::size_t count, const AudioFormat &format) override
     {
-        {
-            std::lock_guard lock(m_recording->mutex);
-            if (m_recording->fail)
-                return false;
-            m_recording->samples.insert(m_recording->samples.end(), samples, samples + count);
-        }
+        if (m_recording->fail)
+            return false;
+        m_recording->samples += count;
         return !m_recording->paced || m_pacing.write(samples, count, format);
     }
     void drain() override
     {
         m_pacing.drain();
-        std::lock_guard lock(m_recording->mutex);
         ++m_recording->drains;
     }
     void discard() override
     {
         m_pacing.discard();
-        std::lock_guard lock(m_recording->mutex);
         ++m_recording->discards;
     }
     QString description() const override { return QStringLiteral("recording"); }

@@ -10,6 +10,10 @@ namespace narrata::testing {
 // reads text and fonts, with no PDF behind it.
 class FakePage final : public PDFPage {
 public:
+    explicit FakePage(TextLayer layer)
+        : m_layer(std::move(layer))
+    {
+    }
     explicit FakePage(const QString &text)
         : m_layer(text, std::vector<TextLayer::Unit>(static_cast<size_t>(text.size())), {}, {}, {})
     {
@@ -48,7 +52,7 @@ private:
 };
 
 // A read-only document over fake pages; a null entry is a page that fails to load.
-class FakeDocument final : public PDFDocument {
+class FakeDocument : public PDFDocument {
 public:
     explicit FakeDocument(std::vector<std::shared_ptr<PDFPage>> pages)
         : m_pages(std::move(pages))

@@ -4,7 +4,9 @@
 
 #include "platform/pdf/textrange.h"
 
+#include <QDebug>
 #include <QString>
+#include <QVariant>
 
 #include <ostream>
 
@@ -12,6 +14,13 @@ QT_BEGIN_NAMESPACE
 inline void PrintTo(const QString &string, std::ostream *os)
 {
     *os << '"' << string.toStdString() << '"';
+}
+
+inline void PrintTo(const QVariant &value, std::ostream *os)
+{
+    QString text;
+    QDebug(&text).nospace() << value;
+    *os << text.toStdString();
 }
 QT_END_NAMESPACE
 

@@ -13,44 +13,19 @@ namespace {
 using testing::FakeDocument;
 using testing::FakePage;
 
-const QString kFirstPage = QStringLiteral("Cover page");
-const QString kSecondPage = QStringLiteral("A heading\nFirst sentence. Second one.");
-
-class DocumentSentencesTest : public ::testing::Test {
-protected:
-    FakeDocument document{{
-        std::make_shared<FakePage>(kFirstPage),
-        std::make_shared<FakePage>(kSecondPage),
-        std::make_shared<FakePage>(QString()),
-        nullptr,
-    }};
-};
-
-TEST_F(DocumentSentencesTest, SegmentsThePageText)
+TEST(DocumentSentences, ArePageSentencesOfTheSelectedPageAndNothingWithoutAPageOrText)
 {
-    const std::vector<SentenceRecord> expected{
-        {QStringLiteral("A heading"), {0, 9}, 1},
-        {QStringLiteral("First sentence."), {10, 15}, 1},
-        {QStringLiteral("Second one."), {26, 11}, 1},
-    };
-    EXPECT_EQ(sentencesOnPageIndex(document, 1), expected);
-    EXPECT_EQ(sentencesOnPageIndex(document, 0), (std::vector<SentenceRecord>{{kFirstPage, {0, 10}, 0}}));
-}
-
-TEST_F(DocumentSentencesTest, NoPageOrNoTextGivesNothing)
-{
-    EXPECT_TRUE(sentencesOnPageIndex(document, -1).empty());
-    EXPECT_TRUE(sentencesOnPageIndex(document, 2).empty());
-    EXPECT_TRUE(sentencesOnPageIndex(document, 3).empty());
-    EXPECT_TRUE(sentencesOnPageIndex(document, 4).empty());
+    const QString text = QStringLiteral("A heading\nFirst sentence. Second one.");
+    const FakeDocument document{{std::make_shared<FakePage>(QStringLiteral("Cover page")),
+        std::make_shared<FakePage>(text), std::make_shared<FakePage>(QString()), nullptr}};
+    EXPECT_EQ(sentencesOnPageIndex(document, 1), sentencesOnPageIndex(text, 1));
+    for (int page : {-1, 2, 3, 4})
+        EXPECT_TRUE(sentencesOnPageIndex(document, page).empty()) << page;
     EXPECT_TRUE(sentencesOnPageIndex(FakeDocument({}), 0).empty());
-}
 
-TEST_F(DocumentSentencesTest, SelectionPicksThePageOnly)
-{
-    // Only the page index of the record matters, not its text or range.
+    // Only the page index of the selection matters, not its text or range.
     const SentenceRecord selection{QStringLiteral("unrelated"), {500, 3}, 1};
-    EXPECT_EQ(sentencesOnPageWithSelection(document, selection), sentencesOnPageIndex(document, 1));
+    EXPECT_EQ(sentencesOnPageWithSelection(document, selection), sentencesOnPageIndex(text, 1));
     for (qint64 page : {qint64(-1), qint64(4), qint64(1) << 32 | 1, kNotFound})
         EXPECT_TRUE(sentencesOnPageWithSelection(document, {QString(), {}, page}).empty()) << page;
 }

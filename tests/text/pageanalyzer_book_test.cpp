@@ -3,6 +3,7 @@
 
 #include "platform/mupdf/mupdfservice.h"
 #include "printers.h"
+#include "support/fakedocument.h"
 #include "support/pdffixture.h"
 
 #include <gtest/gtest.h>
@@ -11,30 +12,19 @@ namespace narrata {
 namespace {
 
 // Every page taken anew from the file on every request: no text layer is ever reused.
-class UncachedDocument final : public PDFDocument {
+class UncachedDocument final : public testing::FakeDocument {
 public:
     explicit UncachedDocument(QByteArray bytes)
-        : m_bytes(std::move(bytes))
+        : FakeDocument({})
+        , m_bytes(std::move(bytes))
         , m_pageCount(MuPDFService().openData(m_bytes)->pageCount())
     {
     }
-    bool isEncrypted() const override { return false; }
-    bool isLocked() const override { return false; }
-    bool unlockWithPassword(const QString &) override { return true; }
-    QUrl documentURL() const override { return {}; }
     int pageCount() const override { return m_pageCount; }
     std::shared_ptr<PDFPage> pageAtIndex(int index) const override
     {
         return MuPDFService().openData(m_bytes)->pageAtIndex(index);
     }
-    int indexForPage(const PDFPage &) const override { return -1; }
-    bool insertPage(const PDFPage &, int) override { return false; }
-    bool removePageAtIndex(int) override { return false; }
-    bool writeToFile(const QString &) override { return false; }
-    QByteArray dataRepresentation() const override { return m_bytes; }
-    std::optional<PDFOutline> outlineRoot() const override { return std::nullopt; }
-    bool setOutlineRoot(const PDFOutline &) override { return false; }
-    std::unique_ptr<PDFDocument> copy() const override { return std::make_unique<UncachedDocument>(m_bytes); }
 
 private:
     QByteArray m_bytes;

@@ -55,6 +55,14 @@ QStringList textsOf(const FakeDocument &document, qint64 page, const RangeSet &r
     return result;
 }
 
+// How many of the page's sentences trimming leaves out.
+size_t trimmedAway(
+    PageAnalyzer &analyzer, const FakeDocument &document, int page, ContentPreparationOptions options = {})
+{
+    const std::vector<SentenceRecord> all = setOfSentencesFromIndex(document.pageAtIndex(page)->string(), 0, page);
+    return all.size() - analyzer.trimSentencesArray(all, page, options).size();
+}
+
 TEST(PageAnalyzer, BarePageNumbersMatchTheirNeighboursAndTeachTheirFont)
 {
     const FakeDocument document
@@ -100,8 +108,7 @@ TEST(PageAnalyzer, ALonePageNumberAtTheTopOrBottomIsNeverRead)
     EXPECT_EQ(textsOf(document, 1, analyzer.barePageNumberRangesOnPageIndex(1)), QStringList{"24"});
     EXPECT_EQ(textsOf(document, 2, analyzer.barePageNumberRangesOnPageIndex(2)), QStringList{"- xxv -"});
     EXPECT_TRUE(analyzer.barePageNumberRangesOnPageIndex(3).empty()) << "words, or a long row of numbers";
-    const std::vector<SentenceRecord> all = setOfSentencesFromIndex(document.pageAtIndex(1)->string(), 0, 1);
-    EXPECT_EQ(analyzer.trimSentencesArray(all, 1, {}).size(), all.size() - 1);
+    EXPECT_EQ(trimmedAway(analyzer, document, 1), 1u);
 }
 
 TEST(PageAnalyzer, HeadsThatNameTheSectionAreFoundByTheirSteppingPageNumbers)
@@ -117,8 +124,7 @@ TEST(PageAnalyzer, HeadsThatNameTheSectionAreFoundByTheirSteppingPageNumbers)
         QStringList{"MICRO FINE TUNING : Character protrusion 12"});
     EXPECT_TRUE(analyzer.steppingPageNumberRangesOnPageIndex(3).empty()) << "numbers that do not count pages";
     EXPECT_TRUE(analyzer.smallFontsSet().contains(FontIdentity(kHead)));
-    const std::vector<SentenceRecord> all = setOfSentencesFromIndex(document.pageAtIndex(2)->string(), 0, 2);
-    EXPECT_EQ(analyzer.trimSentencesArray(all, 2, {}).size(), all.size() - 1);
+    EXPECT_EQ(trimmedAway(analyzer, document, 2), 1u);
 }
 
 TEST(PageAnalyzer, ShortPagesCompareTheirRepeatedCandidatesByPosition)
@@ -143,9 +149,8 @@ TEST(PageAnalyzer, LearnedFontsMakeEdgeParagraphsHeadsOnlyInTheAggressiveMode)
     EXPECT_EQ(
         textsOf(document, 3, analyzer.headerFooterRangesByTypicalFontsOnPageIndex(3)), QStringList{"An unmatched head"})
         << "only the first four and last four paragraphs are tested";
-    const std::vector<SentenceRecord> all = setOfSentencesFromIndex(document.pageAtIndex(3)->string(), 0, 3);
-    EXPECT_EQ(analyzer.trimSentencesArray(all, 3, {}).size(), all.size());
-    EXPECT_EQ(analyzer.trimSentencesArray(all, 3, {false, false, true}).size(), all.size() - 1);
+    EXPECT_EQ(trimmedAway(analyzer, document, 3), 0u);
+    EXPECT_EQ(trimmedAway(analyzer, document, 3, {false, false, true}), 1u);
 }
 
 TEST(PageAnalyzer, TrimmingDropsEverySentenceThatTouchesAHeadFootOrCode)

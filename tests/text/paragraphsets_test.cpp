@@ -66,16 +66,11 @@ TEST(ParagraphSets, EdgeSentencesAreTheFirstTwoAndLastTwoOfEachParagraph)
 
 TEST(ParagraphSets, NumeralsAreTakenOutOfHeadsAndFeet)
 {
-    EXPECT_EQ(
-        cleanedStringForHeaderFooterNumerals(QStringLiteral("Chapter 4 Results 17")), QStringLiteral("ChapterResults"));
-    EXPECT_EQ(cleanedStringForHeaderFooterNumerals(QStringLiteral("Chapter IV")), QStringLiteral("Chapter"));
-    EXPECT_EQ(cleanedStringForHeaderFooterNumerals(QStringLiteral("Page 3 of 10")), QStringLiteral("Pageof"));
-    EXPECT_EQ(cleanedStringForHeaderFooterNumerals(QStringLiteral("- 12 -")), QString());
-    EXPECT_EQ(cleanedStringForHeaderFooterNumerals(QStringLiteral("xiv")), QString());
-    EXPECT_EQ(cleanedStringForHeaderFooterNumerals(QStringLiteral("Xiv Mild")), QStringLiteral("XivMild"))
-        << "mixed case is a word, not a numeral";
-    EXPECT_EQ(cleanedStringForHeaderFooterNumerals(QStringLiteral("Preface vii")), QStringLiteral("Preface"));
-    EXPECT_EQ(cleanedStringForHeaderFooterNumerals(QStringLiteral("mix")), QStringLiteral("mix"));
+    const std::pair<QString, QString> rows[] = {{"Chapter 4 Results 17", "ChapterResults"}, {"Chapter IV", "Chapter"},
+        {"Page 3 of 10", "Pageof"}, {"- 12 -", ""}, {"xiv", ""}, {"Preface vii", "Preface"}, {"mix", "mix"},
+        {"Xiv Mild", "XivMild"}}; // mixed case is a word, not a numeral
+    for (const auto &[head, cleaned] : rows)
+        EXPECT_EQ(cleanedStringForHeaderFooterNumerals(head), cleaned) << qPrintable(head);
 }
 
 } // namespace

@@ -1,10 +1,9 @@
 #pragma once
 
-// Readable gtest failure messages for the types the text tests compare.
+// Readable gtest failure messages for the records the text tests compare.
 
 #include "text/paragraphrecord.h"
 #include "text/sentencerecord.h"
-#include "text/textsegmenter.h"
 
 #include "support/qtprinters.h"
 
@@ -12,29 +11,15 @@
 
 namespace narrata {
 
-inline void PrintTo(const Segment &segment, std::ostream *os)
-{
-    *os << "{substring ";
-    PrintTo(segment.substringRange, os);
-    *os << " enclosing ";
-    PrintTo(segment.enclosingRange, os);
-    *os << '}';
-}
-
 inline void PrintTo(const SentenceRecord &record, std::ostream *os)
 {
-    ::PrintTo(record.sentence, os);
-    *os << ' ';
-    PrintTo(record.range, os);
-    *os << " page " << record.pageIndex;
+    *os << '"' << record.sentence.toStdString() << "\" [" << record.range.location << ", +" << record.range.length
+        << "] page " << record.pageIndex;
 }
 
 inline void PrintTo(const ParagraphRecord &record, std::ostream *os)
 {
-    ::PrintTo(record.paragraph, os);
-    *os << ' ';
-    PrintTo(record.range, os);
-    *os << " page " << record.pageIndex;
+    PrintTo(SentenceRecord{record.paragraph, record.range, record.pageIndex}, os);
 }
 
 } // namespace narrata

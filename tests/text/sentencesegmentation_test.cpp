@@ -1,4 +1,3 @@
-#include "text/paragraphsets.h"
 #include "text/sentencesegmentation.h"
 
 #include "printers.h"
@@ -60,16 +59,6 @@ TEST(SentencesFromIndexTest, StartsAtTheSentenceHoldingTheIndexAndOutsideTheText
     for (const qint64 outside : {text.size(), qint64(-1), kNotFound})
         EXPECT_TRUE(setOfSentencesFromIndex(text, outside, 0).empty()) << outside;
     EXPECT_TRUE(setOfSentencesFromIndex(QStringLiteral("  \n "), 1, 0).empty());
-}
-
-TEST(ParagraphsTest, RecordsIncludeEmptyParagraphs)
-{
-    const std::vector<ParagraphRecord> expected{
-        {QStringLiteral("First one."), {0, 10}, 3},
-        {QString(), {11, 0}, 3},
-        {QStringLiteral("Second \U0001F600"), {12, 9}, 3},
-    };
-    EXPECT_EQ(setOfAllParagraphsonPageIndex(QStringLiteral("First one.\n\u2029Second \U0001F600\r\n"), 3), expected);
 }
 
 } // namespace
