@@ -30,8 +30,10 @@ AppDelegate::AppDelegate(Services services, QObject *parent)
 {
     m_loop->sentenceStarted = [this](const SentenceRecord &sentence) { emit sentenceStarted(sentence); };
     m_session.labelChanged = [this](const QString &text) { m_services.window.setLabelCurrentSessionStats(text); };
-    m_documents.shownChanged = [this] { m_labels.updateLabelTextPDFInfo(); };
-    m_documents.fileLoaded = [this] { loadUpdatesToPDFIgnoreFontList(); };
+    m_documents.shownChanged = [this] {
+        m_labels.updateLabelTextPDFInfo();
+        loadUpdatesToPDFIgnoreFontList();
+    };
 }
 
 AppDelegate::~AppDelegate()
@@ -196,9 +198,9 @@ void AppDelegate::goTo(const ReadingProgress::GoTo &goTo)
 
 void AppDelegate::loadUpdatesToPDFIgnoreFontList()
 {
-    const QString fileName = m_documents.documentFileName();
-    if (!fileName.isEmpty())
-        m_ignoredFonts.load(fileName);
+    // A pack or a document without a file keeps the list it had, and nothing of it is stored:
+    // stored under the previous document's name, its fonts would be ignored there.
+    m_ignoredFonts.load(m_documents.representedFileName());
     applyIgnoredFonts();
 }
 

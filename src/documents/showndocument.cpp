@@ -44,6 +44,17 @@ void ShownDocument::notify(const std::function<void()> &listener) const
         listener();
 }
 
+void ShownDocument::represent(const QUrl &url)
+{
+    m_representedURL = url;
+    m_collaborators.window.setRepresentedURL(url);
+}
+
+QString ShownDocument::representedFileName() const
+{
+    return lastPathComponent(m_representedURL);
+}
+
 bool ShownDocument::hasDocument() const
 {
     return m_pdfDocument && m_collaborators.pdfView.document();
@@ -145,13 +156,12 @@ void ShownDocument::loadPDF(const QUrl &url, std::unique_ptr<PDFDocument> docume
     }
     const QString fileName = lastPathComponent(url);
     m_collaborators.window.setWindowTitle(fileName);
-    m_collaborators.window.setRepresentedURL(url);
+    represent(url);
     showDocumentInView();
     goToLastPDFInPack();
     if (url.toLocalFile() != m_introPDFURL.toLocalFile())
         noteRecentDocument(url.toLocalFile());
     notify(shownChanged);
-    notify(fileLoaded);
 }
 
 void ShownDocument::showDocumentInView()
@@ -176,7 +186,7 @@ void ShownDocument::resetToNoDocumentState()
 void ShownDocument::showNoDocument()
 {
     m_collaborators.window.setWindowTitle(QStringLiteral("Narrata"));
-    m_collaborators.window.setRepresentedURL({});
+    represent({});
     m_pdfDocument.reset();
     m_listOfPDFDocs.clear();
     m_collaborators.content.setDocument(nullptr);
@@ -188,7 +198,7 @@ void ShownDocument::showNoDocument()
 void ShownDocument::showAsUnsavedPack()
 {
     m_collaborators.window.setWindowTitle(QStringLiteral("PDF Pack (unsaved)"));
-    m_collaborators.window.setRepresentedURL({});
+    represent({});
     notify(shownChanged);
 }
 

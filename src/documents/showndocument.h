@@ -47,10 +47,8 @@ public:
     // The built-in user guide; empty when it could not be provided.
     void setIntroPDFURL(const QUrl &url) { m_introPDFURL = url; }
     const QUrl &introPDFURL() const { return m_introPDFURL; }
-    // Called whenever what is shown changed (the labels follow), and after a PDF was loaded
-    // from its file (its own settings follow).
+    // Called whenever what is shown changed: the labels and the document's own settings follow.
     std::function<void()> shownChanged;
-    std::function<void()> fileLoaded;
 
     // A PDF named on the command line or handed over by a second launch.
     bool openFileInternal(const QString &path);
@@ -76,6 +74,9 @@ public:
     bool hasDocument() const;
     // The file name of the document the view shows; empty for none or one without a file.
     QString documentFileName() const;
+    // The file name of the PDF shown when it is one file of its own; empty for none, a pack or
+    // a document without a file, under which nothing of the document may be stored.
+    QString representedFileName() const;
 
 signals:
     // The delayed jump of goToLastPDFInPack has happened.
@@ -96,11 +97,13 @@ private:
     void noteRecentDocument(const QString &path);
     bool isPrintedPDFPath(const QString &path) const;
     void notify(const std::function<void()> &listener) const;
+    void represent(const QUrl &url);
 
     Collaborators m_collaborators;
     std::unique_ptr<PDFDocument> m_pdfDocument;
     std::vector<PackEntry> m_listOfPDFDocs;
     QUrl m_introPDFURL;
+    QUrl m_representedURL;
 };
 
 } // namespace narrata

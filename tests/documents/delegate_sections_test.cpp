@@ -116,6 +116,17 @@ TEST_F(DelegateSectionsTest, TheSelectionsFontIsIgnoredByFileNameAndComesBackWit
                     .value(QStringLiteral("Narrata User Guide.pdf"))
                     .toMap()
                     .isEmpty());
+
+    // A document without a file of its own stores nothing, not even under the one before it.
+    documents().processIncomingPDF(pdfService.openData(sampleBook().bytes()), false, {});
+    EXPECT_EQ(window.title, QStringLiteral("PDF Pack (unsaved)"));
+    selectHead();
+    delegate->menuCommandAddFontToIgnoreList();
+    EXPECT_EQ(delegate->ignoredFonts().labels(), QStringList{label});
+    EXPECT_TRUE(defaults.mapForKey(settingskeys::ignoredFontsByPDF)
+                    .value(QStringLiteral("Narrata User Guide.pdf"))
+                    .toMap()
+                    .isEmpty());
 }
 
 TEST_F(DelegateSectionsTest, TheWatchedFolderOffersItsFiveNewestPdfsAndLoadsTheOneChosen)
