@@ -15,7 +15,7 @@ int runSentencesCommand(const PDFService &service, const QStringList &arguments,
 int runTextCommand(const PDFService &service, const QStringList &arguments, QTextStream &out);
 int runReadCommand(const PDFService &service, const QStringList &arguments, QTextStream &out, QTextStream &err);
 int runAnalyzeCommand(const PDFService &service, const QStringList &arguments, QTextStream &out);
-int runProgressCommand(const QStringList &arguments, QTextStream &out, QTextStream &err);
+int runProgressCommand(const PDFService &pdfService, const QStringList &arguments, QTextStream &out, QTextStream &err);
 int runMappingsCommand(const QStringList &arguments, QTextStream &out);
 int runVoicesCommand(const QStringList &arguments, QTextStream &out, QTextStream &err);
 

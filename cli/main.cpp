@@ -50,7 +50,7 @@ int main(int argc, char *argv[])
         if (command == QLatin1String("analyze"))
             return narrata::cli::runAnalyzeCommand(service, arguments, out);
         if (command == QLatin1String("progress"))
-            return narrata::cli::runProgressCommand(arguments, out, err);
+            return narrata::cli::runProgressCommand(service, arguments, out, err);
         if (command == QLatin1String("mappings"))
             return narrata::cli::runMappingsCommand(arguments, out);
         if (command == QLatin1String("voices"))

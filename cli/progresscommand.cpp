@@ -2,6 +2,7 @@
 #include "commandline.h"
 #include "commands.h"
 
+#include "platform/pdf/pdfdocument.h"
 #include "platform/settings/qsettingsdefaultsstore.h"
 #include "settings/registereddefaults.h"
 #include "speech/readingprogress.h"
@@ -16,9 +17,9 @@ namespace {
 void printPosition(QTextStream &out, const char *what, const std::optional<SentenceRecord> &sentence)
 {
     out << what << ": ";
-    if (sentence)
-        out << "p." << sentence->pageIndex + 1 << " [" << sentence->range.location << ", " << sentence->range.length
-            << "] " << sentence->sentence << '\n';
+    if (sentence) // pages count from 1; the stored index may be anything a file can hold
+        out << "p." << QString::number(static_cast<quint64>(sentence->pageIndex) + 1) << " ["
+            << sentence->range.location << ", " << sentence->range.length << "] " << sentence->sentence << '\n';
     else
         out << "(none)\n";
 }
@@ -26,7 +27,7 @@ void printPosition(QTextStream &out, const char *what, const std::optional<Sente
 } // namespace
 
 // narrata-cli progress FILE.pdf: the most recent and furthest sentences heard in a PDF.
-int runProgressCommand(const QStringList &arguments, QTextStream &out, QTextStream &err)
+int runProgressCommand(const PDFService &pdfService, const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
     const CommandLine line(arguments, {}, {});
     if (line.positional().size() != 1)
@@ -37,7 +38,10 @@ int runProgressCommand(const QStringList &arguments, QTextStream &out, QTextStre
         err << "narrata-cli: " << store.problem() << '\n';
     // Progress is kept by file name, as the reader keeps it.
     const QString fileName = QFileInfo(line.positional().constFirst()).fileName();
-    const ReadingProgress progress(store);
+    ReadingProgress progress(store);
+    // Positions outside the document are not shown; a PDF that is gone shows what is stored.
+    if (const std::unique_ptr<PDFDocument> document = pdfService.openFile(line.positional().constFirst()))
+        progress.setDocumentPageCount(document->pageCount());
     printPosition(out, "most recent", progress.mostRecentSentenceRead(fileName));
     printPosition(out, "furthest", progress.furthestSentenceRead(fileName));
     return 0;

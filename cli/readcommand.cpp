@@ -17,6 +17,7 @@
 #include "speech/wordmappingtextpath.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QTimer>
 
@@ -105,6 +106,7 @@ int runReadCommand(const PDFService &pdfService, const QStringList &arguments, Q
     if (!dryRun) {
         storedProgress.emplace(store);
         storedProgress->setDocumentFileName(fileName);
+        storedProgress->setDocumentPageCount(pageCount);
     }
     ReadingProgress &progress = storedProgress ? *storedProgress : unstoredProgress;
     ReadingSession session;
@@ -164,6 +166,12 @@ int runReadCommand(const PDFService &pdfService, const QStringList &arguments, Q
     if (session.sessionStartTime) {
         session.updateDisplayOfCurrentSessionStats();
         err << session.labelCurrentSessionStats << '\n';
+    }
+    if (storedProgress && storedProgress->saveFailed()) {
+        err << "narrata-cli: reading progress could not be saved in " << QDir::toNativeSeparators(store.fileName())
+            << '\n';
+        if (status == 0)
+            status = kFailedStatus;
     }
     return status;
 }

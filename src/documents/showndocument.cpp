@@ -170,6 +170,8 @@ void ShownDocument::showDocumentInView()
     m_collaborators.content.setDocument(m_collaborators.pdfView.document());
     m_collaborators.loop.setDocument(m_collaborators.pdfView.document());
     m_collaborators.progress.setDocumentFileName(documentFileName());
+    const PDFDocument *shown = m_collaborators.pdfView.document();
+    m_collaborators.progress.setDocumentPageCount(shown ? shown->pageCount() : 0);
 }
 
 void ShownDocument::resetToDefaultPDF()

@@ -31,28 +31,34 @@ void IgnoredFonts::load(const QString &fileName)
 
 void IgnoredFonts::add(const QString &label)
 {
-    if (label.isEmpty())
-        return;
-    m_fonts.insert(label, 1);
-    save();
+    change(label, true);
 }
 
 void IgnoredFonts::remove(const QString &label)
 {
-    if (label.isEmpty())
-        return;
-    m_fonts.remove(label);
-    save();
+    change(label, false);
 }
 
-void IgnoredFonts::save()
+void IgnoredFonts::change(const QString &label, bool ignored)
 {
-    if (m_fileName.isEmpty())
+    if (label.isEmpty())
         return;
-    QVariantMap byFileName = m_store.mapForKey(storeKey());
-    byFileName.insert(m_fileName, m_fonts);
-    m_store.setValue(storeKey(), byFileName);
-    m_store.synchronize();
+    const auto apply = [&label, ignored](QVariantMap fonts) {
+        if (ignored)
+            fonts.insert(label, 1);
+        else
+            fonts.remove(label);
+        return fonts;
+    };
+    if (m_fileName.isEmpty()) {
+        m_fonts = apply(m_fonts);
+        return;
+    }
+    // The document's list as stored now, which another window or process may have changed.
+    m_store.updateMapEntry(storeKey(), m_fileName, [&](const QVariant &stored) {
+        m_fonts = apply(stored.toMap());
+        return QVariant(m_fonts);
+    });
 }
 
 } // namespace narrata

@@ -22,17 +22,18 @@ public:
     void load(const QString &fileName);
     const QString &fileName() const { return m_fileName; }
 
-    // Adds or removes a font label and saves. An empty label (no font) does nothing.
+    // Adds or removes a font label in the list as stored now and stores it at once, when there
+    // is a file name. An empty label (no font) does nothing.
     void add(const QString &label);
     void remove(const QString &label);
-    // Writes the current list under the current file name, when there is one, and flushes.
-    void save();
 
     bool contains(const QString &label) const { return m_fonts.contains(label); }
     QStringList labels() const { return m_fonts.keys(); }
     const QVariantMap &fonts() const { return m_fonts; }
 
 private:
+    void change(const QString &label, bool ignored);
+
     DefaultsStore &m_store;
     QString m_fileName;
     QVariantMap m_fonts; // label → 1

@@ -72,24 +72,17 @@ void ReadingProgress::saveSentencesReadProgress(const SentenceRecord &sentence)
 
     if (m_fileName.isEmpty())
         return;
-
-    QVariantMap mostRecent = m_store.mapForKey(mostRecentKey());
-    mostRecent.insert(m_fileName, archived(sentence));
-    m_store.setValue(mostRecentKey(), mostRecent);
-
-    QVariantMap furthest = m_store.mapForKey(furthestKey());
-    const auto entry = furthest.constFind(m_fileName);
-    if (entry == furthest.constEnd()) {
-        furthest.insert(m_fileName, archived(sentence));
-    } else {
+    // Only this PDF's entries change, as they stand in the store now: a reader in another
+    // process keeps its own PDFs' positions.
+    const QVariant record = archived(sentence);
+    bool saved = m_store.updateMapEntry(mostRecentKey(), m_fileName, [&record](const QVariant &) { return record; });
+    saved = m_store.updateMapEntry(furthestKey(), m_fileName, [&](const QVariant &stored) {
         // An entry that cannot be read is no position to keep.
-        const std::optional<SentenceRecord> stored = unarchived(entry.value());
-        if (!stored || pageScore(sentence) > pageScore(*stored))
-            furthest.insert(m_fileName, archived(sentence));
-    }
-    m_store.setValue(furthestKey(), furthest);
-
-    m_store.synchronize();
+        const std::optional<SentenceRecord> furthest = unarchivedWithin(stored);
+        return !furthest || pageScore(sentence) > pageScore(*furthest) ? record : stored;
+    }) && saved;
+    if (!saved)
+        m_saveFailed = true;
 }
 
 std::optional<SentenceRecord> ReadingProgress::storedSentence(const QString &key, const QString &fileName) const
@@ -100,7 +93,17 @@ std::optional<SentenceRecord> ReadingProgress::storedSentence(const QString &key
     const auto entry = map.constFind(fileName);
     if (entry == map.constEnd())
         return std::nullopt;
-    return unarchived(entry.value());
+    return unarchivedWithin(entry.value());
+}
+
+std::optional<SentenceRecord> ReadingProgress::unarchivedWithin(const QVariant &stored) const
+{
+    std::optional<SentenceRecord> sentence = unarchived(stored);
+    // A page outside the document is no place to go back to, and would keep a later position
+    // from ever counting as the furthest.
+    if (sentence && (sentence->pageIndex < 0 || sentence->pageIndex >= m_pageCount))
+        sentence.reset();
+    return sentence;
 }
 
 std::optional<SentenceRecord> ReadingProgress::mostRecentSentenceRead(const QString &fileName) const

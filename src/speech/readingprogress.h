@@ -5,6 +5,7 @@
 #include <QString>
 #include <QVariant>
 
+#include <limits>
 #include <memory>
 #include <optional>
 
@@ -30,6 +31,11 @@ public:
     // The last path component of the shown document's URL; empty when it has none.
     void setDocumentFileName(const QString &fileName);
     const QString &documentFileName() const { return m_fileName; }
+    // Stored positions on pages past this count (or before the first) are not read back.
+    void setDocumentPageCount(qint64 pageCount) { m_pageCount = pageCount; }
+    // A position could not be stored since this object was made (the settings file could not be
+    // written).
+    bool saveFailed() const { return m_saveFailed; }
 
     // Called for every sentence that ran to its end, regular or walk. Stores it as the most
     // recent position, and as the furthest one when its page score beats the stored one's, then
@@ -72,11 +78,14 @@ public:
 
 private:
     std::optional<SentenceRecord> storedSentence(const QString &key, const QString &fileName) const;
+    std::optional<SentenceRecord> unarchivedWithin(const QVariant &stored) const;
     bool hasEntry(const QString &key) const;
 
     std::unique_ptr<DefaultsStore> m_ownStore;
     DefaultsStore &m_store;
     QString m_fileName;
+    qint64 m_pageCount = std::numeric_limits<qint64>::max();
+    bool m_saveFailed = false;
     std::optional<SentenceRecord> m_mostRecent;
     std::optional<SentenceRecord> m_furthest;
 };

@@ -72,6 +72,16 @@ check "reading ends with the session's statistics" grep -q 'min for [0-9]* words
 progress=$("$cli" progress "$work/book.pdf")
 check "progress gives back the last sentence heard" grep -q '^most recent: p\.2 ' <<<"$progress"
 check "progress gives back the furthest sentence heard" grep -q '^furthest: p\.2 ' <<<"$progress"
+# Two readers at once, each on its own PDF, share the settings file: neither loses the other's
+# progress.
+cp "$work/book.pdf" "$work/other.pdf"
+for round in 1 2 3; do
+  "$cli" read "$work/book.pdf" --wav "$work/a.wav" >/dev/null 2>&1 &
+  "$cli" read "$work/other.pdf" --wav "$work/b.wav" >/dev/null 2>&1 &
+  wait
+done
+check "two readers at once keep the first one's progress" grep -q '^most recent: p\.' <("$cli" progress "$work/book.pdf")
+check "two readers at once keep the second one's progress" grep -q '^most recent: p\.' <("$cli" progress "$work/other.pdf")
 expect_refusal "a last page before the first" "--to-page" read "$work/book.pdf" --page 3 --to-page 2 --dry-run
 expect_refusal "a voice that does not exist" "no voice" read "$work/book.pdf" --voice klingon-xx --wav "$work/out.wav"
 

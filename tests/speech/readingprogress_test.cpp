@@ -56,6 +56,24 @@ protected:
     ReadingProgress progress{store};
 };
 
+TEST_F(ReadingProgressTest, StoredPagesOutsideTheDocumentAreNotReadBack)
+{
+    // Records a damaged or hand-edited file may hold, for a document of ten pages.
+    progress.setDocumentFileName(QStringLiteral("book.pdf"));
+    progress.setDocumentPageCount(10);
+    for (const qint64 page : {std::numeric_limits<qint64>::max(), qint64(10), qint64(-1)}) {
+        SCOPED_TRACE(page);
+        store.setValue(
+            kMostRecent, QVariantMap{{QStringLiteral("book.pdf"), ReadingProgress::archived(sentence("X.", page))}});
+        store.setValue(kFurthest, store.value(kMostRecent));
+        EXPECT_EQ(progress.mostRecentSentenceRead(QStringLiteral("book.pdf")), std::nullopt);
+        EXPECT_EQ(progress.goToFurthestSentenceRead().select, std::nullopt);
+        // One past the end no longer keeps the furthest position from moving.
+        progress.saveSentencesReadProgress(sentence("Two.", 2));
+        EXPECT_EQ(progress.furthestSentenceRead(QStringLiteral("book.pdf")), sentence("Two.", 2));
+    }
+}
+
 TEST_F(ReadingProgressTest, FurthestMovesOnlyToALaterPageAndHoldsItsFirstSentence)
 {
     progress.setDocumentFileName(QStringLiteral("book.pdf"));
@@ -77,7 +95,7 @@ TEST_F(ReadingProgressTest, FurthestMovesOnlyToALaterPageAndHoldsItsFirstSentenc
     EXPECT_EQ(progress.mostRecentSentenceRead("book.pdf"), p2);
     EXPECT_EQ(progress.mostRecentSentence(), p2);
     EXPECT_EQ(progress.furthestSentence(), p5);
-    EXPECT_EQ(store.synchronizeCount(), 5) << "every completed sentence flushes the store";
+    EXPECT_EQ(store.synchronizeCount(), 2 * 5) << "both positions of every completed sentence are written out";
     const QString stored = store.mapForKey(kMostRecent).value(QStringLiteral("book.pdf")).toString();
     EXPECT_EQ(QJsonDocument::fromJson(stored.toUtf8()).object(), p2.toJson()) << "kept as JSON text";
 }

@@ -4,6 +4,8 @@
 #include <QVariant>
 #include <QVariantMap>
 
+#include <functional>
+
 namespace narrata {
 
 // The user's settings: values the user set, over registered defaults that answer for every key
@@ -26,6 +28,22 @@ public:
     virtual void registerDefaults(const QVariantMap &defaults) = 0;
     // Writes the set values out; false when they could not be written, so they are not stored.
     virtual bool synchronize() = 0;
+    // Changes one entry of a map-valued setting and writes the store out at once. `update` is
+    // handed the entry as it is stored now (invalid when there is none) and gives its new value
+    // (invalid removes it). A store shared between processes re-reads the map under a lock
+    // first, so that their changes to other entries are kept. False when it was not written.
+    virtual bool updateMapEntry(
+        const QString &key, const QString &entry, const std::function<QVariant(const QVariant &stored)> &update)
+    {
+        QVariantMap map = mapForKey(key);
+        const QVariant changed = update(map.value(entry));
+        if (changed.isValid())
+            map.insert(entry, changed);
+        else
+            map.remove(entry);
+        setValue(key, map);
+        return synchronize();
+    }
     // Empty, or one line saying why the stored settings could not be read. Such a store runs on
     // the registered defaults, keeps what is set in memory and leaves the damaged file alone.
     virtual QString problem() const = 0;

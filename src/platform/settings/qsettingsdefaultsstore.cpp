@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QSettings>
 #include <QStringDecoder>
 
@@ -11,6 +12,9 @@
 namespace narrata {
 
 namespace {
+
+// Long enough for another process's write to finish; a lock left by a crashed one is taken over.
+constexpr int kLockTimeoutMilliseconds = 5000;
 
 const QString kOrganization = QStringLiteral("Narrata");
 const QString kApplication = QStringLiteral("Narrata");
@@ -194,6 +198,14 @@ void QSettingsDefaultsStore::registerDefaults(const QVariantMap &defaults)
     m_registered.insert(defaults);
 }
 
+QString QSettingsDefaultsStore::lockFileName() const
+{
+    // The lock lives beside the file, whose folder a first write creates. Not QSettings' own
+    // "<file>.lock", which it takes inside sync() and would wait for.
+    QDir().mkpath(QFileInfo(m_fileName).absolutePath());
+    return m_fileName + QStringLiteral(".update-lock");
+}
+
 bool QSettingsDefaultsStore::synchronize()
 {
     // A file that could not be read holds what the user had: it stays as it is.
@@ -201,14 +213,20 @@ bool QSettingsDefaultsStore::synchronize()
         return false;
     if (m_unwritten.isEmpty())
         return true;
-    // The file may have been changed by hand since it was read.
-    if (!fileProblem(m_fileName).isEmpty())
+    // The window and narrata-cli share the file; a write waits for another one in progress.
+    QLockFile lock(lockFileName());
+    if (!lock.tryLock(kLockTimeoutMilliseconds))
         return false;
-
     // A new QSettings for every write: its status() stays at the first error it meets, so one
     // kept for the store's lifetime could not tell a later success from an earlier failure.
     QSettings settings(m_fileName, QSettings::IniFormat);
-    if (settings.status() != QSettings::NoError)
+    return writeUnwritten(settings);
+}
+
+bool QSettingsDefaultsStore::writeUnwritten(QSettings &settings)
+{
+    // The file may have been changed by hand since it was read.
+    if (!fileProblem(m_fileName).isEmpty() || settings.status() != QSettings::NoError)
         return false;
     for (auto change = m_unwritten.cbegin(); change != m_unwritten.cend(); ++change) {
         if (change->isValid())
@@ -221,6 +239,28 @@ bool QSettingsDefaultsStore::synchronize()
         return false;
     m_unwritten.clear();
     return true;
+}
+
+bool QSettingsDefaultsStore::updateMapEntry(
+    const QString &key, const QString &entry, const std::function<QVariant(const QVariant &stored)> &update)
+{
+    if (!m_problem.isEmpty() || !isUsableKey(key))
+        return DefaultsStore::updateMapEntry(key, entry, update); // in memory only
+    QLockFile lock(lockFileName());
+    if (!lock.tryLock(kLockTimeoutMilliseconds))
+        return DefaultsStore::updateMapEntry(key, entry, update);
+    // The map as the file holds it now: another process may have changed other entries since
+    // this one read the file.
+    QSettings settings(m_fileName, QSettings::IniFormat);
+    QVariantMap map = fileProblem(m_fileName).isEmpty() ? settings.value(key).toMap() : mapForKey(key);
+    const QVariant changed = update(map.value(entry));
+    if (changed.isValid())
+        map.insert(entry, changed);
+    else
+        map.remove(entry);
+    m_values.insert(key, map);
+    m_unwritten.insert(key, map);
+    return writeUnwritten(settings);
 }
 
 } // namespace narrata

@@ -2,6 +2,8 @@
 
 #include "platform/settings/defaultsstore.h"
 
+class QSettings;
+
 namespace narrata {
 
 // Settings in an INI file written by QSettings. Values the user set are read once, kept in
@@ -27,8 +29,14 @@ public:
 
     QString fileName() const { return m_fileName; }
 
+    bool updateMapEntry(const QString &key, const QString &entry,
+        const std::function<QVariant(const QVariant &stored)> &update) override;
+
 private:
     void read();
+    QString lockFileName() const;
+    // Writes the unwritten changes into settings, under the lock already held.
+    bool writeUnwritten(QSettings &settings);
 
     QString m_fileName;
     QString m_problem;
