@@ -131,7 +131,7 @@ TEST(SmarteningLeadIn, AnIgnoredFontOpeningASentenceIsCutOff)
         std::vector<PDFAnnotation> annotations() const override { return {}; }
         std::optional<PDFAnnotation> addAnnotation(const PDFAnnotation &) override { return std::nullopt; }
         bool removeAnnotation(const PDFAnnotation &) override { return false; }
-        QImage renderRegion(const QRectF &, double) const override { return {}; }
+        PageImage renderRegion(const QRectF &, double) const override { return {}; }
     };
     auto layered = std::make_shared<LayerPage>();
     layered->layer = TextLayer(text, units, {caption, kBody}, {}, {});

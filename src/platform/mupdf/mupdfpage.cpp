@@ -229,7 +229,7 @@ void MuPDFPage::dropDisplayList()
     m_displayList = nullptr;
 }
 
-QImage MuPDFPage::renderRegion(const QRectF &region, double scale) const
+PageImage MuPDFPage::renderRegion(const QRectF &region, double scale) const
 {
     const int width = static_cast<int>(std::ceil(region.width() * scale));
     const int height = static_cast<int>(std::ceil(region.height() * scale));
@@ -247,10 +247,9 @@ QImage MuPDFPage::renderRegion(const QRectF &region, double scale) const
     }
     fz_context *ctx = context.get();
 
-    QImage image(width, height, QImage::Format_RGB888);
-    image.fill(Qt::white);
-    unsigned char *pixels = image.bits();
-    const auto stride = static_cast<ptrdiff_t>(image.bytesPerLine());
+    PageImage image = PageImage::white(width, height);
+    auto *pixels = reinterpret_cast<unsigned char *>(image.pixels.data());
+    const auto stride = static_cast<ptrdiff_t>(image.bytesPerLine);
     // The region's top-left corner in MuPDF's space goes to the pixmap's origin.
     const fz_point corner = fromPageSpace(QPointF(region.left(), region.y() + region.height()), m_bounds);
     const auto s = static_cast<float>(scale);
@@ -278,7 +277,7 @@ QImage MuPDFPage::renderRegion(const QRectF &region, double scale) const
     }
     fz_catch (ctx)
         drawn = false;
-    return drawn ? image : QImage();
+    return drawn ? image : PageImage();
 }
 
 } // namespace narrata
