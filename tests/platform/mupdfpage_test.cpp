@@ -140,9 +140,9 @@ TEST(MuPDFPage, MarksAreListedAddedAndRemoved)
     const auto page = firstPage(document);
     const QRectF line = page->selectionForRange({0, 9}).boundsForPage(*page);
     const auto highlight
-        = page->addAnnotation(PDFAnnotation::markup(PDFMarkupType::Highlight, {line}, QColor(255, 255, 0)));
+        = page->addAnnotation(PDFAnnotation::markup(PDFMarkupType::Highlight, {line}, AnnotationColor{255, 255, 0}));
     const auto underline
-        = page->addAnnotation(PDFAnnotation::markup(PDFMarkupType::Underline, {line}, QColor(0, 0, 255)));
+        = page->addAnnotation(PDFAnnotation::markup(PDFMarkupType::Underline, {line}, AnnotationColor{0, 0, 255}));
     ASSERT_TRUE(highlight && underline);
     ASSERT_EQ(page->annotations().size(), 2u);
     EXPECT_EQ(page->string(), QStringLiteral("Something worth marking.")) << "marks add no text";
