@@ -2,7 +2,7 @@
 #include "commandline.h"
 #include "commands.h"
 
-#include "platform/settings/qsettingsdefaultsstore.h"
+#include "platform/settingsstores/qsettingsdefaultsstore.h"
 #include "settings/registereddefaults.h"
 #include "speech/readingprogress.h"
 #include "speech/wordmappingtextpath.h"

@@ -1,10 +1,10 @@
 #include "readerapplication.h"
 
 #include "documents/appdelegate.h"
-#include "platform/desktop/qtdesktopservices.h"
+#include "platform/espeak/espeakspeechservice.h"
 #include "platform/mupdf/mupdfservice.h"
-#include "platform/settings/qsettingsdefaultsstore.h"
-#include "platform/speech/espeakspeechservice.h"
+#include "platform/qtdesktop/qtdesktopservices.h"
+#include "platform/settingsstores/qsettingsdefaultsstore.h"
 #include "resources/appresources.h"
 #include "settings/registereddefaults.h"
 #include "view/custompdfview.h"

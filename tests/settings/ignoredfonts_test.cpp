@@ -1,7 +1,7 @@
 // Per-document ignored fonts: kept by PDF file name, written through on every change, back
 // after a reopen.
-#include "platform/settings/memorydefaultsstore.h"
-#include "platform/settings/qsettingsdefaultsstore.h"
+#include "platform/settingsstores/memorydefaultsstore.h"
+#include "platform/settingsstores/qsettingsdefaultsstore.h"
 #include "settings/ignoredfonts.h"
 #include "settings/registereddefaults.h"
 

@@ -1,7 +1,7 @@
 // The voice menu, the stored voice and rate, and how Apply and Reset hand them to the loop.
 #include "speech/voicecatalogue.h"
 
-#include "platform/settings/memorydefaultsstore.h"
+#include "platform/settingsstores/memorydefaultsstore.h"
 #include "settings/registereddefaults.h"
 #include "speech/speakingloop.h"
 

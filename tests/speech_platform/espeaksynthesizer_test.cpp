@@ -1,8 +1,8 @@
 // Utterances, their reports and their audio, against espeak-ng itself.
 #include "speechtesting.h"
 
-#include "platform/speech/espeakspeechservice.h"
-#include "platform/speech/wavfileoutput.h"
+#include "platform/espeak/espeakspeechservice.h"
+#include "platform/espeak/wavfileoutput.h"
 
 #include <QTemporaryDir>
 

@@ -1,4 +1,4 @@
-#include "platform/speech/espeakengine.h"
+#include "platform/espeak/espeakengine.h"
 
 #include <espeak-ng/espeak_ng.h>
 

@@ -1,8 +1,8 @@
-#include "platform/speech/espeakspeechservice.h"
+#include "platform/espeak/espeakspeechservice.h"
 
-#include "platform/speech/espeaksynthesizer.h"
-#include "platform/speech/nulloutput.h"
-#include "platform/speech/pulseaudiooutput.h"
+#include "platform/espeak/espeaksynthesizer.h"
+#include "platform/espeak/nulloutput.h"
+#include "platform/espeak/pulseaudiooutput.h"
 
 namespace narrata {
 

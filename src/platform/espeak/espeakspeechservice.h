@@ -1,8 +1,8 @@
 #pragma once
 
+#include "platform/espeak/espeakengine.h"
+#include "platform/espeak/espeakvoicecatalogue.h"
 #include "platform/speech/audiooutput.h"
-#include "platform/speech/espeakengine.h"
-#include "platform/speech/espeakvoicecatalogue.h"
 #include "platform/speech/speechsynthesizer.h"
 
 #include <QLocale>

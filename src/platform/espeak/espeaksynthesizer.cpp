@@ -1,6 +1,6 @@
-#include "platform/speech/espeaksynthesizer.h"
+#include "platform/espeak/espeaksynthesizer.h"
 
-#include "platform/speech/synthesisworker.h"
+#include "platform/espeak/synthesisworker.h"
 
 #include <QObject>
 #include <QPointer>
