@@ -26,6 +26,8 @@ public:
     QStringList availableVoices() const override { return {}; }
     QString defaultVoice() const override { return {}; }
     VoiceAttributes attributesForVoice(const QString &) const override { return {}; }
+    float defaultRate() const override { return 0; }
+    RateRange rateRange() const override { return {}; }
     std::unique_ptr<SpeechSynthesizer> createSynthesizer(const QString &) override { return nullptr; }
 };
 

@@ -31,6 +31,8 @@ public:
     QStringList availableVoices() const override { return m_catalogue.identifiers(); }
     QString defaultVoice() const override { return m_defaultVoice; }
     VoiceAttributes attributesForVoice(const QString &voice) const override;
+    float defaultRate() const override { return static_cast<float>(m_engine->defaultRate()); }
+    RateRange rateRange() const override { return EspeakEngine::rateRange(); }
     // Call on a thread with an event loop: the synthesizer reports there.
     std::unique_ptr<SpeechSynthesizer> createSynthesizer(const QString &voice) override;
 
