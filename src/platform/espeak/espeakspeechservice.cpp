@@ -2,16 +2,8 @@
 
 #include "platform/espeak/espeaksynthesizer.h"
 #include "platform/espeak/nulloutput.h"
-#include "platform/espeak/pulseaudiooutput.h"
 
 namespace narrata {
-
-std::shared_ptr<AudioOutput> openSystemAudioOutput()
-{
-    if (auto server = PulseAudioOutput::open())
-        return server;
-    return std::make_shared<NullOutput>();
-}
 
 std::unique_ptr<EspeakSpeechService> EspeakSpeechService::create(AudioOutputFactory outputs, const QLocale &userLocale)
 {
