@@ -5,7 +5,6 @@
 #include "page_view_scale.h"
 #include "platform/mupdf/mupdfservice.h"
 
-#include <QImage>
 #include <QString>
 
 #include <cstdio>
@@ -28,6 +27,6 @@ int main(int argc, char *argv[])
         return 1;
     }
     const QRectF cropBox = page->boundsForBox(narrata::PDFDisplayBox::CropBox);
-    const QImage image = page->renderRegion(cropBox, fitToWidthScale(cropBox));
+    const narrata::PageImage image = page->renderRegion(cropBox, fitToWidthScale(cropBox));
     return image.isNull() ? 1 : 0;
 }

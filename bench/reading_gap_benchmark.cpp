@@ -3,9 +3,9 @@
 // loop, page analysis and espeak-ng. Sound goes to silence paced like speech, so the run takes
 // as long as listening would.
 #include "benchmarkstatistics.h"
+#include "platform/espeak/espeakspeechservice.h"
+#include "platform/espeak/nulloutput.h"
 #include "platform/mupdf/mupdfservice.h"
-#include "platform/speech/espeakspeechservice.h"
-#include "platform/speech/nulloutput.h"
 #include "speech/pagecontent.h"
 #include "speech/speakingloop.h"
 #include "support/pdffixture.h"

@@ -27,6 +27,8 @@ public:
     {
         return {QStringLiteral("English"), QStringLiteral("en_US"), 35, false};
     }
+    float defaultRate() const override { return 175; }
+    narrata::RateRange rateRange() const override { return {175, 175}; }
     std::unique_ptr<narrata::SpeechSynthesizer> createSynthesizer(const QString &) override { return nullptr; }
 };
 

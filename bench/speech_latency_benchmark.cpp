@@ -5,8 +5,8 @@
 // espeak-ng is initialised once per process, and the synthesizer's engine does that for itself,
 // so the direct measurement runs in a child process forked before anything else starts.
 #include "benchmarkstatistics.h"
-#include "platform/speech/espeakengine.h"
-#include "platform/speech/espeakspeechservice.h"
+#include "platform/espeak/espeakengine.h"
+#include "platform/espeak/espeakspeechservice.h"
 
 #include <espeak-ng/espeak_ng.h>
 

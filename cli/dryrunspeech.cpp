@@ -4,11 +4,16 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <algorithm>
+#include <cmath>
+
 namespace narrata::cli {
 
 namespace {
 
 constexpr float kDefaultRate = 175;
+// Nothing is synthesized, so nothing limits the rate but sense.
+constexpr RateRange kRates{1, 1000};
 
 class DryRunSynthesizer final : public SpeechSynthesizer {
 public:
@@ -40,7 +45,11 @@ public:
 
     bool isSpeaking() const override { return m_speaking; }
     float rate() const override { return m_rate; }
-    void setRate(float wordsPerMinute) override { m_rate = wordsPerMinute; }
+    void setRate(float wordsPerMinute) override
+    {
+        if (std::isfinite(wordsPerMinute))
+            m_rate = std::clamp(wordsPerMinute, kRates.minimum, kRates.maximum);
+    }
     QString voice() const override { return m_voice; }
 
 private:
@@ -82,6 +91,16 @@ VoiceAttributes DryRunSpeechService::attributesForVoice(const QString &voice) co
     if (voice != defaultVoice())
         return {};
     return {QStringLiteral("Dry run"), QStringLiteral("en_US"), 35, false};
+}
+
+float DryRunSpeechService::defaultRate() const
+{
+    return kDefaultRate;
+}
+
+RateRange DryRunSpeechService::rateRange() const
+{
+    return kRates;
 }
 
 std::unique_ptr<SpeechSynthesizer> DryRunSpeechService::createSynthesizer(const QString &)

@@ -18,6 +18,8 @@ public:
     QStringList availableVoices() const override;
     QString defaultVoice() const override;
     VoiceAttributes attributesForVoice(const QString &voice) const override;
+    float defaultRate() const override;
+    RateRange rateRange() const override;
     std::unique_ptr<SpeechSynthesizer> createSynthesizer(const QString &voice) override;
 
 private:

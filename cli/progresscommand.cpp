@@ -3,7 +3,7 @@
 #include "commands.h"
 
 #include "platform/pdf/pdfdocument.h"
-#include "platform/settings/qsettingsdefaultsstore.h"
+#include "platform/settingsstores/qsettingsdefaultsstore.h"
 #include "settings/registereddefaults.h"
 #include "speech/readingprogress.h"
 #include "speech/wordmappingtextpath.h"

@@ -7,7 +7,7 @@
 #include "interruption.h"
 #include "speechsetup.h"
 
-#include "platform/settings/qsettingsdefaultsstore.h"
+#include "platform/settingsstores/qsettingsdefaultsstore.h"
 #include "settings/ignoredfonts.h"
 #include "settings/preferences.h"
 #include "speech/pagecontent.h"

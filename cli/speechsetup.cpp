@@ -2,10 +2,10 @@
 
 #include "clierror.h"
 
-#include "platform/speech/espeakspeechservice.h"
-#include "platform/speech/nulloutput.h"
-#include "platform/speech/pulseaudiooutput.h"
-#include "platform/speech/wavfileoutput.h"
+#include "platform/espeak/espeakspeechservice.h"
+#include "platform/espeak/nulloutput.h"
+#include "platform/espeak/pulseaudiooutput.h"
+#include "platform/espeak/wavfileoutput.h"
 
 namespace narrata::cli {
 

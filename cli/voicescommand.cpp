@@ -2,9 +2,9 @@
 #include "commandline.h"
 #include "commands.h"
 
-#include "platform/settings/qsettingsdefaultsstore.h"
-#include "platform/speech/espeakspeechservice.h"
-#include "platform/speech/nulloutput.h"
+#include "platform/espeak/espeakspeechservice.h"
+#include "platform/espeak/nulloutput.h"
+#include "platform/settingsstores/qsettingsdefaultsstore.h"
 #include "settings/registereddefaults.h"
 #include "speech/pagecontent.h"
 #include "speech/speakingloop.h"

@@ -1,10 +1,13 @@
 #include "readerapplication.h"
 
 #include "documents/appdelegate.h"
-#include "platform/desktop/qtdesktopservices.h"
+#include "platform/espeak/espeakengine.h"
+#include "platform/espeak/espeakspeechservice.h"
+#include "platform/espeak/pulseaudiooutput.h"
+#include "platform/espeak/silentspeechservice.h"
 #include "platform/mupdf/mupdfservice.h"
-#include "platform/settings/qsettingsdefaultsstore.h"
-#include "platform/speech/espeakspeechservice.h"
+#include "platform/qtdesktop/qtdesktopservices.h"
+#include "platform/settingsstores/qsettingsdefaultsstore.h"
 #include "resources/appresources.h"
 #include "settings/registereddefaults.h"
 #include "view/custompdfview.h"
@@ -14,20 +17,29 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <utility>
 
 namespace narrata {
 
 namespace {
 
-// A speech service that is never heard, for a machine without espeak-ng's voice data: the
-// window still opens, and says why it cannot speak.
-class SilentSpeechService final : public SpeechService {
-public:
-    QStringList availableVoices() const override { return {}; }
-    QString defaultVoice() const override { return {}; }
-    VoiceAttributes attributesForVoice(const QString &) const override { return {}; }
-    std::unique_ptr<SpeechSynthesizer> createSynthesizer(const QString &) override { return nullptr; }
-};
+// espeak-ng through the sound server, each synthesizer on a stream of its own (one being stopped
+// may still be writing while its successor starts). The first stream is opened here to find out
+// whether there is a sound server at all: without one, or without espeak-ng, the silent service
+// reads on at the pace of speech.
+std::unique_ptr<SpeechService> makeSpeechService(const std::shared_ptr<EspeakEngine> &engine)
+{
+    std::shared_ptr<AudioOutput> first = engine ? PulseAudioOutput::open() : nullptr;
+    if (!first)
+        return std::make_unique<SilentSpeechService>(engine);
+    // A later stream that cannot be opened leaves its synthesizer paced in silence.
+    AudioOutputFactory outputs = [first]() mutable -> std::shared_ptr<AudioOutput> {
+        if (first)
+            return std::exchange(first, nullptr);
+        return PulseAudioOutput::open();
+    };
+    return std::make_unique<EspeakSpeechService>(engine, std::move(outputs), QLocale::system());
+}
 
 } // namespace
 
@@ -38,14 +50,13 @@ ReaderApplication::ReaderApplication(Options options, QObject *parent)
 {
     initAppResources();
     m_pdfService = std::make_unique<MuPDFService>();
-    m_speechService = EspeakSpeechService::create();
+    const std::shared_ptr<EspeakEngine> engine = EspeakEngine::instance();
+    m_canSpeak = engine != nullptr;
+    m_speechService = makeSpeechService(engine);
     m_defaults = std::make_unique<QSettingsDefaultsStore>();
     AppDelegate::initialize(*m_defaults);
     m_window = std::make_unique<MainWindow>();
     m_desktop = std::make_unique<QtDesktopServices>(m_window.get());
-    m_canSpeak = m_speechService != nullptr;
-    if (!m_speechService)
-        m_speechService = std::make_unique<SilentSpeechService>();
     m_delegate = std::make_unique<AppDelegate>(
         AppDelegate::Services{*m_pdfService, *m_speechService, *m_defaults, *m_desktop, *m_window->pdfView(), *m_window,
             userGuidePath(), WordMappingsFile::defaultPath(), QCoreApplication::applicationVersion()});

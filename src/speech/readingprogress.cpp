@@ -1,7 +1,7 @@
 #include "readingprogress.h"
 
 #include "platform/settings/defaultsstore.h"
-#include "platform/settings/memorydefaultsstore.h"
+#include "platform/settingsstores/memorydefaultsstore.h"
 #include "settings/registereddefaults.h"
 
 #include <QJsonDocument>

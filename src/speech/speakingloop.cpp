@@ -148,7 +148,7 @@ void SpeakingLoop::reloadSpeechSynthesizer()
     if (!ttsVoice)
         ttsVoice = m_.speechService.defaultVoice();
     m_ss = m_.speechService.createSynthesizer(*ttsVoice);
-    if (ttsRate > 20.0f)
+    if (ttsRate > 0)
         m_ss->setRate(ttsRate);
     m_ss->setDelegate(this);
     if (wasSpeaking)

@@ -1,7 +1,6 @@
 #include "voicecatalogue.h"
 
 #include "platform/settings/defaultsstore.h"
-#include "platform/speech/speechsynthesizer.h"
 #include "settings/registereddefaults.h"
 #include "speakingloop.h"
 
@@ -114,7 +113,7 @@ void VoiceCatalogue::prepareVoices(SpeakingLoop &loop)
     // Without a stored rate the voice speaks at its own, and the slider shows that, not a value
     // the user moved it to and never applied.
     if (!(rate > 0))
-        setRate(defaultRate());
+        setRate(m_service.defaultRate());
 }
 
 void VoiceCatalogue::setShowOnlyEnglishAdultVoices(bool on, SpeakingLoop &loop)
@@ -178,7 +177,8 @@ std::optional<QString> VoiceCatalogue::selectedVoice() const
 
 void VoiceCatalogue::setRate(float wordsPerMinute)
 {
-    m_rate = wordsPerMinute > 0 ? std::clamp(wordsPerMinute, kMinimumRate, kMaximumRate) : 0.0f;
+    const RateRange range = m_service.rateRange();
+    m_rate = wordsPerMinute > 0 ? std::clamp(wordsPerMinute, range.minimum, range.maximum) : 0.0f;
 }
 
 QString VoiceCatalogue::rateLabel() const
@@ -221,7 +221,7 @@ void VoiceCatalogue::selectVoice(const QString &identifier)
 
 void VoiceCatalogue::restoreDefaults(SpeakingLoop &loop)
 {
-    setRate(defaultRate());
+    setRate(m_service.defaultRate());
     loop.ttsVoice.reset();
     loop.ttsRate = m_rate;
     selectVoice(m_service.defaultVoice());
@@ -240,12 +240,6 @@ float VoiceCatalogue::storedRate() const
 {
     const auto rate = float(m_defaults.doubleForKey(kNarrataTTSVoiceRate));
     return rate > 0 ? rate : 0.0f;
-}
-
-float VoiceCatalogue::defaultRate() const
-{
-    const std::unique_ptr<SpeechSynthesizer> plain = m_service.createSynthesizer(QString());
-    return plain ? plain->rate() : 0.0f;
 }
 
 } // namespace narrata

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/speech/speechsynthesizer.h"
+
 #include <QString>
 
 #include <optional>
@@ -9,7 +11,6 @@ namespace narrata {
 
 class DefaultsStore;
 class SpeakingLoop;
-class SpeechService;
 
 // One item of the voice menu: the voice it picks and what the menu shows for it.
 struct VoiceMenuEntry {
@@ -26,10 +27,6 @@ struct VoiceMenuEntry {
 // through setSelectedIndex() and setRate(); nothing is heard or stored before apply() or reset().
 class VoiceCatalogue {
 public:
-    // The slider's range, words per minute: what espeak-ng can speak.
-    static constexpr float kMinimumRate = 80;
-    static constexpr float kMaximumRate = 450;
-
     VoiceCatalogue(SpeechService &service, DefaultsStore &defaults);
 
     // Rebuilds the menu from the service's voices and restores the stored voice and rate into the
@@ -57,6 +54,8 @@ public:
     // The selected item's voice, or none.
     std::optional<QString> selectedVoice() const;
 
+    // The slider's range, words per minute: what the speech service can speak.
+    RateRange rateRange() const { return m_service.rateRange(); }
     // The slider's value: 0 before it was ever set, else within the slider's range.
     float rate() const { return m_rate; }
     // A value of 0 or less (or not a number) is 0; others are held to the slider's range.
@@ -70,7 +69,6 @@ private:
     void restoreDefaults(SpeakingLoop &loop);
     std::optional<QString> storedVoice() const;
     float storedRate() const;
-    float defaultRate() const;
 
     SpeechService &m_service;
     DefaultsStore &m_defaults;

@@ -15,6 +15,18 @@ namespace {
 // Enough for a few dozen pages at a large window's scale; older pages are drawn again.
 constexpr qint64 kBudgetBytes = qint64(384) * 1024 * 1024;
 
+// The image takes over the page's bytes instead of copying them, and frees them when its last
+// copy goes.
+QImage wrapped(PageImage page)
+{
+    if (page.isNull())
+        return {};
+    auto *bytes = new QByteArray(std::move(page.pixels));
+    return QImage(
+        reinterpret_cast<uchar *>(bytes->data()), page.width, page.height, page.bytesPerLine, QImage::Format_RGB888,
+        [](void *kept) { delete static_cast<QByteArray *>(kept); }, bytes);
+}
+
 } // namespace
 
 PageRenderCache::PageRenderCache(QObject *parent)
@@ -84,7 +96,7 @@ void PageRenderCache::request(const Key &key, double scale)
     m_pool.start([self, page, key, scale, generation, cancelled] {
         if (cancelled->load())
             return;
-        const QImage image = page->renderRegion(page->boundsForBox(PDFDisplayBox::CropBox), scale);
+        const QImage image = wrapped(page->renderRegion(page->boundsForBox(PDFDisplayBox::CropBox), scale));
         if (cancelled->load())
             return;
         // The cache waits for its workers before it goes, so it is alive here; the queued call

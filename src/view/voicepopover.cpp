@@ -20,7 +20,8 @@ VoicePopover::VoicePopover(VoiceCatalogue &catalogue, SpeakingLoop &loop, QWidge
     , m_loop(loop)
 {
     ui->setupUi(this);
-    ui->ttsSpeedSlider->setRange(int(VoiceCatalogue::kMinimumRate), int(VoiceCatalogue::kMaximumRate));
+    const RateRange rates = m_catalogue.rateRange();
+    ui->ttsSpeedSlider->setRange(int(std::ceil(rates.minimum)), int(std::floor(rates.maximum)));
     mirrorCatalogue();
 
     connect(ui->popupButtonTTSVoiceList, &QComboBox::currentIndexChanged, this,

@@ -4,7 +4,7 @@
 #include "documents/documentview.h"
 #include "documents/readerwindow.h"
 #include "platform/mupdf/mupdfservice.h"
-#include "platform/settings/memorydefaultsstore.h"
+#include "platform/settingsstores/memorydefaultsstore.h"
 #include "text/fonts.h"
 
 #include "support/fakedesktop.h"

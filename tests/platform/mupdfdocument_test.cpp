@@ -142,7 +142,7 @@ TEST(MuPDFDocument, ACopyIsIndependentKeepsItsFileNameAndShowsTheDocumentAsItIsN
     EXPECT_EQ(copy->documentURL().toLocalFile(), path);
     ASSERT_TRUE(copy->removePageAtIndex(0));
     ASSERT_TRUE(copy->pageAtIndex(0)->addAnnotation(
-        PDFAnnotation::markup(PDFMarkupType::Highlight, {QRectF(72, 700, 100, 14)}, Qt::yellow)));
+        PDFAnnotation::markup(PDFMarkupType::Highlight, {QRectF(72, 700, 100, 14)}, AnnotationColor{255, 255, 0})));
     EXPECT_EQ(original->pageCount(), 3);
     EXPECT_EQ(original->pageAtIndex(1)->annotations().size(), 0u);
     EXPECT_EQ(copy->pageCount(), 2);
@@ -176,7 +176,7 @@ TEST(MuPDFDocument, WrittenFilesKeepOutlineAndMarksAndReopenEqual)
     const auto document = openFixture(threePages());
     ASSERT_TRUE(document->setOutlineRoot(sampleOutline()));
     const auto marked = document->pageAtIndex(1)->addAnnotation(
-        PDFAnnotation::markup(PDFMarkupType::Underline, {QRectF(72, 716, 80, 12)}, QColor(255, 0, 0)));
+        PDFAnnotation::markup(PDFMarkupType::Underline, {QRectF(72, 716, 80, 12)}, AnnotationColor{255, 0, 0}));
     ASSERT_TRUE(marked);
     ASSERT_TRUE(document->writeToFile(path));
     EXPECT_EQ(document->documentURL().toLocalFile(), path);
@@ -187,7 +187,7 @@ TEST(MuPDFDocument, WrittenFilesKeepOutlineAndMarksAndReopenEqual)
     const auto marks = reopened->pageAtIndex(1)->annotations();
     ASSERT_EQ(marks.size(), 1u);
     EXPECT_EQ(marks[0].markupType, PDFMarkupType::Underline);
-    EXPECT_EQ(marks[0].color, QColor(255, 0, 0));
+    EXPECT_EQ(marks[0].color, (AnnotationColor{255, 0, 0}));
     EXPECT_NEAR(marks[0].bounds.left(), 72, 0.01);
     EXPECT_NEAR(marks[0].bounds.width(), 80, 0.01);
     EXPECT_NEAR(marks[0].bounds.y(), 716, 0.01);

@@ -1,5 +1,5 @@
-#include "platform/settings/memorydefaultsstore.h"
-#include "platform/settings/qsettingsdefaultsstore.h"
+#include "platform/settingsstores/memorydefaultsstore.h"
+#include "platform/settingsstores/qsettingsdefaultsstore.h"
 
 #include "settingstestsupport.h"
 #include "support/qtprinters.h"

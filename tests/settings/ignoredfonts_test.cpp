@@ -1,5 +1,5 @@
 // Per-document ignored fonts: kept by PDF file name, written through on every change.
-#include "platform/settings/memorydefaultsstore.h"
+#include "platform/settingsstores/memorydefaultsstore.h"
 #include "settings/ignoredfonts.h"
 #include "settings/registereddefaults.h"
 

@@ -1,4 +1,4 @@
-#include "platform/settings/memorydefaultsstore.h"
+#include "platform/settingsstores/memorydefaultsstore.h"
 #include "settings/preferences.h"
 #include "settings/registereddefaults.h"
 

@@ -1,4 +1,4 @@
-#include "platform/settings/qsettingsdefaultsstore.h"
+#include "platform/settingsstores/qsettingsdefaultsstore.h"
 
 #include "settingstestsupport.h"
 #include "support/qtprinters.h"

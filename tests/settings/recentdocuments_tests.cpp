@@ -1,5 +1,5 @@
 // The "Open Recent" list: newest first, each file once, capped, vanished files left out.
-#include "platform/settings/memorydefaultsstore.h"
+#include "platform/settingsstores/memorydefaultsstore.h"
 #include "settings/recentdocuments.h"
 #include "settings/registereddefaults.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/settings/qsettingsdefaultsstore.h"
+#include "platform/settingsstores/qsettingsdefaultsstore.h"
 
 #include <QFile>
 #include <QTemporaryDir>

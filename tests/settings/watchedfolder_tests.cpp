@@ -1,6 +1,6 @@
 // The folder whose newest PDFs are offered: which files it offers and in what order, and how
 // the choice of folder is remembered.
-#include "platform/settings/memorydefaultsstore.h"
+#include "platform/settingsstores/memorydefaultsstore.h"
 #include "settings/registereddefaults.h"
 #include "settings/watchedfolder.h"
 

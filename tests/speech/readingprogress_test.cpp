@@ -2,8 +2,8 @@
 // settings file holds and gives back.
 #include "speech/readingprogress.h"
 
-#include "platform/settings/memorydefaultsstore.h"
-#include "platform/settings/qsettingsdefaultsstore.h"
+#include "platform/settingsstores/memorydefaultsstore.h"
+#include "platform/settingsstores/qsettingsdefaultsstore.h"
 #include "settings/registereddefaults.h"
 
 #include "settings/settingstestsupport.h"

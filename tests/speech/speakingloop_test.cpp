@@ -171,7 +171,7 @@ TEST_F(SpeakingLoopTest, ANewVoiceRestartsTheSentenceOnlyWhenSpeaking)
     EXPECT_EQ(loop.labelTextVoiceInfo(), QStringLiteral("Voice: English (GB) (240 wpm)"));
 
     synth().stopSpeaking();
-    loop.ttsRate = 20; // too slow to be a real choice: the voice's own rate stays
+    loop.ttsRate = 0; // none stored: the voice's own rate
     loop.reloadSpeechSynthesizer();
     EXPECT_TRUE(synth().spoken.isEmpty());
     EXPECT_EQ(loop.labelTextVoiceInfo(), QStringLiteral("Voice: English (GB) (175 wpm)"));

@@ -1,7 +1,7 @@
 // The voice menu, the stored voice and rate, and how Apply and Reset hand them to the loop.
 #include "speech/voicecatalogue.h"
 
-#include "platform/settings/memorydefaultsstore.h"
+#include "platform/settingsstores/memorydefaultsstore.h"
 #include "settings/registereddefaults.h"
 #include "speech/speakingloop.h"
 
@@ -92,7 +92,7 @@ TEST_F(VoiceCatalogueTest, TwoVoicesWithOneTitleLeaveTheLaterOne)
 
 TEST_F(VoiceCatalogueTest, WithNothingStoredOrAfterAResetTheDefaultVoiceSpeaksAtItsDefaultRate)
 {
-    service.defaultRate = 190;
+    service.newSynthesizerRate = 190;
     defaults.setValue(kNarrataTTSVoiceRate, 300.0); // a rate without a voice is forgotten too
     catalogue.prepareVoices(loop);
     EXPECT_EQ(selectedTitle(), QStringLiteral("English (America) (US)"));
@@ -102,13 +102,14 @@ TEST_F(VoiceCatalogueTest, WithNothingStoredOrAfterAResetTheDefaultVoiceSpeaksAt
     EXPECT_EQ(loop.ttsRate, 190.0f);
     EXPECT_FALSE(defaults.contains(kNarrataTTSVoiceRate));
     EXPECT_EQ(loop.synthesizer(), nullptr) << "the loop makes its synthesizer after this";
+    EXPECT_EQ(service.created, 0) << "the service tells its default rate without one";
 
     prepare("en", 300.0);
     loop.reloadSpeechSynthesizer();
     loop.loadSpeechSet({SentenceRecord{QStringLiteral("Being read."), {0, 11}, 0}});
     ASSERT_TRUE(service.latest->isSpeaking());
 
-    service.defaultRate = 180;
+    service.newSynthesizerRate = 180;
     catalogue.reset(loop);
     EXPECT_FALSE(defaults.contains(kNarrataTTSVoiceSelected));
     EXPECT_FALSE(defaults.contains(kNarrataTTSVoiceRate));
@@ -147,11 +148,12 @@ TEST_F(VoiceCatalogueTest, AStoredVoiceThatIsGoneGivesWayToTheDefaultButStaysSto
     EXPECT_EQ(service.latest->rate(), 210.0f);
 }
 
-TEST_F(VoiceCatalogueTest, StoredRatesOutOfRangeAreHeldToTheSliderAndUnusableOnesCountAsNone)
+TEST_F(VoiceCatalogueTest, StoredRatesOutOfRangeAreHeldToTheServicesRangeAndUnusableOnesCountAsNone)
 {
+    service.rates = {90, 400};
     const std::pair<QVariant, float> rows[] = {
-        {5000.0, VoiceCatalogue::kMaximumRate}, {30.0, VoiceCatalogue::kMinimumRate}, {-40.0, 0}, {0.0, 0},
-        {QStringLiteral("fast"), 0}, {qQNaN(), 0}, {QStringLiteral("240"), 240}, // as an INI file gives it back
+        {5000.0, 400}, {30.0, 90}, {-40.0, 0}, {0.0, 0}, {QStringLiteral("fast"), 0}, {qQNaN(), 0},
+        {QStringLiteral("240"), 240}, // as an INI file gives it back
     };
     for (const auto &[stored, expected] : rows) {
         SCOPED_TRACE(stored.toString().toStdString());

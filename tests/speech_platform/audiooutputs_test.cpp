@@ -1,9 +1,9 @@
 // The WAV file, silent and sound server outputs on their own.
 #include "speechtesting.h"
 
-#include "platform/speech/nulloutput.h"
-#include "platform/speech/pulseaudiooutput.h"
-#include "platform/speech/wavfileoutput.h"
+#include "platform/espeak/nulloutput.h"
+#include "platform/espeak/pulseaudiooutput.h"
+#include "platform/espeak/wavfileoutput.h"
 
 #include <QTemporaryDir>
 

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "platform/espeak/nulloutput.h"
 #include "platform/speech/audiooutput.h"
-#include "platform/speech/nulloutput.h"
 #include "platform/speech/speechsynthesizer.h"
 
 #include <QCoreApplication>

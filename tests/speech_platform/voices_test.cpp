@@ -1,7 +1,7 @@
 // espeak-ng's voices as the service offers them: identifiers, attributes, the default voice.
 #include "speechtesting.h"
 
-#include "platform/speech/espeakspeechservice.h"
+#include "platform/espeak/espeakspeechservice.h"
 
 namespace narrata {
 namespace {

@@ -45,7 +45,7 @@ public:
     std::vector<PDFAnnotation> annotations() const override { return {}; }
     std::optional<PDFAnnotation> addAnnotation(const PDFAnnotation &) override { return std::nullopt; }
     bool removeAnnotation(const PDFAnnotation &) override { return false; }
-    QImage renderRegion(const QRectF &, double) const override { return {}; }
+    PageImage renderRegion(const QRectF &, double) const override { return {}; }
 
 private:
     TextLayer m_layer;

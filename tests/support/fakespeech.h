@@ -70,7 +70,8 @@ public:
         {QStringLiteral("en-us"), {QStringLiteral("English (America)"), QStringLiteral("en_US"), 35, false}},
         {QStringLiteral("en"), {QStringLiteral("English"), QStringLiteral("en_GB"), 35, false}},
     };
-    float defaultRate = 175;
+    float newSynthesizerRate = 175;
+    RateRange rates{80, 450};
     FakeSynthesizer *latest = nullptr;
     int created = 0;
 
@@ -87,9 +88,11 @@ public:
         const auto it = voices.find(voice);
         return it == voices.end() ? VoiceAttributes{} : it->second;
     }
+    float defaultRate() const override { return newSynthesizerRate; }
+    RateRange rateRange() const override { return rates; }
     std::unique_ptr<SpeechSynthesizer> createSynthesizer(const QString &voice) override
     {
-        auto synthesizer = std::make_unique<FakeSynthesizer>(voice, defaultRate);
+        auto synthesizer = std::make_unique<FakeSynthesizer>(voice, newSynthesizerRate);
         latest = synthesizer.get();
         ++created;
         return synthesizer;

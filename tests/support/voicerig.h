@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/settings/memorydefaultsstore.h"
+#include "platform/settingsstores/memorydefaultsstore.h"
 #include "speech/speakingloop.h"
 #include "speech/voicecatalogue.h"
 

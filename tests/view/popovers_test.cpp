@@ -3,7 +3,7 @@
 #include "view/preferencespopover.h"
 #include "view/voicepopover.h"
 
-#include "platform/settings/memorydefaultsstore.h"
+#include "platform/settingsstores/memorydefaultsstore.h"
 #include "settings/registereddefaults.h"
 #include "speech/speakingloop.h"
 #include "speech/voicecatalogue.h"

@@ -2,7 +2,7 @@
 
 #include "documents/appdelegate.h"
 #include "platform/mupdf/mupdfservice.h"
-#include "platform/settings/memorydefaultsstore.h"
+#include "platform/settingsstores/memorydefaultsstore.h"
 #include "view/custompdfview.h"
 #include "view/mainwindow.h"
 

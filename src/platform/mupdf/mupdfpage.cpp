@@ -6,6 +6,7 @@
 
 #include <mupdf/pdf.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace narrata {
@@ -15,6 +16,17 @@ namespace {
 using Lock = std::lock_guard<std::recursive_mutex>;
 
 constexpr int kMaxQuads = 256;
+
+// MuPDF gives colour channels and opacity from 0 to 1.
+int channel(float fraction)
+{
+    return static_cast<int>(std::lround(std::clamp(fraction, 0.0F, 1.0F) * 255));
+}
+
+float fraction(int channel)
+{
+    return static_cast<float>(std::clamp(channel, 0, 255)) / 255.0F;
+}
 
 enum pdf_annot_type annotTypeFor(PDFMarkupType type)
 {
@@ -117,11 +129,11 @@ std::vector<PDFAnnotation> MuPDFPage::annotations() const
         boxes.reserve(static_cast<size_t>(f.quadCount));
         for (int i = 0; i < f.quadCount; ++i)
             boxes.push_back(toPageSpace(fz_rect_from_quad(f.quads[i]), m_bounds));
-        QColor color;
+        std::optional<AnnotationColor> color;
         if (f.colorComponents == 3)
-            color = QColor::fromRgbF(f.color[0], f.color[1], f.color[2], f.opacity);
+            color = AnnotationColor{channel(f.color[0]), channel(f.color[1]), channel(f.color[2]), channel(f.opacity)};
         else if (f.colorComponents == 1)
-            color = QColor::fromRgbF(f.color[0], f.color[0], f.color[0], f.opacity);
+            color = AnnotationColor{channel(f.color[0]), channel(f.color[0]), channel(f.color[0]), channel(f.opacity)};
         PDFAnnotation annotation
             = PDFAnnotation::markup(f.type == PDF_ANNOT_UNDERLINE ? PDFMarkupType::Underline : PDFMarkupType::Highlight,
                 std::move(boxes), color);
@@ -139,10 +151,9 @@ std::optional<PDFAnnotation> MuPDFPage::addAnnotation(const PDFAnnotation &annot
         quads.push_back(quadFromPageSpace(box, m_bounds));
     if (quads.empty() || static_cast<int>(quads.size()) > kMaxQuads)
         return std::nullopt;
-    const QColor rgb = annotation.color.isValid() ? annotation.color.toRgb() : QColor(255, 255, 0);
-    const float color[3]
-        = {static_cast<float>(rgb.redF()), static_cast<float>(rgb.greenF()), static_cast<float>(rgb.blueF())};
-    const float opacity = static_cast<float>(rgb.alphaF());
+    const AnnotationColor rgb = annotation.color.value_or(AnnotationColor{255, 255, 0});
+    const float color[3] = {fraction(rgb.red), fraction(rgb.green), fraction(rgb.blue)};
+    const float opacity = fraction(rgb.alpha);
     const enum pdf_annot_type type = annotTypeFor(annotation.markupType);
     const int quadCount = static_cast<int>(quads.size());
     const fz_quad *quadData = quads.data();
@@ -154,6 +165,7 @@ std::optional<PDFAnnotation> MuPDFPage::addAnnotation(const PDFAnnotation &annot
     fz_var(annot);
     fz_var(id);
     fz_var(type);
+    fz_var(opacity);
     fz_try (ctx) {
         pdf_page *page = pdf_page_from_fz_page(ctx, m_page);
         annot = pdf_create_annot(ctx, page, type);
@@ -229,7 +241,7 @@ void MuPDFPage::dropDisplayList()
     m_displayList = nullptr;
 }
 
-QImage MuPDFPage::renderRegion(const QRectF &region, double scale) const
+PageImage MuPDFPage::renderRegion(const QRectF &region, double scale) const
 {
     const int width = static_cast<int>(std::ceil(region.width() * scale));
     const int height = static_cast<int>(std::ceil(region.height() * scale));
@@ -247,10 +259,9 @@ QImage MuPDFPage::renderRegion(const QRectF &region, double scale) const
     }
     fz_context *ctx = context.get();
 
-    QImage image(width, height, QImage::Format_RGB888);
-    image.fill(Qt::white);
-    unsigned char *pixels = image.bits();
-    const auto stride = static_cast<ptrdiff_t>(image.bytesPerLine());
+    PageImage image = PageImage::white(width, height);
+    auto *pixels = reinterpret_cast<unsigned char *>(image.pixels.data());
+    const auto stride = static_cast<ptrdiff_t>(image.bytesPerLine);
     // The region's top-left corner in MuPDF's space goes to the pixmap's origin.
     const fz_point corner = fromPageSpace(QPointF(region.left(), region.y() + region.height()), m_bounds);
     const auto s = static_cast<float>(scale);
@@ -278,7 +289,7 @@ QImage MuPDFPage::renderRegion(const QRectF &region, double scale) const
     }
     fz_catch (ctx)
         drawn = false;
-    return drawn ? image : QImage();
+    return drawn ? image : PageImage();
 }
 
 } // namespace narrata

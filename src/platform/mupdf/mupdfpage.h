@@ -20,7 +20,7 @@ public:
     std::optional<PDFAnnotation> addAnnotation(const PDFAnnotation &annotation) override;
     bool removeAnnotation(const PDFAnnotation &annotation) override;
 
-    QImage renderRegion(const QRectF &region, double scale) const override;
+    PageImage renderRegion(const QRectF &region, double scale) const override;
 
     const std::shared_ptr<MuPDFDocumentCore> &core() const { return m_core; }
     // The page's index in its document now (pages move when others are inserted); -1 if gone.

@@ -2,7 +2,8 @@
 
 namespace narrata {
 
-PDFAnnotation PDFAnnotation::markup(PDFMarkupType type, std::vector<QRectF> lineBoxes, QColor color)
+PDFAnnotation PDFAnnotation::markup(
+    PDFMarkupType type, std::vector<QRectF> lineBoxes, std::optional<AnnotationColor> color)
 {
     PDFAnnotation annotation;
     annotation.markupType = type;

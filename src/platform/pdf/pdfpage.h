@@ -1,10 +1,10 @@
 #pragma once
 
 #include "attributedstring.h"
+#include "pageimage.h"
 #include "pdfannotation.h"
 #include "textlayer.h"
 
-#include <QImage>
 #include <QRectF>
 
 #include <memory>
@@ -43,7 +43,7 @@ public:
 
     // Renders a region of the page at a scale (pixels per point). Safe to call from
     // several threads at once. A null image when the page cannot be drawn.
-    virtual QImage renderRegion(const QRectF &region, double scale) const = 0;
+    virtual PageImage renderRegion(const QRectF &region, double scale) const = 0;
 };
 
 } // namespace narrata

@@ -36,8 +36,9 @@ public:
     virtual void stopSpeaking() = 0;
     // True from startSpeakingString until the utterance ends; false once stopSpeaking returned.
     virtual bool isSpeaking() const = 0;
-    // The speaking rate in words per minute; a new synthesizer has its voice's default rate.
+    // The speaking rate in words per minute; a new synthesizer has its service's default rate.
     virtual float rate() const = 0;
+    // A rate outside the service's range is held to the nearest end of it.
     virtual void setRate(float wordsPerMinute) = 0;
     virtual QString voice() const = 0;
 };
@@ -51,6 +52,14 @@ struct VoiceAttributes {
     friend bool operator==(const VoiceAttributes &, const VoiceAttributes &) = default;
 };
 
+// The rates a speech backend speaks at, in words per minute.
+struct RateRange {
+    float minimum = 0;
+    float maximum = 0;
+
+    friend bool operator==(const RateRange &, const RateRange &) = default;
+};
+
 // The voices a speech backend offers and synthesizers that speak with them.
 class SpeechService {
 public:
@@ -60,6 +69,9 @@ public:
     virtual QString defaultVoice() const = 0;
     // Empty attributes for a voice the service does not know.
     virtual VoiceAttributes attributesForVoice(const QString &voice) const = 0;
+    // The rate a new synthesizer speaks at, and the rates synthesizers can be set to.
+    virtual float defaultRate() const = 0;
+    virtual RateRange rateRange() const = 0;
     // A synthesizer speaking with a voice; an empty or unknown voice gives the default voice.
     virtual std::unique_ptr<SpeechSynthesizer> createSynthesizer(const QString &voice) = 0;
 };

@@ -1,4 +1,4 @@
-#include "platform/speech/espeakengine.h"
+#include "platform/espeak/espeakengine.h"
 
 #include <espeak-ng/espeak_ng.h>
 
@@ -64,6 +64,16 @@ int receiveSamples(short *samples, int count, espeak_EVENT *events)
 
 } // namespace
 
+RateRange EspeakEngine::rateRange()
+{
+    return {static_cast<float>(espeakRATE_MINIMUM), static_cast<float>(espeakRATE_MAXIMUM)};
+}
+
+int EspeakEngine::normalRate()
+{
+    return espeakRATE_NORMAL;
+}
+
 struct EspeakEngine::Library {
     ~Library() { espeak_Terminate(); }
 };
@@ -95,6 +105,7 @@ std::shared_ptr<EspeakEngine> EspeakEngine::instance()
 EspeakEngine::EspeakEngine(std::unique_ptr<Library> library, int sampleRate)
     : m_library(std::move(library))
     , m_format{sampleRate, 1}
+    , m_defaultRate(normalRate())
 {
     espeak_SetSynthCallback(receiveSamples);
     m_voices = listVoices(nullptr);
@@ -158,7 +169,7 @@ void EspeakEngine::synthesize(SynthesisJob &job)
         }
         m_currentVoice = job.voice;
     }
-    espeak_SetParameter(espeakRATE, std::clamp(job.wordsPerMinute, espeakRATE_MINIMUM, espeakRATE_MAXIMUM), 0);
+    espeak_SetParameter(espeakRATE, job.wordsPerMinute, 0);
     Synthesis synthesis{&job};
     // The end pause gives every utterance the silence that closes a sentence, so that sentences
     // spoken one after the other do not run together.

@@ -1,4 +1,4 @@
-#include "platform/speech/espeakvoicecatalogue.h"
+#include "platform/espeak/espeakvoicecatalogue.h"
 
 #include <algorithm>
 #include <optional>

@@ -1,17 +1,9 @@
-#include "platform/speech/espeakspeechservice.h"
+#include "platform/espeak/espeakspeechservice.h"
 
-#include "platform/speech/espeaksynthesizer.h"
-#include "platform/speech/nulloutput.h"
-#include "platform/speech/pulseaudiooutput.h"
+#include "platform/espeak/espeaksynthesizer.h"
+#include "platform/espeak/nulloutput.h"
 
 namespace narrata {
-
-std::shared_ptr<AudioOutput> openSystemAudioOutput()
-{
-    if (auto server = PulseAudioOutput::open())
-        return server;
-    return std::make_shared<NullOutput>();
-}
 
 std::unique_ptr<EspeakSpeechService> EspeakSpeechService::create(AudioOutputFactory outputs, const QLocale &userLocale)
 {

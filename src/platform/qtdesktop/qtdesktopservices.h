@@ -1,6 +1,6 @@
 #pragma once
 
-#include "desktopservices.h"
+#include "platform/desktop/desktopservices.h"
 
 #include <deque>
 

@@ -1,4 +1,4 @@
-#include "platform/speech/pulseaudiooutput.h"
+#include "platform/espeak/pulseaudiooutput.h"
 
 #include <pulse/simple.h>
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/speech/audiooutput.h"
+#include "platform/speech/speechsynthesizer.h"
 
 #include <QByteArray>
 #include <QString>
@@ -64,6 +65,10 @@ public:
     // once it has been initialised a second time, so it is never restarted.
     static std::shared_ptr<EspeakEngine> instance();
 
+    // The rates espeak-ng speaks at, and its normal one; known without starting it.
+    static RateRange rateRange();
+    static int normalRate();
+
     ~EspeakEngine();
     EspeakEngine(const EspeakEngine &) = delete;
     EspeakEngine &operator=(const EspeakEngine &) = delete;
@@ -71,6 +76,7 @@ public:
     const std::vector<EspeakVoiceFile> &voices() const { return m_voices; }
     const std::vector<EspeakVoiceFile> &variants() const { return m_variants; }
     AudioFormat format() const { return m_format; }
+    // The rate espeak-ng starts with: its normal one unless its configuration says otherwise.
     int defaultRate() const { return m_defaultRate; }
 
     // Queues a synthesis; the engine runs them in the order they came.
@@ -86,7 +92,7 @@ private:
     std::vector<EspeakVoiceFile> m_voices;
     std::vector<EspeakVoiceFile> m_variants;
     AudioFormat m_format;
-    int m_defaultRate = 175;
+    int m_defaultRate;
     QByteArray m_currentVoice; // engine thread only
 
     std::mutex m_mutex;

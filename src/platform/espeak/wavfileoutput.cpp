@@ -1,4 +1,4 @@
-#include "platform/speech/wavfileoutput.h"
+#include "platform/espeak/wavfileoutput.h"
 
 #include <QFile>
 #include <QFileInfo>

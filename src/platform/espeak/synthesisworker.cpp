@@ -1,4 +1,4 @@
-#include "platform/speech/synthesisworker.h"
+#include "platform/espeak/synthesisworker.h"
 
 #include <algorithm>
 #include <atomic>

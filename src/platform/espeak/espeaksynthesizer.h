@@ -1,7 +1,7 @@
 #pragma once
 
+#include "platform/espeak/espeakengine.h"
 #include "platform/speech/audiooutput.h"
-#include "platform/speech/espeakengine.h"
 #include "platform/speech/speechsynthesizer.h"
 
 #include <QtGlobal>
@@ -34,8 +34,7 @@ public:
     void startSpeakingString(const QString &text) override;
     void stopSpeaking() override;
     bool isSpeaking() const override { return m_speaking; }
-    // As set, even outside espeak-ng's range of 80 to 450 words per minute, which speaking keeps
-    // to. A change takes effect with the next utterance.
+    // A change takes effect with the next utterance.
     float rate() const override { return m_rate; }
     void setRate(float wordsPerMinute) override;
     QString voice() const override { return m_voice; }

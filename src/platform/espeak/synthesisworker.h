@@ -1,7 +1,7 @@
 #pragma once
 
+#include "platform/espeak/espeakengine.h"
 #include "platform/speech/audiooutput.h"
-#include "platform/speech/espeakengine.h"
 
 #include <QByteArray>
 #include <QtGlobal>

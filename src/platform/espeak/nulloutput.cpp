@@ -1,4 +1,4 @@
-#include "platform/speech/nulloutput.h"
+#include "platform/espeak/nulloutput.h"
 
 #include <algorithm>
 #include <thread>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/speech/espeakengine.h"
+#include "platform/espeak/espeakengine.h"
 #include "platform/speech/speechsynthesizer.h"
 
 #include <QLocale>

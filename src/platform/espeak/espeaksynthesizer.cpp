@@ -1,6 +1,6 @@
-#include "platform/speech/espeaksynthesizer.h"
+#include "platform/espeak/espeaksynthesizer.h"
 
-#include "platform/speech/synthesisworker.h"
+#include "platform/espeak/synthesisworker.h"
 
 #include <QObject>
 #include <QPointer>
@@ -77,9 +77,7 @@ void EspeakSynthesizer::startSpeakingString(const QString &text)
     QString spoken = text;
     // espeak-ng reads the text up to its first zero.
     spoken.replace(QChar(0), QLatin1Char(' '));
-    // The engine keeps to espeak-ng's range; this only keeps the number an int.
-    const auto wordsPerMinute = static_cast<int>(std::lround(std::clamp(m_rate, 0.0F, 10000.0F)));
-    m_worker->speak(m_utterance, spoken.toUtf8(), m_voice.toUtf8(), wordsPerMinute);
+    m_worker->speak(m_utterance, spoken.toUtf8(), m_voice.toUtf8(), static_cast<int>(std::lround(m_rate)));
 }
 
 void EspeakSynthesizer::stopSpeaking()
@@ -92,8 +90,9 @@ void EspeakSynthesizer::stopSpeaking()
 
 void EspeakSynthesizer::setRate(float wordsPerMinute)
 {
+    const RateRange range = EspeakEngine::rateRange();
     if (std::isfinite(wordsPerMinute))
-        m_rate = wordsPerMinute;
+        m_rate = std::clamp(wordsPerMinute, range.minimum, range.maximum);
 }
 
 void EspeakSynthesizer::endCurrent()
