@@ -102,16 +102,10 @@ std::shared_ptr<PDFPage> MuPDFDocument::pageAtIndex(int index) const
     Lock lock(m_core->mutex);
     // Pages handed out before stay valid until the page list changes, which clears or shifts
     // their slots: asking again costs no MuPDF call.
-    if (index >= 0 && static_cast<size_t>(index) < m_pages.size() && m_pages[static_cast<size_t>(index)])
-        return m_pages[static_cast<size_t>(index)];
-    const int count = pageCount();
-    if (index < 0 || index >= count || isLocked())
+    if (std::shared_ptr<MuPDFPage> kept = m_pages.find(index))
+        return kept;
+    if (index < 0 || index >= pageCount() || isLocked())
         return nullptr;
-    if (m_pages.size() != static_cast<size_t>(count))
-        m_pages.resize(static_cast<size_t>(count));
-    auto &slot = m_pages[static_cast<size_t>(index)];
-    if (slot)
-        return slot;
 
     fz_context *ctx = m_core->ctx;
     fz_page *page = nullptr;
@@ -120,8 +114,9 @@ std::shared_ptr<PDFPage> MuPDFDocument::pageAtIndex(int index) const
         page = fz_load_page(ctx, &m_core->document->super, index);
     fz_catch (ctx)
         return nullptr;
-    slot = std::make_shared<MuPDFPage>(m_core, page);
-    return slot;
+    auto opened = std::make_shared<MuPDFPage>(m_core, page);
+    m_pages.keep(index, opened);
+    return opened;
 }
 
 int MuPDFDocument::indexForPage(const PDFPage &page) const
@@ -150,8 +145,7 @@ bool MuPDFDocument::insertPage(const PDFPage &page, int index)
     }
     fz_catch (ctx)
         return false;
-    if (static_cast<size_t>(index) <= m_pages.size())
-        m_pages.insert(m_pages.begin() + index, nullptr);
+    m_pages.inserted(index);
     return true;
 }
 
@@ -167,8 +161,7 @@ bool MuPDFDocument::removePageAtIndex(int index)
     }
     fz_catch (ctx)
         return false;
-    if (static_cast<size_t>(index) < m_pages.size())
-        m_pages.erase(m_pages.begin() + index);
+    m_pages.removed(index);
     return true;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "mupdfopenpages.h"
+
 #include "mupdfdocumentcore.h"
 #include "platform/pdf/pdfdocument.h"
 
@@ -48,9 +50,7 @@ private:
     // The password that unlocked the document; MuPDF only remembers that it was given.
     std::optional<QString> m_password;
     bool m_locked = true;
-    // Pages handed out, by index, so that one page is always the same object and its
-    // text layer is extracted once.
-    mutable std::vector<std::shared_ptr<MuPDFPage>> m_pages;
+    mutable MuPDFOpenPages m_pages;
 };
 
 } // namespace narrata
