@@ -167,6 +167,11 @@ int runReadCommand(const PDFService &pdfService, const QStringList &arguments, Q
         session.updateDisplayOfCurrentSessionStats();
         err << session.labelCurrentSessionStats << '\n';
     }
+    if (const std::optional<qint64> unloadable = content.unloadablePage(); unloadable && status == 0) {
+        err << "narrata-cli: page " << *unloadable + 1 << " could not be read (the file is damaged or changed); "
+            << "reading stopped there\n";
+        status = kFailedStatus;
+    }
     if (storedProgress && storedProgress->saveFailed()) {
         err << "narrata-cli: reading progress could not be saved in " << QDir::toNativeSeparators(store.fileName())
             << '\n';

@@ -47,6 +47,9 @@ public:
     // Every head, foot and page number found on the page, whatever the options say.
     RangeSet headerFooterRanges(qint64 pageIndex);
 
+    // Where reading had to stop because pages could not be loaded (a damaged or truncated file).
+    std::optional<qint64> unloadablePage() const { return m_analyzer ? m_analyzer->unloadablePage() : std::nullopt; }
+
     std::vector<SentenceRecord> prepareContentAfter(const SentenceRecord &sentence) override;
     SelectionCode selectionCodeForRange(TextRange range, qint64 pageIndex) const override;
 

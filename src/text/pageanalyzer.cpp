@@ -151,6 +151,8 @@ void PageAnalyzer::learnFonts(qint64 pageIndex, const RangeSet &ranges)
     if (ranges.empty())
         return;
     const auto page = m_document.pageAtIndex(static_cast<int>(pageIndex));
+    if (!page)
+        return;
     for (const TextRange &range : ranges)
         if (const auto font = mainFontIn(page->textLayer(), range))
             m_smallFontsSet.insert(FontIdentity(*font));
@@ -187,6 +189,8 @@ RangeSet PageAnalyzer::headerFooterRangesByTypicalFontsOnPageIndex(qint64 pageIn
     if (!isPage(pageIndex) || m_smallFontsSet.empty())
         return {};
     const auto page = m_document.pageAtIndex(static_cast<int>(pageIndex));
+    if (!page)
+        return {};
     const std::vector<ParagraphRecord> paragraphs = setOfAllParagraphsonPageIndex(page->string(), pageIndex);
     const size_t k = paragraphs.size();
     const size_t n = std::min<size_t>(k, kTypicalFontParagraphs);
@@ -222,6 +226,8 @@ RangeSet PageAnalyzer::fixedWidthFontParagraphRangesOnPageIndex(qint64 pageIndex
     if (!isPage(pageIndex))
         return {};
     const auto page = m_document.pageAtIndex(static_cast<int>(pageIndex));
+    if (!page)
+        return {};
     RangeSet found;
     for (const ParagraphRecord &paragraph : setOfAllParagraphsonPageIndex(page->string(), pageIndex))
         if (const auto font = mainFontIn(page->textLayer(), paragraph.range); font && font->fixedPitch)
@@ -282,10 +288,13 @@ std::vector<SentenceRecord> PageAnalyzer::prepareContentAfter(
     // blank page with a number) is passed over like an empty one: reading goes on to the
     // next page with text instead of ending in the middle of the document.
     for (qint64 pageIndex = sentence.pageIndex + 1; isPage(pageIndex); ++pageIndex) {
-        const auto readable = firstReadablePage(m_document, static_cast<int>(pageIndex), m_document.pageCount() - 1);
-        if (!readable)
+        const ReadablePageSearch search
+            = firstReadablePage(m_document, static_cast<int>(pageIndex), m_document.pageCount() - 1);
+        if (!search.readable) {
+            m_unloadablePage = search.unloadable;
             return {};
-        pageIndex = *readable;
+        }
+        pageIndex = *search.readable;
         std::vector<SentenceRecord> sentences = prepareContentOnPageIndex(pageIndex, options);
         if (!sentences.empty())
             return sentences;

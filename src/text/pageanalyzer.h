@@ -60,6 +60,10 @@ public:
     std::vector<SentenceRecord> prepareContentAfter(
         const SentenceRecord &sentence, const ContentPreparationOptions &options);
 
+    // The first of the pages that could not be loaded where the last search for the next page
+    // gave up; nothing when it found one or ran to the end.
+    std::optional<qint64> unloadablePage() const { return m_unloadablePage; }
+
     const FontSet &smallFontsSet() const { return m_smallFontsSet; }
     void setSmallFontsSet(FontSet fonts) { m_smallFontsSet = std::move(fonts); }
 
@@ -88,6 +92,7 @@ private:
 
     const PDFDocument &m_document;
     FontSet m_smallFontsSet;
+    std::optional<qint64> m_unloadablePage;
 };
 
 // True when the ranges share at least one character.

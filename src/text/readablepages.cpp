@@ -11,13 +11,24 @@ bool hasReadableText(const QString &pageText)
     return std::any_of(pageText.cbegin(), pageText.cend(), [](QChar c) { return !c.isSpace() && !c.isPunct(); });
 }
 
-std::optional<int> firstReadablePage(const PDFDocument &document, int first, int last)
+ReadablePageSearch firstReadablePage(const PDFDocument &document, int first, int last)
 {
     last = std::min(last, document.pageCount() - 1);
-    for (int index = std::max(first, 0); index <= last; ++index)
-        if (const auto page = document.pageAtIndex(index); page && hasReadableText(page->string()))
-            return index;
-    return std::nullopt;
+    std::optional<int> run; // the first page of the current run that could not be loaded
+    for (int index = std::max(first, 0); index <= last; ++index) {
+        const auto page = document.pageAtIndex(index);
+        if (!page) {
+            if (!run)
+                run = index;
+            if (index - *run + 1 >= kUnloadablePagesRun)
+                return {std::nullopt, run};
+            continue;
+        }
+        run.reset();
+        if (hasReadableText(page->string()))
+            return {index, std::nullopt};
+    }
+    return {std::nullopt, run};
 }
 
 } // namespace narrata

@@ -82,6 +82,11 @@ for round in 1 2 3; do
 done
 check "two readers at once keep the first one's progress" grep -q '^most recent: p\.' <("$cli" progress "$work/book.pdf")
 check "two readers at once keep the second one's progress" grep -q '^most recent: p\.' <("$cli" progress "$work/other.pdf")
+# A page tree that claims far more pages than it has: read to its real end, then one line.
+LC_ALL=C sed 's|/Count 6|/Count 2147483647|' "$work/book.pdf" >"$work/lying.pdf"
+lying_err=$("$cli" read "$work/lying.pdf" --dry-run 2>&1 >/dev/null); lying_status=$?
+check "a lying page count reads the real pages and exits 1 (got $lying_status)" test "$lying_status" -eq 1
+check "a lying page count says where reading stopped" grep -q 'page 7 could not be read' <<<"$lying_err"
 expect_refusal "a last page before the first" "--to-page" read "$work/book.pdf" --page 3 --to-page 2 --dry-run
 expect_refusal "a voice that does not exist" "no voice" read "$work/book.pdf" --voice klingon-xx --wav "$work/out.wav"
 
