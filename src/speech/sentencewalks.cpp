@@ -14,7 +14,7 @@ std::vector<SentenceRecord> SpeakingLoop::smartenedPage(qint64 pageIndex)
 {
     if (!m_document || pageIndex < 0 || pageIndex >= m_document->pageCount())
         return {};
-    return m_.filter.smartenedSpeechSet(sentencesOnPageIndex(*m_document, static_cast<int>(pageIndex)));
+    return m_collaborators.filter.smartenedSpeechSet(sentencesOnPageIndex(*m_document, static_cast<int>(pageIndex)));
 }
 
 void SpeakingLoop::prepSpeechSetsForWalk(const std::optional<SentenceRecord> &sentence)
@@ -25,7 +25,7 @@ void SpeakingLoop::prepSpeechSetsForWalk(const std::optional<SentenceRecord> &se
         page = smartenedPage(sentence->pageIndex);
         anchor = *sentence;
     } else {
-        const qint64 shown = m_.view.currentPageIndex();
+        const qint64 shown = m_collaborators.view.currentPageIndex();
         if (shown == kNotFound)
             return;
         page = smartenedPage(shown);
@@ -53,7 +53,7 @@ void SpeakingLoop::prepSpeechSetsForWalk(const std::optional<SentenceRecord> &se
         && anchor.pageIndex + 1 < m_document->pageCount()) {
         std::vector<SentenceRecord> next = smartenedPage(anchor.pageIndex + 1);
         if (!next.empty())
-            next.front() = m_.filter.cutIgnoredFontLeadIn(next.front(), *m_document);
+            next.front() = m_collaborators.filter.cutIgnoredFontLeadIn(next.front(), *m_document);
         page.insert(page.end(), next.begin(), next.end());
     }
 

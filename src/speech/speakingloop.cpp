@@ -3,14 +3,14 @@
 namespace narrata {
 
 SpeakingLoop::SpeakingLoop(Collaborators collaborators)
-    : m_(std::move(collaborators))
+    : m_collaborators(std::move(collaborators))
 {
 }
 
 SpeakingLoop::~SpeakingLoop()
 {
-    if (m_ss)
-        m_ss->setDelegate(nullptr);
+    if (m_synthesizer)
+        m_synthesizer->setDelegate(nullptr);
 }
 
 void SpeakingLoop::readSpeechSet()
@@ -25,10 +25,10 @@ void SpeakingLoop::speak(const SentenceRecord &sentence)
 {
     const SentenceRecord record = sentence; // the lists may change under the view's feet
     const QString joined = joinHyphenatedLineEnds(record.sentence);
-    m_.textPath.runtimeReloadCustomDictionaryMap();
-    if (m_ss)
-        m_ss->startSpeakingString(m_.textPath.speakableStringWithWordMappings(joined));
-    m_.view.selectSentence(record);
+    m_collaborators.textPath.runtimeReloadCustomDictionaryMap();
+    if (m_synthesizer)
+        m_synthesizer->startSpeakingString(m_collaborators.textPath.speakableStringWithWordMappings(joined));
+    m_collaborators.view.selectSentence(record);
     if (sentenceStarted)
         sentenceStarted(record);
 }
@@ -36,31 +36,31 @@ void SpeakingLoop::speak(const SentenceRecord &sentence)
 void SpeakingLoop::loadSpeechSet(const std::vector<SentenceRecord> &sentences)
 {
     if (isSpeechPausedByUser) {
-        m_.session.accountPauseEndingAt(m_.now());
+        m_collaborators.session.accountPauseEndingAt(m_collaborators.now());
         isSpeechPausedByUser = false;
     }
     if (isSpeaking())
         stopSpeaking();
-    m_speechSet = m_.filter.smartenedSpeechSet(sentences);
+    m_speechSet = m_collaborators.filter.smartenedSpeechSet(sentences);
     if (!m_speechSet.empty())
         startPageIndex = m_speechSet.front().pageIndex;
     if (!isSpeaking()) {
         readSpeechSet();
-        if (!m_.session.sessionStartTime)
-            m_.session.sessionStartTime = m_.now();
+        if (!m_collaborators.session.sessionStartTime)
+            m_collaborators.session.sessionStartTime = m_collaborators.now();
     }
 }
 
 void SpeakingLoop::appendSpeechSet(const std::vector<SentenceRecord> &sentences)
 {
-    const std::vector<SentenceRecord> smartened = m_.filter.smartenedSpeechSet(sentences);
+    const std::vector<SentenceRecord> smartened = m_collaborators.filter.smartenedSpeechSet(sentences);
     m_speechSet.insert(m_speechSet.end(), smartened.begin(), smartened.end());
 }
 
 void SpeakingLoop::didFinishSpeaking(SpeechSynthesizer *synthesizer, bool finished)
 {
     // A stopped or replaced utterance moves nothing, even when new speech has begun since.
-    if (!finished || synthesizer != m_ss.get())
+    if (!finished || synthesizer != m_synthesizer.get())
         return;
 
     // Walks whose lists cannot give what the branch takes end in silence, lists intact.
@@ -75,20 +75,21 @@ void SpeakingLoop::didFinishSpeaking(SpeechSynthesizer *synthesizer, bool finish
         finishedSentence = m_pastSpeechSet.back();
         m_pastSpeechSet.pop_back();
         m_speechSet.insert(m_speechSet.begin(), finishedSentence);
-        m_.view.selectSentence(finishedSentence);
+        m_collaborators.view.selectSentence(finishedSentence);
     } else if (walkNext) {
         finishedSentence = m_speechSet.front();
         m_speechSet.erase(m_speechSet.begin());
         m_pastSpeechSet.push_back(finishedSentence);
-        m_.view.selectSentence(m_speechSet.front());
+        m_collaborators.view.selectSentence(m_speechSet.front());
     }
 
-    m_.progress.saveSentencesReadProgress(finishedSentence);
-    m_.session.updateCurrentSessionDidFinishSpeaking(spokenWordCount(finishedSentence.sentence), m_.now());
+    m_collaborators.progress.saveSentencesReadProgress(finishedSentence);
+    m_collaborators.session.updateCurrentSessionDidFinishSpeaking(
+        spokenWordCount(finishedSentence.sentence), m_collaborators.now());
 
     if (!isModeSentenceWalkJ && !isModeSentenceWalkK && !isModeSentenceWalkL) {
         if (m_speechSet.size() == 1)
-            appendSpeechSet(m_.content.prepareContentAfter(finishedSentence));
+            appendSpeechSet(m_collaborators.content.prepareContentAfter(finishedSentence));
         if (!m_speechSet.empty())
             m_speechSet.erase(m_speechSet.begin());
         ++numSentencesCompleted;
@@ -102,10 +103,10 @@ void SpeakingLoop::didFinishSpeaking(SpeechSynthesizer *synthesizer, bool finish
 void SpeakingLoop::togglePauseSpeech()
 {
     if (isSpeechPausedByUser) {
-        m_.session.accountPauseEndingAt(m_.now());
+        m_collaborators.session.accountPauseEndingAt(m_collaborators.now());
         readSpeechSet();
     } else {
-        m_.session.sessionPauseBeginTime = m_.now();
+        m_collaborators.session.sessionPauseBeginTime = m_collaborators.now();
         onlyPauseSpeaking();
     }
     isSpeechPausedByUser = !isSpeechPausedByUser;
@@ -114,43 +115,43 @@ void SpeakingLoop::togglePauseSpeech()
 void SpeakingLoop::onlyPauseSpeaking()
 {
     if (isSpeaking())
-        m_ss->stopSpeaking();
+        m_synthesizer->stopSpeaking();
 }
 
 void SpeakingLoop::stopSpeaking()
 {
     if (!isSpeaking())
         return;
-    m_ss->stopSpeaking();
+    m_synthesizer->stopSpeaking();
     m_speechSet.clear();
 }
 
 void SpeakingLoop::resetSpeechEngine()
 {
     if (isSpeaking())
-        m_ss->stopSpeaking();
+        m_synthesizer->stopSpeaking();
     m_speechSet.clear();
 }
 
 void SpeakingLoop::resetCurrentSession()
 {
-    m_.session.reset();
+    m_collaborators.session.reset();
     isSpeechPausedByUser = false;
 }
 
 void SpeakingLoop::reloadSpeechSynthesizer()
 {
     const bool wasSpeaking = isSpeaking();
-    if (m_ss) {
-        m_ss->stopSpeaking();
-        m_ss->setDelegate(nullptr);
+    if (m_synthesizer) {
+        m_synthesizer->stopSpeaking();
+        m_synthesizer->setDelegate(nullptr);
     }
     if (!ttsVoice)
-        ttsVoice = m_.speechService.defaultVoice();
-    m_ss = m_.speechService.createSynthesizer(*ttsVoice);
+        ttsVoice = m_collaborators.speechService.defaultVoice();
+    m_synthesizer = m_collaborators.speechService.createSynthesizer(*ttsVoice);
     if (ttsRate > 0)
-        m_ss->setRate(ttsRate);
-    m_ss->setDelegate(this);
+        m_synthesizer->setRate(ttsRate);
+    m_synthesizer->setDelegate(this);
     if (wasSpeaking)
         readSpeechSet();
     m_labelTextVoiceInfo = voiceLabel();
@@ -158,11 +159,11 @@ void SpeakingLoop::reloadSpeechSynthesizer()
 
 QString SpeakingLoop::voiceLabel() const
 {
-    const VoiceAttributes attributes = m_.speechService.attributesForVoice(ttsVoice.value_or(QString()));
+    const VoiceAttributes attributes = m_collaborators.speechService.attributesForVoice(ttsVoice.value_or(QString()));
     // The region follows "language_"; an identifier too short to have one shows none.
     const QString region = attributes.localeIdentifier.mid(3);
     const QString voice = QStringLiteral("%1 (%2)").arg(attributes.name, region);
-    return QStringLiteral("Voice: %1 (%2 wpm)").arg(voice, QString::asprintf("%3.0f", double(m_ss->rate())));
+    return QStringLiteral("Voice: %1 (%2 wpm)").arg(voice, QString::asprintf("%3.0f", double(m_synthesizer->rate())));
 }
 
 void SpeakingLoop::clearWalkModes()

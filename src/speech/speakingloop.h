@@ -60,7 +60,7 @@ public:
 
     const std::vector<SentenceRecord> &speechSet() const { return m_speechSet; }
     std::vector<SentenceRecord> &pastSpeechSet() { return m_pastSpeechSet; }
-    SpeechSynthesizer *synthesizer() const { return m_ss.get(); }
+    SpeechSynthesizer *synthesizer() const { return m_synthesizer.get(); }
 
     bool isModeSentenceWalkJ = false; // the previous-sentence walk
     bool isModeSentenceWalkK = false; // the current-sentence walk
@@ -79,16 +79,16 @@ public:
     std::function<void(const SentenceRecord &)> sentenceStarted;
 
 private:
-    bool isSpeaking() const { return m_ss && m_ss->isSpeaking(); }
+    bool isSpeaking() const { return m_synthesizer && m_synthesizer->isSpeaking(); }
     void speak(const SentenceRecord &sentence);
     void clearWalkModes();
     QString voiceLabel() const;
 
     std::vector<SentenceRecord> smartenedPage(qint64 pageIndex);
 
-    Collaborators m_;
+    Collaborators m_collaborators;
     const PDFDocument *m_document = nullptr;
-    std::unique_ptr<SpeechSynthesizer> m_ss;
+    std::unique_ptr<SpeechSynthesizer> m_synthesizer;
     std::vector<SentenceRecord> m_speechSet;
     std::vector<SentenceRecord> m_pastSpeechSet;
     QString m_labelTextVoiceInfo;
