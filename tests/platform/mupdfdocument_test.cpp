@@ -75,6 +75,18 @@ TEST(MuPDFDocument, DamagedFilesNeverCrashWhateverIsLeftOfThem)
     }
 }
 
+TEST(MuPDFDocument, APageTreeThatClaimsBillionsOfPagesCostsNothing)
+{
+    // The lie that once ended every command with bad_alloc: a vector sized to the claim.
+    QByteArray lying = testing::sampleBook().bytes();
+    lying.replace("/Count 6", "/Count 2147483647");
+    const auto document = MuPDFService().openData(lying);
+    ASSERT_NE(document, nullptr);
+    EXPECT_LT(document->pageCount(), 100) << "no more pages than the file has objects";
+    EXPECT_NE(document->pageAtIndex(5), nullptr);
+    EXPECT_EQ(document->pageAtIndex(document->pageCount() - 1), nullptr);
+}
+
 TEST(MuPDFDocument, EncryptionAndLocking)
 {
     const PdfFixture book = testing::sampleBook();

@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <algorithm>
+
 namespace narrata {
 
 namespace {
@@ -90,8 +92,12 @@ int MuPDFDocument::pageCount() const
     Lock lock(m_core->mutex);
     fz_context *ctx = m_core->ctx;
     int count = 0;
-    fz_try (ctx)
-        count = pdf_count_pages(ctx, m_core->document);
+    fz_try (ctx) {
+        // Every page is an object of its own: a page tree that claims more pages than the file
+        // has objects is lying, and believing it would lay out millions of pages that are not
+        // there. The pages it does not have fail to load, which reading takes as the end.
+        count = std::min(pdf_count_pages(ctx, m_core->document), pdf_xref_len(ctx, m_core->document));
+    }
     fz_catch (ctx)
         count = 0;
     return count;
