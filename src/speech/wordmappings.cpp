@@ -90,14 +90,25 @@ std::optional<QString> WordMappingsFile::contents()
         if (std::optional<QString> text = override_())
             return text;
     }
-    if (path_.isEmpty() || !QFileInfo::exists(path_))
+    const QFileInfo info(path_);
+    if (path_.isEmpty() || !info.exists())
         return std::nullopt;
+    // Only a regular file of a sane size: reading a pipe would wait for ever, a device would
+    // never end, and the file is read again before every sentence.
+    if (!info.isFile()) {
+        noteProblem(QStringLiteral("%1 is not a regular file; its word mappings are not used").arg(path_));
+        return std::nullopt;
+    }
+    if (info.size() > kMaximumFileSize) {
+        noteProblem(QStringLiteral("%1 is larger than 1 MB; its word mappings are not used").arg(path_));
+        return std::nullopt;
+    }
     QFile file(path_);
     if (!file.open(QIODevice::ReadOnly)) {
         noteProblem(QStringLiteral("cannot read %1: %2").arg(path_, file.errorString()));
         return std::nullopt;
     }
-    const QByteArray bytes = file.readAll();
+    const QByteArray bytes = file.read(kMaximumFileSize);
     QStringDecoder decoder(QStringDecoder::Utf8);
     QString text = decoder.decode(bytes);
     if (decoder.hasError()) {
@@ -110,6 +121,12 @@ std::optional<QString> WordMappingsFile::contents()
 
 bool WordMappingsFile::reload()
 {
+    // Read again only when the file changed: it is asked for before every sentence.
+    const QFileInfo info(path_);
+    const FileStamp stamp{info.exists(), info.size(), info.lastModified()};
+    if (!override_ && readStamp_ && *readStamp_ == stamp)
+        return false;
+    readStamp_ = stamp;
     const std::optional<QString> text = contents();
     if (!text)
         return false;

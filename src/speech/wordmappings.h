@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QMap>
 #include <QString>
 
@@ -59,12 +60,22 @@ public:
     // Each problem is logged once, not on every reload.
     const QString &problem() const { return problem_; }
 
+    // Larger files are not read: "1 MB" in the message.
+    static constexpr qint64 kMaximumFileSize = 1024 * 1024;
+
 private:
+    struct FileStamp {
+        bool exists = false;
+        qint64 size = 0;
+        QDateTime modified;
+        friend bool operator==(const FileStamp &, const FileStamp &) = default;
+    };
     void noteProblem(const QString &problem);
 
     QString path_;
     WordMappings mappings_;
     QString problem_;
+    std::optional<FileStamp> readStamp_; // the file as it was when last read
     std::function<std::optional<QString>()> override_;
 };
 

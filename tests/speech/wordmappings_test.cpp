@@ -10,6 +10,8 @@
 #include <QSaveFile>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 namespace narrata {
@@ -140,6 +142,29 @@ TEST_F(TextPathTest, FileEmptiedOfEntriesKeepsThePreviousMappings)
     EXPECT_EQ(speak(QStringLiteral("GUI")), QStringLiteral("gooey"));
     ASSERT_TRUE(QFile::remove(path));
     EXPECT_EQ(speak(QStringLiteral("GUI")), QStringLiteral("gooey"));
+}
+
+TEST_F(TextPathTest, OnlyARegularFileOfASaneSizeIsReadAndOnlyWhenItChanged)
+{
+    ASSERT_TRUE(writeFile(path, "GUI:\ngooey\n"));
+    EXPECT_EQ(speak(QStringLiteral("GUI")), QStringLiteral("gooey"));
+    // The same size and time: not read again before every sentence.
+    const QDateTime modified = QFileInfo(path).lastModified();
+    ASSERT_TRUE(writeFile(path, "GUI:\nfooey\n"));
+    QFile stamped(path);
+    ASSERT_TRUE(stamped.open(QIODevice::ReadWrite) && stamped.setFileTime(modified, QFileDevice::FileModificationTime));
+    stamped.close();
+    EXPECT_EQ(speak(QStringLiteral("GUI")), QStringLiteral("gooey"));
+
+    // A pipe would block for ever, a huge file cost its reading before every sentence.
+    ASSERT_TRUE(QFile::remove(path));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    EXPECT_EQ(speak(QStringLiteral("GUI")), QStringLiteral("gooey"));
+    EXPECT_TRUE(textPath->mappingsFile().problem().contains(QStringLiteral("not a regular file")));
+    ASSERT_TRUE(QFile::remove(path));
+    ASSERT_TRUE(writeFile(path, "GUI:\nhuge\n" + QByteArray(WordMappingsFile::kMaximumFileSize, ' ')));
+    EXPECT_EQ(speak(QStringLiteral("GUI")), QStringLiteral("gooey"));
+    EXPECT_TRUE(textPath->mappingsFile().problem().contains(QStringLiteral("1 MB")));
 }
 
 int warnings = 0;
