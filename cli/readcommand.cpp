@@ -21,6 +21,8 @@
 #include <QFileInfo>
 #include <QTimer>
 
+#include <sys/stat.h>
+
 namespace narrata::cli {
 
 namespace {
@@ -56,6 +58,16 @@ ReadPreferences readPreferences(const CommandLine &line, DefaultsStore &store, Q
     return preferences;
 }
 
+// Two names of one file, a link or the same path written twice included.
+bool sameFile(const QString &a, const QString &b)
+{
+    struct stat first {
+    }, second{};
+    return ::stat(QFile::encodeName(a).constData(), &first) == 0
+        && ::stat(QFile::encodeName(b).constData(), &second) == 0 && first.st_dev == second.st_dev
+        && first.st_ino == second.st_ino;
+}
+
 } // namespace
 
 // Reads from the first sentence of page N, page after page, until page M or the end.
@@ -75,7 +87,11 @@ int runReadCommand(const PDFService &pdfService, const QStringList &arguments, Q
     const bool dryRun = line.hasFlag(QStringLiteral("--dry-run"));
     if (dryRun && line.hasOption(QStringLiteral("--wav")))
         throw CliError(QStringLiteral("--dry-run writes no sound: leave out --wav"));
+    if (line.hasOption(QStringLiteral("--wav"))
+        && sameFile(line.value(QStringLiteral("--wav")), line.positional().constFirst()))
+        throw CliError(QStringLiteral("the WAV file would replace the PDF being read: name another one"));
 
+    std::optional<SpeechSetup> setup;
     std::unique_ptr<SpeechService> speech;
     QSettingsDefaultsStore store;
     store.registerDefaults(registeredDefaults());
@@ -90,7 +106,8 @@ int runReadCommand(const PDFService &pdfService, const QStringList &arguments, Q
         reader.showSpokenText(dry->spokenText());
         speech = std::move(dry);
     } else {
-        speech = makeSpeechService(line.value(QStringLiteral("--wav")), err);
+        setup.emplace(line.value(QStringLiteral("--wav")), err);
+        speech = setup->takeService();
     }
     if (line.hasOption(QStringLiteral("--voice")) && !dryRun
         && !speech->availableVoices().contains(line.value(QStringLiteral("--voice"))))
@@ -141,8 +158,13 @@ int runReadCommand(const PDFService &pdfService, const QStringList &arguments, Q
 
     const std::vector<SentenceRecord> first = content.sentencesFromPage(start.pageIndex);
     loop.loadSpeechSet(first);
-    if (loop.speechSet().empty())
-        return 0; // nothing on these pages to read
+    if (loop.speechSet().empty()) {
+        // Everything on these pages is left out: say so rather than end in silence.
+        err << "narrata-cli: nothing to read from page " << start.pageIndex + 1 << " to page " << lastPageIndex + 1
+            << '\n';
+        QString error;
+        return !setup || setup->saveWav(&error) ? 0 : kFailedStatus;
+    }
 
     // The loop moves on only when an utterance runs to its end. One that ends otherwise,
     // without a stop of ours, means the sound output failed (a full disk under the WAV file, a
@@ -166,6 +188,12 @@ int runReadCommand(const PDFService &pdfService, const QStringList &arguments, Q
     if (session.sessionStartTime) {
         session.updateDisplayOfCurrentSessionStats();
         err << session.labelCurrentSessionStats << '\n';
+    }
+    // Interrupted or not, what was recorded is a complete WAV file and keeps the chosen name.
+    if (QString error; setup && !setup->saveWav(&error)) {
+        err << "narrata-cli: " << line.value(QStringLiteral("--wav")) << ": cannot save the WAV file: " << error
+            << '\n';
+        status = kFailedStatus;
     }
     if (const std::optional<qint64> unloadable = content.unloadablePage(); unloadable && status == 0) {
         err << "narrata-cli: page " << *unloadable + 1 << " could not be read (the file is damaged or changed); "

@@ -7,6 +7,16 @@
 #include "platform/espeak/pulseaudiooutput.h"
 #include "platform/espeak/wavfileoutput.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+
 namespace narrata::cli {
 
 namespace {
@@ -32,22 +42,57 @@ AudioOutputFactory soundServerOutputs(QTextStream &err)
 
 } // namespace
 
-std::unique_ptr<SpeechService> makeSpeechService(const QString &wavPath, QTextStream &err)
+SpeechSetup::SpeechSetup(const QString &wavPath, QTextStream &err)
+    : m_wavPath(wavPath)
 {
     AudioOutputFactory outputs;
     if (!wavPath.isEmpty()) {
+        // A name of our own beside the chosen one, so that the rename at the end stays on one
+        // file system and replaces the old file in one step.
+        const QFileInfo chosen(wavPath);
+        QTemporaryFile temporary(chosen.absoluteDir().filePath(QStringLiteral(".%1.XXXXXX").arg(chosen.fileName())));
+        temporary.setAutoRemove(false);
         QString error;
-        std::shared_ptr<AudioOutput> wav = WavFileOutput::create(wavPath, &error);
-        if (!wav)
+        if (temporary.open()) {
+            m_temporaryPath = temporary.fileName();
+            temporary.close();
+            // A temporary file is the owner's alone; the saved one is as any new file would be.
+            const mode_t mask = ::umask(0);
+            ::umask(mask);
+            ::chmod(QFile::encodeName(m_temporaryPath).constData(), 0666 & ~mask);
+            m_wav = WavFileOutput::create(m_temporaryPath, &error);
+        } else {
+            error = temporary.errorString();
+        }
+        if (!m_wav)
             throw CliError(QStringLiteral("%1: cannot write the WAV file: %2").arg(wavPath, error));
-        outputs = [wav] { return wav; };
+        outputs = [wav = m_wav] { return wav; };
     } else {
         outputs = soundServerOutputs(err);
     }
-    auto service = EspeakSpeechService::create(outputs);
-    if (!service)
+    m_service = EspeakSpeechService::create(outputs);
+    if (!m_service)
         throw CliError(QStringLiteral("espeak-ng cannot start: its voice data (espeak-ng-data) is missing"));
-    return service;
+}
+
+SpeechSetup::~SpeechSetup()
+{
+    if (!m_temporaryPath.isEmpty())
+        QFile::remove(m_temporaryPath);
+}
+
+bool SpeechSetup::saveWav(QString *error)
+{
+    if (!m_wav)
+        return true;
+    const bool closed = m_wav->close();
+    if (!closed
+        || ::rename(QFile::encodeName(m_temporaryPath).constData(), QFile::encodeName(m_wavPath).constData()) != 0) {
+        *error = closed ? qt_error_string(errno) : QStringLiteral("the file could not be closed");
+        return false;
+    }
+    m_temporaryPath.clear();
+    return true;
 }
 
 } // namespace narrata::cli

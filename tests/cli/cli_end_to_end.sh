@@ -89,6 +89,17 @@ check "a lying page count reads the real pages and exits 1 (got $lying_status)" 
 check "a lying page count says where reading stopped" grep -q 'page 7 could not be read' <<<"$lying_err"
 expect_refusal "a last page before the first" "--to-page" read "$work/book.pdf" --page 3 --to-page 2 --dry-run
 expect_refusal "a voice that does not exist" "no voice" read "$work/book.pdf" --voice klingon-xx --wav "$work/out.wav"
+# Nothing is overwritten by a run that is refused, and the PDF being read never is.
+printf 'my notes\n' >"$work/notes.txt"
+expect_refusal "a bad voice with a WAV file named" "no voice" read "$work/book.pdf" --voice klingon-xx --wav "$work/notes.txt"
+check "a refused run leaves the file it named as it was" test "$(cat "$work/notes.txt")" = "my notes"
+cp "$work/book.pdf" "$work/self.pdf"
+expect_refusal "a WAV file that is the PDF itself" "would replace the PDF" read "$work/self.pdf" --wav "$work/./self.pdf"
+check "the PDF named as the WAV file is left whole" cmp -s "$work/book.pdf" "$work/self.pdf"
+"$cli" read "$work/book.pdf" --wav "$work/stopped.wav" >/dev/null 2>&1 &
+reader=$!; sleep 0.3; kill -INT "$reader"; wait "$reader"
+check "Ctrl-C leaves the WAV file recorded so far under its name" test "$(stat -c %s "$work/stopped.wav")" -gt 44
+check "no temporary WAV file is left behind" test -z "$(find "$work" -name '.*.wav.*')"
 
 expect_refusal "a missing file" "no such file" sentences "$work/missing.pdf"
 expect_refusal "a file that is not a PDF" "not a readable PDF" text "$work/plain.pdf" --page 1
