@@ -6,9 +6,14 @@ namespace narrata::cli {
 
 CommandLine::CommandLine(const QStringList &arguments, const QSet<QString> &valueOptions, const QSet<QString> &flags)
 {
+    bool optionsEnded = false; // after "--" everything is a file name, "-name.pdf" included
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString &argument = arguments.at(i);
-        if (!argument.startsWith(QLatin1String("--")) || argument == QLatin1String("--")) {
+        if (!optionsEnded && argument == QLatin1String("--")) {
+            optionsEnded = true;
+            continue;
+        }
+        if (optionsEnded || !argument.startsWith(QLatin1String("--"))) {
             m_positional.append(argument);
             continue;
         }

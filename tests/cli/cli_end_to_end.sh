@@ -99,6 +99,8 @@ check "the PDF named as the WAV file is left whole" cmp -s "$work/book.pdf" "$wo
 "$cli" read "$work/book.pdf" --wav "$work/stopped.wav" >/dev/null 2>&1 &
 reader=$!; sleep 0.3; kill -INT "$reader"; wait "$reader"
 check "Ctrl-C leaves the WAV file recorded so far under its name" test "$(stat -c %s "$work/stopped.wav")" -gt 44
+cp "$work/book.pdf" "$work/--odd name.pdf"
+check "a file named like an option is read after --" grep -q '^p\.1 \[' <(cd "$work" && "$cli" sentences -- "--odd name.pdf")
 check "no temporary WAV file is left behind" test -z "$(find "$work" -name '.*.wav.*')"
 
 expect_refusal "a missing file" "no such file" sentences "$work/missing.pdf"
