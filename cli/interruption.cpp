@@ -1,5 +1,7 @@
 #include "interruption.h"
 
+#include "platform/mupdf/mupdfservice.h"
+
 #include <csignal>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -12,7 +14,9 @@ int g_signalSockets[2] = {-1, -1};
 
 void onSignal(int)
 {
-    // Only async-signal-safe work here: the byte wakes the notifier on the main thread.
+    // Only async-signal-safe work here: the byte wakes the notifier on the main thread, which
+    // may be inside a slow page; that page is given up at once.
+    MuPDFService::abortAllWork();
     const char byte = 1;
     [[maybe_unused]] const auto written = ::write(g_signalSockets[0], &byte, 1);
 }

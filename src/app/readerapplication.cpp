@@ -69,6 +69,7 @@ ReaderApplication::ReaderApplication(Options options, QObject *parent)
             m_delegate->applicationDidResignActive();
     });
     connect(qGuiApp, &QCoreApplication::aboutToQuit, this, [this] {
+        MuPDFService::abortAllWork(); // renders and pages under way need not finish
         m_defaults->setValue(settingskeys::mainWindowGeometry, m_window->saveGeometry());
         m_delegate->applicationWillTerminate();
     });

@@ -87,6 +87,18 @@ TEST(MuPDFDocument, APageTreeThatClaimsBillionsOfPagesCostsNothing)
     EXPECT_EQ(document->pageAtIndex(document->pageCount() - 1), nullptr);
 }
 
+TEST(MuPDFDocument, PagesAreGivenUpOnceAllWorkIsAborted)
+{
+    // What Ctrl-C and a closing window do: a page that would take minutes is not waited for.
+    // (Each test runs in a process of its own, so no other test sees the abort.)
+    const auto document = MuPDFService().openData(testing::sampleBook().bytes());
+    ASSERT_NE(document, nullptr);
+    ASSERT_FALSE(document->pageAtIndex(0)->string().isEmpty());
+    MuPDFService::abortAllWork();
+    EXPECT_TRUE(document->pageAtIndex(1)->string().isEmpty());
+    EXPECT_TRUE(document->pageAtIndex(1)->renderRegion({0, 0, 100, 100}, 1).isNull());
+}
+
 TEST(MuPDFDocument, EncryptionAndLocking)
 {
     const PdfFixture book = testing::sampleBook();

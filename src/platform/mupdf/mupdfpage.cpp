@@ -2,9 +2,12 @@
 
 #include "mupdfgeometry.h"
 #include "mupdftextextraction.h"
+#include "mupdfwatchdog.h"
 #include "platform/pdf/textlayerbuilder.h"
 
 #include <mupdf/pdf.h>
+
+#include <QDebug>
 
 #include <algorithm>
 #include <cmath>
@@ -58,10 +61,15 @@ const TextLayer &MuPDFPage::textLayer() const
 {
     std::call_once(m_textOnce, [this] {
         RawPageText raw;
+        bool aborted = false;
         {
             Lock lock(m_core->mutex);
-            raw = extractRawPageText(m_core->ctx, m_page);
+            raw = extractRawPageText(m_core->ctx, m_page, &aborted);
         }
+        if (aborted)
+            qWarning().noquote() << QStringLiteral("page %1 could not be read within its time and memory budget, "
+                                                   "or reading was stopped; it is left out")
+                                        .arg(currentIndex() + 1);
         m_text = buildTextLayer(std::move(raw));
     });
     return m_text;
@@ -225,12 +233,30 @@ fz_display_list *MuPDFPage::keptDisplayList() const
 {
     Lock lock(m_core->mutex);
     fz_context *ctx = m_core->ctx;
+    if (m_displayList)
+        return fz_keep_display_list(ctx, m_displayList);
+    MuPDFWatchedWork work;
+    fz_display_list *list = nullptr;
+    fz_device *device = nullptr;
+    fz_var(list);
+    fz_var(device);
     fz_try (ctx) {
-        if (!m_displayList)
-            m_displayList = fz_new_display_list_from_page(ctx, m_page);
+        list = fz_new_display_list(ctx, fz_bound_page(ctx, m_page));
+        device = fz_new_list_device(ctx, list);
+        fz_run_page(ctx, m_page, device, fz_identity, work.cookie());
+        fz_close_device(ctx, device);
     }
-    fz_catch (ctx)
+    fz_always (ctx)
+        fz_drop_device(ctx, device);
+    fz_catch (ctx) {
+        fz_drop_display_list(ctx, list);
         return nullptr;
+    }
+    if (work.aborted()) { // an incomplete drawing is not kept
+        fz_drop_display_list(ctx, list);
+        return nullptr;
+    }
+    m_displayList = list;
     return fz_keep_display_list(ctx, m_displayList);
 }
 
@@ -273,14 +299,15 @@ PageImage MuPDFPage::renderRegion(const QRectF &region, double scale) const
     fz_var(drawn);
     fz_var(pixmap);
     fz_var(device);
+    MuPDFWatchedWork work;
     fz_try (ctx) {
         // The pixmap draws straight into the image's memory.
         pixmap = fz_new_pixmap_with_data(ctx, fz_device_rgb(ctx), width, height, nullptr, 0, stride, pixels);
         device = fz_new_draw_device(ctx, fz_identity, pixmap);
-        fz_run_display_list(
-            ctx, list, device, ctm, fz_make_rect(0, 0, static_cast<float>(width), static_cast<float>(height)), nullptr);
+        fz_run_display_list(ctx, list, device, ctm,
+            fz_make_rect(0, 0, static_cast<float>(width), static_cast<float>(height)), work.cookie());
         fz_close_device(ctx, device);
-        drawn = true;
+        drawn = !work.aborted();
     }
     fz_always (ctx) {
         fz_drop_device(ctx, device);

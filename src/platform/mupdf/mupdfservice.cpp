@@ -1,6 +1,7 @@
 #include "mupdfservice.h"
 
 #include "mupdfdocument.h"
+#include "mupdfwatchdog.h"
 
 #include <mupdf/pdf.h>
 
@@ -117,6 +118,11 @@ std::unique_ptr<PDFDocument> MuPDFService::createEmpty() const
         return nullptr;
     }
     return adopt(std::move(family), ctx, document, QString(), Expect::Nothing);
+}
+
+void MuPDFService::abortAllWork()
+{
+    MuPDFWatchedWork::abortAll();
 }
 
 } // namespace narrata

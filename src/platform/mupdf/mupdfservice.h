@@ -11,6 +11,10 @@ public:
     std::unique_ptr<PDFDocument> openFile(const QString &path) const override;
     std::unique_ptr<PDFDocument> openData(const QByteArray &data) const override;
     std::unique_ptr<PDFDocument> createEmpty() const override;
+
+    // Every page being read or drawn, and every one after, is given up: Ctrl-C and a closing
+    // window must not wait for a page that takes minutes. Safe to call from a signal handler.
+    static void abortAllWork();
 };
 
 } // namespace narrata

@@ -1,5 +1,7 @@
 #include "mupdftextextraction.h"
 
+#include "mupdfwatchdog.h"
+
 #include "mupdfgeometry.h"
 
 #include <mupdf/fitz.h>
@@ -137,8 +139,9 @@ RawPageText convert(fz_context *ctx, fz_stext_page *text, const fz_rect &bounds)
 
 } // namespace
 
-RawPageText extractRawPageText(fz_context *ctx, fz_page *page)
+RawPageText extractRawPageText(fz_context *ctx, fz_page *page, bool *aborted)
 {
+    MuPDFWatchedWork work;
     fz_stext_page *text = nullptr;
     fz_device *device = nullptr;
     fz_rect bounds = fz_empty_rect;
@@ -151,13 +154,18 @@ RawPageText extractRawPageText(fz_context *ctx, fz_page *page)
         options.flags = FZ_STEXT_MEDIABOX_CLIP;
         text = fz_new_stext_page(ctx, bounds);
         device = fz_new_stext_device(ctx, text, &options);
-        fz_run_page_contents(ctx, page, device, fz_identity, nullptr);
+        fz_run_page_contents(ctx, page, device, fz_identity, work.cookie());
         fz_close_device(ctx, device);
     }
     fz_always (ctx) {
         fz_drop_device(ctx, device);
     }
     fz_catch (ctx) {
+        fz_drop_stext_page(ctx, text);
+        return {};
+    }
+    *aborted = work.aborted();
+    if (*aborted) { // what was read so far is no page to read from
         fz_drop_stext_page(ctx, text);
         return {};
     }
