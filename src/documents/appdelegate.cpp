@@ -28,7 +28,10 @@ AppDelegate::AppDelegate(Services services, QObject *parent)
           [this](const QUrl &url) { m_documents.openChosenFile(url); })
     , m_help(m_services.desktop, m_services.wordMappingsPath, m_services.applicationVersion)
 {
-    m_loop->sentenceStarted = [this](const SentenceRecord &sentence) { emit sentenceStarted(sentence); };
+    m_loop->sentenceStarted = [this](const SentenceRecord &sentence) {
+        reportUnsavedProgressOnce();
+        emit sentenceStarted(sentence);
+    };
     m_session.labelChanged = [this](const QString &text) { m_services.window.setLabelCurrentSessionStats(text); };
     m_documents.shownChanged = [this] {
         m_labels.updateLabelTextPDFInfo();
@@ -90,6 +93,16 @@ void AppDelegate::applicationDidBecomeActive()
 }
 
 // --- Reading ---
+
+void AppDelegate::reportUnsavedProgressOnce()
+{
+    if (!m_progress.saveFailed() || m_reportedUnsavedProgress)
+        return;
+    m_reportedUnsavedProgress = true;
+    m_services.desktop.showWarningAlert(QStringLiteral("Your place cannot be saved"),
+        QStringLiteral("Narrata could not write its settings file, so where you are in this document will not be "
+                       "remembered. Reading goes on; check that your settings folder can be written to."));
+}
 
 void AppDelegate::togglePauseSpeech()
 {

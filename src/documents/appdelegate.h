@@ -126,6 +126,8 @@ private:
     void loadUserPreferencesFromUserDefaults();
     void applyPreferences();
     void loadUpdatesToPDFIgnoreFontList();
+    // The first time a position could not be stored, the user is told; once only.
+    void reportUnsavedProgressOnce();
     void applyIgnoredFonts();
 
     Services m_services;
@@ -144,6 +146,7 @@ private:
     StatusLabels m_labels;
     WatchedFolderCommands m_watchedFolder;
     HelpCommands m_help;
+    bool m_reportedUnsavedProgress = false;
 };
 
 } // namespace narrata

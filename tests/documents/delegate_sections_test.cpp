@@ -172,6 +172,18 @@ TEST_F(DelegateSectionsTest, LosingFocusStoresTheCountAndThePreferences)
     EXPECT_TRUE(defaults.boolForKey(settingskeys::userPrefShouldSortOrderOfSentencesVisually));
 }
 
+TEST_F(DelegateSectionsTest, APlaceThatCannotBeStoredIsReportedOnce)
+{
+    defaults.setSynchronizeResult(false); // a settings folder that cannot be written
+    view.selection = view.document()->pageAtIndex(0)->selectionForRange({30, 5});
+    delegate->speakingLoop().loadSpeechSet({*delegate->pageContent().sentenceAtSelection(view.selection)});
+    delegate->speakingLoop().loadSpeechSet(delegate->pageContent().sentencesFromPage(0));
+    for (int i = 0; i < 3; ++i)
+        speech.latest->finishUtterance();
+    ASSERT_EQ(desktop.warnings.size(), 1u);
+    EXPECT_EQ(desktop.warnings[0].messageText, QStringLiteral("Your place cannot be saved"));
+}
+
 TEST_F(DelegateSectionsTest, TheHelpMenuLeadsToTheWebAndTheGuide)
 {
     delegate->help().contactCustomerSupport();
