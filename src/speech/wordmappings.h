@@ -61,7 +61,7 @@ public:
     const QString &problem() const { return problem_; }
 
     // Larger files are not read: "1 MB" in the message.
-    static constexpr qint64 kMaximumFileSize = 1024 * 1024;
+    static constexpr qint64 kMaximumFileSize = qint64(1024) * 1024;
 
 private:
     struct FileStamp {
