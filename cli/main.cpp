@@ -4,9 +4,15 @@
 #include "platform/mupdf/mupdfservice.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStringDecoder>
+#include <QTemporaryDir>
 #include <QTextStream>
 
 #include <cstdio>
+
+#include <unistd.h>
 
 namespace {
 
@@ -24,6 +30,28 @@ const char *const kUsage = "usage: narrata-cli COMMAND ...\n"
                            "  mappings           where the word mappings file is\n"
                            "  voices [--all]     the voice menu; with --all every voice and its attributes\n";
 
+// The arguments as strings. A file name that is not UTF-8 has no string that names it, so it is
+// reached through a link with a UTF-8 name in a folder of this run's own, under the name with
+// its stray bytes shown as replacement characters.
+QStringList argumentsOf(int argc, char *argv[], const QTemporaryDir &links)
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray raw(argv[i]);
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        const QString text = utf8.decode(raw);
+        if (!utf8.hasError() || !links.isValid() || ::access(argv[i], F_OK) != 0) {
+            arguments.append(text);
+            continue;
+        }
+        const QString link = QDir(links.filePath(QString::number(i))).filePath(QFileInfo(text).fileName());
+        QDir().mkpath(QFileInfo(link).absolutePath());
+        const QByteArray target = raw.startsWith('/') ? raw : QFile::encodeName(QDir::currentPath()) + '/' + raw;
+        arguments.append(::symlink(target.constData(), QFile::encodeName(link).constData()) == 0 ? link : text);
+    }
+    return arguments;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -33,7 +61,8 @@ int main(int argc, char *argv[])
     QTextStream out(stdout);
     QTextStream err(stderr);
 
-    QStringList arguments = QCoreApplication::arguments().mid(1);
+    const QTemporaryDir links;
+    QStringList arguments = argumentsOf(argc, argv, links);
     if (arguments.isEmpty() || arguments.first() == QLatin1String("--help")) {
         (arguments.isEmpty() ? err : out) << kUsage;
         return arguments.isEmpty() ? 2 : 0;

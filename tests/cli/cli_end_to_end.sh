@@ -105,6 +105,9 @@ reader=$!; sleep 0.3; kill -INT "$reader"; wait "$reader"
 check "Ctrl-C leaves the WAV file recorded so far under its name" test "$(stat -c %s "$work/stopped.wav")" -gt 44
 cp "$work/book.pdf" "$work/--odd name.pdf"
 check "a file named like an option is read after --" grep -q '^p\.1 \[' <(cd "$work" && "$cli" sentences -- "--odd name.pdf")
+latin1="$work/$(printf 'caf\351.pdf')" # a file name that is not UTF-8
+cp "$work/book.pdf" "$latin1"
+check "a file name that is not UTF-8 is read" grep -q '^p\.1 \[' <("$cli" sentences "$latin1")
 check "no temporary WAV file is left behind" test -z "$(find "$work" -name '.*.wav.*')"
 
 expect_refusal "a missing file" "no such file" sentences "$work/missing.pdf"
