@@ -74,6 +74,28 @@ TEST(PageAnalyzer, BarePageNumbersMatchTheirNeighboursAndTeachTheirFont)
     EXPECT_TRUE(analyzer.headerFooterRangesOnPageIndex(3, 1).empty()) << "past the end";
 }
 
+TEST(PageAnalyzer, APageThatCannotBeLoadedIsPassedOver)
+{
+    // MuPDF gives no page for a damaged page object; analysis used to take it as given.
+    FakeDocument document = documentOf(
+        {bookPage(0, "Head", "1"), bookPage(1, "Head", "2"), {}, bookPage(3, "Head", "4"), bookPage(4, "Head", "5")});
+    std::vector<std::shared_ptr<PDFPage>> pages;
+    for (int i = 0; i < document.pageCount(); ++i)
+        pages.push_back(i == 2 ? nullptr : document.pageAtIndex(i));
+    const FakeDocument holed(pages);
+    PageAnalyzer analyzer(holed);
+    analyzer.setSmallFontsSet({FontIdentity(kHead)});
+    const ContentPreparationOptions all{false, true, true};
+    for (int page = 0; page < holed.pageCount(); ++page) {
+        (void)analyzer.allHeaderFooterRangesOnPageIndex(page);
+        (void)analyzer.prepareContentOnPageIndex(page, all);
+    }
+    const std::vector<SentenceRecord> next = analyzer.prepareContentAfter({QStringLiteral("x"), {0, 1}, 1}, all);
+    ASSERT_FALSE(next.empty());
+    EXPECT_EQ(next.front().pageIndex, 3);
+    EXPECT_EQ(analyzer.unloadablePage(), std::nullopt) << "one missing page is no end";
+}
+
 TEST(PageAnalyzer, HeadsWithChangingNumbersMatchButDifferentWordsDoNot)
 {
     const FakeDocument document = documentOf({bookPage(0, "Chapter 4 Results 17", {}),
