@@ -75,13 +75,15 @@ void ReadingProgress::saveSentencesReadProgress(const SentenceRecord &sentence)
     // Only this PDF's entries change, as they stand in the store now: a reader in another
     // process keeps its own PDFs' positions.
     const QVariant record = archived(sentence);
-    bool saved
-        = m_store.updateMapEntry(mostRecentKey(), m_fileName, [&record](const QVariant &) { return QVariant(record); });
-    saved = m_store.updateMapEntry(furthestKey(), m_fileName, [&](const QVariant &stored) {
-        // An entry that cannot be read is no position to keep.
-        const std::optional<SentenceRecord> furthest = unarchivedWithin(stored);
-        return !furthest || pageScore(sentence) > pageScore(*furthest) ? record : stored;
-    }) && saved;
+    const bool saved = m_store.updateMapEntries({
+        {mostRecentKey(), m_fileName, [&record](const QVariant &) { return QVariant(record); }},
+        {furthestKey(), m_fileName,
+            [&](const QVariant &stored) {
+                // An entry that cannot be read is no position to keep.
+                const std::optional<SentenceRecord> furthest = unarchivedWithin(stored);
+                return !furthest || pageScore(sentence) > pageScore(*furthest) ? record : stored;
+            }},
+    });
     if (!saved)
         m_saveFailed = true;
 }

@@ -5,6 +5,7 @@
 #include <QVariantMap>
 
 #include <functional>
+#include <vector>
 
 namespace narrata {
 
@@ -32,17 +33,26 @@ public:
     // handed the entry as it is stored now (invalid when there is none) and gives its new value
     // (invalid removes it). A store shared between processes re-reads the map under a lock
     // first, so that their changes to other entries are kept. False when it was not written.
-    virtual bool updateMapEntry(
+    struct MapEntryChange {
+        QString key;
+        QString entry;
+        std::function<QVariant(const QVariant &stored)> update;
+    };
+    bool updateMapEntry(
         const QString &key, const QString &entry, const std::function<QVariant(const QVariant &stored)> &update)
     {
-        QVariantMap map = mapForKey(key);
-        const QVariant changed = update(map.value(entry));
-        if (changed.isValid())
-            map.insert(entry, changed);
-        else
-            map.remove(entry);
-        setValue(key, map);
-        return synchronize();
+        return updateMapEntries({{key, entry, update}});
+    }
+    // Several such changes, written out together: one after the other here, where nothing else
+    // shares the values; in one locked read and write by a store kept in a file.
+    virtual bool updateMapEntries(const std::vector<MapEntryChange> &changes)
+    {
+        bool written = true;
+        for (const MapEntryChange &change : changes) {
+            setValue(change.key, changedMap(mapForKey(change.key), change));
+            written = synchronize() && written;
+        }
+        return written;
     }
     // Empty, or one line saying why the stored settings could not be read. Such a store runs on
     // the registered defaults, keeps what is set in memory and leaves the damaged file alone.
@@ -54,6 +64,17 @@ public:
     qint64 integerForKey(const QString &key) const { return value(key).toLongLong(); }
     // Empty when the value is not a map.
     QVariantMap mapForKey(const QString &key) const { return value(key).toMap(); }
+
+protected:
+    static QVariantMap changedMap(QVariantMap map, const MapEntryChange &change)
+    {
+        const QVariant changed = change.update(map.value(change.entry));
+        if (changed.isValid())
+            map.insert(change.entry, changed);
+        else
+            map.remove(change.entry);
+        return map;
+    }
 };
 
 } // namespace narrata

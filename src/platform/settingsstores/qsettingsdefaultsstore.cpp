@@ -217,6 +217,9 @@ bool QSettingsDefaultsStore::synchronize()
     QLockFile lock(lockFileName());
     if (!lock.tryLock(kLockTimeoutMilliseconds))
         return false;
+    // The file may have been changed by hand since it was read.
+    if (!fileProblem(m_fileName).isEmpty())
+        return false;
     // A new QSettings for every write: its status() stays at the first error it meets, so one
     // kept for the store's lifetime could not tell a later success from an earlier failure.
     QSettings settings(m_fileName, QSettings::IniFormat);
@@ -225,8 +228,7 @@ bool QSettingsDefaultsStore::synchronize()
 
 bool QSettingsDefaultsStore::writeUnwritten(QSettings &settings)
 {
-    // The file may have been changed by hand since it was read.
-    if (!fileProblem(m_fileName).isEmpty() || settings.status() != QSettings::NoError)
+    if (settings.status() != QSettings::NoError)
         return false;
     for (auto change = m_unwritten.cbegin(); change != m_unwritten.cend(); ++change) {
         if (change->isValid())
@@ -241,25 +243,24 @@ bool QSettingsDefaultsStore::writeUnwritten(QSettings &settings)
     return true;
 }
 
-bool QSettingsDefaultsStore::updateMapEntry(
-    const QString &key, const QString &entry, const std::function<QVariant(const QVariant &stored)> &update)
+bool QSettingsDefaultsStore::updateMapEntries(const std::vector<MapEntryChange> &changes)
 {
-    if (!m_problem.isEmpty() || !isUsableKey(key))
-        return DefaultsStore::updateMapEntry(key, entry, update); // in memory only
+    bool usable = m_problem.isEmpty();
+    for (const MapEntryChange &change : changes)
+        usable = usable && isUsableKey(change.key);
+    if (!usable)
+        return DefaultsStore::updateMapEntries(changes); // in memory only
     QLockFile lock(lockFileName());
-    if (!lock.tryLock(kLockTimeoutMilliseconds))
-        return DefaultsStore::updateMapEntry(key, entry, update);
-    // The map as the file holds it now: another process may have changed other entries since
-    // this one read the file.
+    if (!lock.tryLock(kLockTimeoutMilliseconds) || !fileProblem(m_fileName).isEmpty())
+        return DefaultsStore::updateMapEntries(changes);
+    // The maps as the file holds them now: another process may have changed other entries
+    // since this one read the file.
     QSettings settings(m_fileName, QSettings::IniFormat);
-    QVariantMap map = fileProblem(m_fileName).isEmpty() ? settings.value(key).toMap() : mapForKey(key);
-    const QVariant changed = update(map.value(entry));
-    if (changed.isValid())
-        map.insert(entry, changed);
-    else
-        map.remove(entry);
-    m_values.insert(key, map);
-    m_unwritten.insert(key, map);
+    for (const MapEntryChange &change : changes) {
+        const QVariantMap map = changedMap(settings.value(change.key).toMap(), change);
+        m_values.insert(change.key, map);
+        m_unwritten.insert(change.key, map);
+    }
     return writeUnwritten(settings);
 }
 

@@ -29,13 +29,12 @@ public:
 
     QString fileName() const { return m_fileName; }
 
-    bool updateMapEntry(const QString &key, const QString &entry,
-        const std::function<QVariant(const QVariant &stored)> &update) override;
+    bool updateMapEntries(const std::vector<MapEntryChange> &changes) override;
 
 private:
     void read();
     QString lockFileName() const;
-    // Writes the unwritten changes into settings, under the lock already held.
+    // Writes the unwritten changes into settings, under the lock already held, the file checked.
     bool writeUnwritten(QSettings &settings);
 
     QString m_fileName;
