@@ -9,6 +9,15 @@
 
 namespace narrata {
 
+namespace {
+
+QUrl introPDFURL(const AppDelegate::Services &services)
+{
+    return services.introPDFPath.isEmpty() ? QUrl() : QUrl::fromLocalFile(services.introPDFPath);
+}
+
+} // namespace
+
 AppDelegate::AppDelegate(Services services, QObject *parent)
     : QObject(parent)
     , m_services(std::move(services))
@@ -22,11 +31,11 @@ AppDelegate::AppDelegate(Services services, QObject *parent)
     , m_ignoredFonts(m_services.defaults)
     , m_recentDocuments(m_services.defaults)
     , m_documents({m_services.pdfService, m_services.desktop, m_services.pdfView, m_services.window, *m_loop,
-          m_pageContent, m_progress, m_recentDocuments, m_preferences})
+          m_pageContent, m_progress, m_recentDocuments, m_preferences, introPDFURL(m_services)})
     , m_labels(m_services.pdfView, m_services.window, [this] { return m_documents.hasDocument(); })
     , m_watchedFolder(m_services.defaults, m_services.desktop, m_services.window,
           [this](const QUrl &url) { m_documents.openChosenFile(url); })
-    , m_help(m_services.desktop, m_services.wordMappingsPath, m_services.applicationVersion)
+    , m_help(m_services.desktop, m_services.wordMappingsPath, m_services.applicationVersion, introPDFURL(m_services))
 {
     m_loop->sentenceStarted = [this](const SentenceRecord &sentence) {
         reportUnsavedProgressOnce();
@@ -66,10 +75,6 @@ void AppDelegate::applicationDidFinishLaunching()
     m_services.pdfView.setPageContent(&m_pageContent);
     loadUserPreferencesFromUserDefaults();
     m_loop->numSentencesCompleted = 0;
-    if (!m_services.introPDFPath.isEmpty()) {
-        m_documents.setIntroPDFURL(QUrl::fromLocalFile(m_services.introPDFPath));
-        m_help.setIntroPDFURL(m_documents.introPDFURL());
-    }
     m_labels.setObservesPageView(true);
     m_documents.resetToDefaultPDF();
     m_wordMappings.initializeCustomPronunciationFileAtFirstLaunch();

@@ -33,10 +33,12 @@ QUrl supportMailURL(const QString &applicationVersion)
 
 } // namespace supportlinks
 
-HelpCommands::HelpCommands(DesktopServices &desktop, QString wordMappingsPath, QString applicationVersion)
+HelpCommands::HelpCommands(
+    DesktopServices &desktop, QString wordMappingsPath, QString applicationVersion, QUrl introPDFURL)
     : m_desktop(desktop)
     , m_wordMappingsPath(std::move(wordMappingsPath))
     , m_applicationVersion(std::move(applicationVersion))
+    , m_introPDFURL(std::move(introPDFURL))
 {
 }
 

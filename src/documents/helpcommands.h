@@ -22,10 +22,8 @@ QUrl supportMailURL(const QString &applicationVersion);
 // folder or a file through the desktop.
 class HelpCommands {
 public:
-    HelpCommands(DesktopServices &desktop, QString wordMappingsPath, QString applicationVersion);
-
-    // The built-in user guide, once launch has found it.
-    void setIntroPDFURL(const QUrl &url) { m_introPDFURL = url; }
+    // introPDFURL: the built-in user guide; empty when it could not be provided.
+    HelpCommands(DesktopServices &desktop, QString wordMappingsPath, QString applicationVersion, QUrl introPDFURL);
 
     void showCustomWordMappingsTextFile();
     void openNarrataWebsite();

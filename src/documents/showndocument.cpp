@@ -129,7 +129,7 @@ void ShownDocument::loadPDF(const QUrl &url, std::unique_ptr<PDFDocument> docume
     // The file is opened before anything is given up: a file that vanished or is damaged
     // must not cost the reader the document they were reading.
     if (!document) {
-        if (url != m_introPDFURL)
+        if (url != m_collaborators.introPDFURL)
             reportUnreadable(url.toLocalFile());
         else // without the guide the reader waits, saying how to open a document
             notify(shownChanged);
@@ -148,7 +148,7 @@ void ShownDocument::loadPDF(const QUrl &url, std::unique_ptr<PDFDocument> docume
     m_pdfDocument = std::move(document);
     if (refuseIfLockedOrEncrypted(*m_pdfDocument)) {
         // The guide itself refused: stay without a document rather than load it again.
-        if (url == m_introPDFURL)
+        if (url == m_collaborators.introPDFURL)
             showNoDocument();
         else
             resetToNoDocumentState();
@@ -159,7 +159,7 @@ void ShownDocument::loadPDF(const QUrl &url, std::unique_ptr<PDFDocument> docume
     represent(url);
     showDocumentInView();
     goToLastPDFInPack();
-    if (url.toLocalFile() != m_introPDFURL.toLocalFile())
+    if (url.toLocalFile() != m_collaborators.introPDFURL.toLocalFile())
         noteRecentDocument(url.toLocalFile());
     notify(shownChanged);
 }
@@ -176,7 +176,7 @@ void ShownDocument::showDocumentInView()
 
 void ShownDocument::resetToDefaultPDF()
 {
-    loadPDF(m_introPDFURL);
+    loadPDF(m_collaborators.introPDFURL);
 }
 
 void ShownDocument::resetToNoDocumentState()
@@ -208,7 +208,7 @@ bool ShownDocument::processIncomingPDF(std::unique_ptr<PDFDocument> document, bo
 {
     m_collaborators.loop.resetSpeechEngine();
     bool append = m_collaborators.preferences.userPreferenceShouldAppendPDFs;
-    if (m_pdfDocument && m_pdfDocument->documentURL().toLocalFile() == m_introPDFURL.toLocalFile())
+    if (m_pdfDocument && m_pdfDocument->documentURL().toLocalFile() == m_collaborators.introPDFURL.toLocalFile())
         append = false;
     if (!document)
         return false;

@@ -39,14 +39,14 @@ public:
         ReadingProgress &progress;
         RecentDocuments &recentDocuments;
         const Preferences &preferences;
+        // The built-in user guide; empty when it could not be provided.
+        QUrl introPDFURL;
     };
 
     explicit ShownDocument(Collaborators collaborators, QObject *parent = nullptr);
     ~ShownDocument() override;
 
-    // The built-in user guide; empty when it could not be provided.
-    void setIntroPDFURL(const QUrl &url) { m_introPDFURL = url; }
-    const QUrl &introPDFURL() const { return m_introPDFURL; }
+    const QUrl &introPDFURL() const { return m_collaborators.introPDFURL; }
     // Called whenever what is shown changed: the labels and the document's own settings follow.
     std::function<void()> shownChanged;
 
@@ -102,7 +102,6 @@ private:
     Collaborators m_collaborators;
     std::unique_ptr<PDFDocument> m_pdfDocument;
     std::vector<PackEntry> m_listOfPDFDocs;
-    QUrl m_introPDFURL;
     QUrl m_representedURL;
 };
 
