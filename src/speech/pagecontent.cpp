@@ -40,26 +40,35 @@ std::vector<SentenceRecord> PageContent::sentencesFromPointOnPage(qint64 pageInd
     return m_analyzer->trimSentencesArray(sentences, pageIndex, m_options);
 }
 
-std::vector<SentenceRecord> PageContent::sentencesFromSelection(const PDFSelection &selection)
+std::optional<PageContent::SelectionStart> PageContent::selectionStart(const PDFSelection &selection) const
 {
     if (!m_document || selection.isEmpty())
-        return {};
+        return std::nullopt;
     const std::vector<PDFSelection> lines = selection.selectionsByLine();
-    const PDFSelection &first = lines.empty() ? selection : lines.front();
-    const std::shared_ptr<const PDFPage> page = first.pages().front();
-    const int pageIndex = m_document->indexForPage(*page);
-    if (pageIndex < 0)
+    SelectionStart start{lines.empty() ? selection : lines.front(), !lines.empty(), nullptr, -1};
+    start.page = start.firstLine.pages().front();
+    start.pageIndex = m_document->indexForPage(*start.page);
+    if (start.pageIndex < 0)
+        return std::nullopt;
+    return start;
+}
+
+std::vector<SentenceRecord> PageContent::sentencesFromSelection(const PDFSelection &selection)
+{
+    const std::optional<SelectionStart> start = selectionStart(selection);
+    if (!start)
         return {};
+    const PDFPage &page = *start->page;
     // The centre of the first selected character: a point a fixed distance into the line would
     // miss lines set smaller than that distance and start from the line above.
-    QPointF point = first.boundsForPage(*page).topLeft() + QPointF(10, 10);
-    const TextRange firstRange = first.rangeAtIndex(0, *page);
+    QPointF point = start->firstLine.boundsForPage(page).topLeft() + QPointF(10, 10);
+    const TextRange firstRange = start->firstLine.rangeAtIndex(0, page);
     if (firstRange.location != kNotFound) {
-        const QRectF box = page->characterBoundsAtIndex(firstRange.location);
+        const QRectF box = page.characterBoundsAtIndex(firstRange.location);
         if (!box.isEmpty())
             point = box.center();
     }
-    return sentencesFromPointOnPage(pageIndex, point);
+    return sentencesFromPointOnPage(start->pageIndex, point);
 }
 
 std::vector<SentenceRecord> PageContent::sentencesFromPage(qint64 pageIndex)
@@ -74,20 +83,15 @@ std::vector<SentenceRecord> PageContent::sentencesFromPage(qint64 pageIndex)
 
 std::optional<SentenceRecord> PageContent::sentenceAtSelection(const PDFSelection &selection) const
 {
-    if (selection.isEmpty() || !m_document)
+    const std::optional<SelectionStart> start = selectionStart(selection);
+    if (!start)
         return std::nullopt;
-    const std::vector<PDFSelection> lines = selection.selectionsByLine();
-    std::shared_ptr<const PDFPage> page = lines.empty() ? selection.pages().front() : lines.front().pages().front();
-    const int pageIndex = m_document->indexForPage(*page);
-    if (pageIndex < 0)
-        return std::nullopt;
-    QPointF probe(10, 10);
-    if (!lines.empty())
-        probe = lines.front().boundsForPage(*page).topLeft() + QPointF(10, 10); // page space is y up
-    qint64 start = lines.empty() ? kNotFound : lines.front().rangeAtIndex(0, *page).location;
-    if (start == kNotFound)
-        start = page->characterIndexAtPoint(probe);
-    const std::vector<SentenceRecord> sentences = setOfSentencesFromIndex(page->string(), start, pageIndex);
+    const PDFPage &page = *start->page;
+    qint64 index = start->hasLines ? start->firstLine.rangeAtIndex(0, page).location : kNotFound;
+    if (index == kNotFound) // a point into the first line; page space is y up
+        index = page.characterIndexAtPoint(
+            start->hasLines ? start->firstLine.boundsForPage(page).topLeft() + QPointF(10, 10) : QPointF(10, 10));
+    const std::vector<SentenceRecord> sentences = setOfSentencesFromIndex(page.string(), index, start->pageIndex);
     if (sentences.empty())
         return std::nullopt;
     return sentences.front();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/pdf/pdfselection.h"
 #include "readingcontent.h"
 #include "text/pageanalyzer.h"
 
@@ -12,7 +13,6 @@
 namespace narrata {
 
 class PDFDocument;
-class PDFSelection;
 
 // The text side of reading one document: which sentences a double-click or a selection starts
 // from, a sentence's neighbours, the heads and feet of a page, and the next page with
@@ -54,6 +54,15 @@ public:
     SelectionCode selectionCodeForRange(TextRange range, qint64 pageIndex) const override;
 
 private:
+    // The selection's first line (the selection itself when it has no lines), its page and the
+    // page's index; nothing without a selection on a page of the document.
+    struct SelectionStart {
+        PDFSelection firstLine;
+        bool hasLines;
+        std::shared_ptr<const PDFPage> page;
+        int pageIndex;
+    };
+    std::optional<SelectionStart> selectionStart(const PDFSelection &selection) const;
     std::optional<SentenceRecord> neighbourOf(const std::optional<SentenceRecord> &sentence, int step) const;
     std::vector<SentenceRecord> withinLastPage(std::vector<SentenceRecord> sentences) const;
 
