@@ -1,17 +1,10 @@
 #pragma once
 
-#include "documents/appdelegate.h"
 #include "documents/documentview.h"
 #include "documents/readerwindow.h"
-#include "platform/mupdf/mupdfservice.h"
-#include "platform/settingsstores/memorydefaultsstore.h"
 #include "text/fonts.h"
 
-#include "support/fakedesktop.h"
-#include "support/fakespeech.h"
-#include "support/pdffixture.h"
-
-#include <QTemporaryDir>
+#include "support/delegateservices.h"
 
 #include <gtest/gtest.h>
 
@@ -76,32 +69,16 @@ public:
 
 // The application's state on MuPDF and fixture files, with a fake window, view, desktop and
 // synthesizer: the user guide is the sample book, and launch has run.
-class DelegateTest : public ::testing::Test {
+class DelegateTest : public ::testing::Test, protected DelegateServices {
 protected:
     DelegateTest()
     {
-        guidePath = folder.filePath(QStringLiteral("Narrata User Guide.pdf"));
-        sampleBook().writeTo(guidePath);
-        AppDelegate::initialize(defaults);
-        delegate = std::make_unique<AppDelegate>(AppDelegate::Services{pdfService, speech, defaults, desktop, view,
-            window, guidePath, folder.filePath(QStringLiteral("Word Mappings for Narrata.txt"))});
+        delegate = std::make_unique<AppDelegate>(services(view, window));
         delegate->applicationDidFinishLaunching();
     }
 
-    QString writeFile(const QString &name, const QByteArray &bytes)
-    {
-        const QString path = folder.filePath(name);
-        writeBytes(path, bytes);
-        return path;
-    }
     ShownDocument &documents() { return delegate->documents(); }
 
-    QTemporaryDir folder;
-    QString guidePath;
-    MuPDFService pdfService;
-    FakeSpeechService speech;
-    MemoryDefaultsStore defaults;
-    FakeDesktopServices desktop;
     FakeDocumentView view;
     FakeReaderWindow window;
     std::unique_ptr<AppDelegate> delegate;

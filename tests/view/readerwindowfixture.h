@@ -1,19 +1,13 @@
 #pragma once
 
-#include "documents/appdelegate.h"
-#include "platform/mupdf/mupdfservice.h"
-#include "platform/settingsstores/memorydefaultsstore.h"
 #include "view/custompdfview.h"
 #include "view/mainwindow.h"
 
-#include "support/fakedesktop.h"
-#include "support/fakespeech.h"
-#include "support/pdffixture.h"
+#include "support/delegateservices.h"
 #include "view/widgettesting.h"
 
 #include <QDir>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -22,16 +16,12 @@ namespace narrata::testing {
 
 // The reader's window on real widgets and MuPDF, speaking into a fake synthesizer, with its
 // settings in memory and its files in a temporary folder. The user guide is the sample book.
-class ReaderWindowTest : public WidgetTest {
+class ReaderWindowTest : public WidgetTest, protected DelegateServices {
 protected:
     ReaderWindowTest()
     {
-        guidePath = folder.filePath(QStringLiteral("Narrata User Guide.pdf"));
-        sampleBook().writeTo(guidePath);
-        AppDelegate::initialize(defaults);
         window.resize(900, 1000);
-        delegate = std::make_unique<AppDelegate>(AppDelegate::Services{pdfService, speech, defaults, desktop,
-            *window.pdfView(), window, guidePath, folder.filePath(QStringLiteral("Word Mappings for Narrata.txt"))});
+        delegate = std::make_unique<AppDelegate>(services(*window.pdfView(), window));
         window.setDelegate(*delegate, defaults, QStringLiteral(":/HelpPopoverText.html"));
         window.pdfView()->setSmoothScrolling(false);
         window.show();
@@ -55,13 +45,6 @@ protected:
     CustomPDFView &view() { return *window.pdfView(); }
     PDFDocument &shown() { return *view().document(); }
     SpeakingLoop &loop() { return delegate->speakingLoop(); }
-
-    QString writeFile(const QString &name, const QByteArray &bytes)
-    {
-        const QString path = folder.filePath(name);
-        writeBytes(path, bytes);
-        return path;
-    }
 
     // Where a character of a page is in the view's viewport.
     QPoint pointOfCharacter(int pageIndex, qint64 index)
@@ -89,12 +72,6 @@ protected:
     }
     QString selectedText() { return view().currentSelection().string(); }
 
-    QTemporaryDir folder;
-    QString guidePath;
-    MuPDFService pdfService;
-    FakeSpeechService speech;
-    MemoryDefaultsStore defaults;
-    FakeDesktopServices desktop;
     MainWindow window;
     std::unique_ptr<AppDelegate> delegate;
 };
