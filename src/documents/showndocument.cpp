@@ -32,7 +32,7 @@ QString lastPathComponent(const QUrl &url)
 
 ShownDocument::ShownDocument(Collaborators collaborators, QObject *parent)
     : QObject(parent)
-    , m_collaborators(collaborators)
+    , m_collaborators(std::move(collaborators))
 {
 }
 
