@@ -126,7 +126,10 @@ bool WordMappingsFile::reload()
     const FileStamp stamp{info.exists(), info.size(), info.lastModified()};
     if (!override_ && readStamp_ && *readStamp_ == stamp)
         return false;
-    readStamp_ = stamp;
+    // A file changed moments ago may change again within the same tick of the file system's
+    // clock, size and all, unseen by the stamp: it is trusted only once it is a little older.
+    const bool settled = stamp.modified.msecsTo(QDateTime::currentDateTime()) > kSettledMilliseconds;
+    readStamp_ = settled ? std::optional<FileStamp>(stamp) : std::nullopt;
     const std::optional<QString> text = contents();
     if (!text)
         return false;

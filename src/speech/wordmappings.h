@@ -64,6 +64,7 @@ public:
     static constexpr qint64 kMaximumFileSize = qint64(1024) * 1024;
 
 private:
+    static constexpr qint64 kSettledMilliseconds = 2000;
     struct FileStamp {
         bool exists = false;
         qint64 size = 0;
