@@ -51,7 +51,7 @@ QString userGuidePath()
     if (fileHolds(path, guide))
         return path;
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(guide) != guide.size() || !file.commit())
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(guide) != guide.size() || !file.commit())
         return {};
     return path;
 }

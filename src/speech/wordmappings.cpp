@@ -78,8 +78,9 @@ bool WordMappingsFile::ensureExists() const
     if (!QDir().mkpath(QFileInfo(path_).absolutePath()))
         return false;
     // Written rather than copied: a copy would carry the resource's read-only permissions.
+    // Unbuffered: a full disk must show as a short write, not commit a cut-off file.
     QSaveFile target(path_);
-    if (!target.open(QIODevice::WriteOnly) || target.write(bytes) != bytes.size())
+    if (!target.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || target.write(bytes) != bytes.size())
         return false;
     return target.commit();
 }

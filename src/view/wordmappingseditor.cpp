@@ -54,9 +54,11 @@ void WordMappingsEditor::buttonClickedCustomPronunciationEditorOK()
 {
     // Without a file there is nothing to replace; creating one is left to the start-up check.
     if (QFileInfo::exists(m_file.path())) {
+        // Unbuffered and checked whole: on a full disk a short write must keep the old file.
+        const QByteArray text = ui->textViewCustomPronunciationEditor->toPlainText().toUtf8();
         QSaveFile file(m_file.path());
-        const bool saved = file.open(QIODevice::WriteOnly)
-            && file.write(ui->textViewCustomPronunciationEditor->toPlainText().toUtf8()) >= 0 && file.commit();
+        const bool saved = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && file.write(text) == text.size()
+            && file.commit();
         if (!saved) {
             showProblem(tr("Could not save: %1").arg(file.errorString()));
             return;

@@ -209,8 +209,10 @@ bool MuPDFDocument::writeToFile(const QString &path)
         return false;
     // QSaveFile writes beside the target and renames only after everything is on disk,
     // so a full disk or a crash never leaves a half-written file where the old one was.
+    // Unbuffered, so that a short write shows here: a buffered one that fills the disk
+    // while committing was seen to rename the cut-off file into place.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(bytes) != bytes.size() || !file.commit())
         return false;
     m_path = path;
     return true;
