@@ -155,6 +155,45 @@ bool MuPDFDocument::insertPage(const PDFPage &page, int index)
     return true;
 }
 
+bool MuPDFDocument::insertPages(const PDFDocument &source, int index)
+{
+    const auto *other = dynamic_cast<const MuPDFDocument *>(&source);
+    if (!other || other->m_core == m_core)
+        return PDFDocument::insertPages(source, index);
+    const int count = other->pageCount();
+    if (index < 0 || index > pageCount() || other->isLocked())
+        return false;
+
+    std::scoped_lock lock(m_core->mutex, other->m_core->mutex);
+    fz_context *ctx = m_core->ctx;
+    pdf_graft_map *map = nullptr;
+    int inserted = 0;
+    fz_var(map);
+    fz_var(inserted);
+    fz_try (ctx) {
+        // One map for all pages: the fonts and images they share are copied once, not once
+        // per page, which keeps a pack of long books small and quick to build.
+        map = pdf_new_graft_map(ctx, m_core->document);
+        for (; inserted < count; ++inserted)
+            pdf_graft_mapped_page(ctx, map, index + inserted, other->m_core->document, inserted);
+    }
+    fz_always (ctx)
+        pdf_drop_graft_map(ctx, map);
+    fz_catch (ctx) {
+        // Half a document in a pack would shift every later page: take back what went in.
+        fz_try (ctx)
+            pdf_delete_page_range(ctx, m_core->document, index, index + inserted);
+        fz_catch (ctx) { }
+        inserted = 0;
+    }
+    fz_try (ctx)
+        renumberOpenPages(ctx, m_core->document);
+    fz_catch (ctx) { }
+    for (int i = 0; i < inserted; ++i)
+        m_pages.inserted(index);
+    return inserted == count;
+}
+
 bool MuPDFDocument::removePageAtIndex(int index)
 {
     Lock lock(m_core->mutex);

@@ -28,6 +28,7 @@ public:
     std::shared_ptr<PDFPage> pageAtIndex(int index) const override;
     int indexForPage(const PDFPage &page) const override;
     bool insertPage(const PDFPage &page, int index) override;
+    bool insertPages(const PDFDocument &source, int index) override;
     bool removePageAtIndex(int index) override;
 
     bool writeToFile(const QString &path) override;

@@ -31,6 +31,21 @@ public:
     virtual int indexForPage(const PDFPage &page) const = 0;
     // Places a copy of a page of another document at an index (0 to the page count).
     virtual bool insertPage(const PDFPage &page, int index) = 0;
+    // Places copies of every page of another document at an index, in order: all of them or,
+    // when one fails, none.
+    virtual bool insertPages(const PDFDocument &source, int index)
+    {
+        const int count = source.pageCount();
+        for (int i = 0; i < count; ++i) {
+            const std::shared_ptr<PDFPage> page = source.pageAtIndex(i);
+            if (!page || !insertPage(*page, index + i)) {
+                while (i-- > 0)
+                    removePageAtIndex(index);
+                return false;
+            }
+        }
+        return true;
+    }
     virtual bool removePageAtIndex(int index) = 0;
 
     // Writes the whole document, outline and annotations included, through a temporary
