@@ -31,6 +31,12 @@ public:
         if (!fileToChoose.isEmpty())
             chosen(fileToChoose);
     }
+    void chooseFileToSave(
+        const QString &title, const QString &suggestedName, std::function<void(const QString &path)> answered) override
+    {
+        savePanels.append(title + QLatin1Char('|') + suggestedName);
+        answered(fileToSave);
+    }
     void chooseFolder(const QString &startFolder, std::function<void(const QString &path)> chosen) override
     {
         folderPanelStarts.append(startFolder);
@@ -49,6 +55,8 @@ public:
     std::vector<Alert> information;
     int openPanels = 0;
     QString fileToChoose; // empty: the user cancels
+    QStringList savePanels; // title|suggested name
+    QString fileToSave; // empty: the user cancels
     QStringList folderPanelStarts;
     QString folderToChoose;
     std::vector<QUrl> openedURLs;

@@ -20,6 +20,11 @@ public:
     virtual void showInformationAlert(const QString &messageText, const QString &informativeText) = 0;
     // Asks for one PDF file; `chosen` runs with its path only when the user confirms.
     virtual void chooseFileToOpen(std::function<void(const QString &path)> chosen) = 0;
+    // Asks where to save a PDF, titled `title` and suggesting `suggestedName`; `answered` runs
+    // once the panel closes, with the chosen path or an empty one when the user cancelled.
+    virtual void chooseFileToSave(
+        const QString &title, const QString &suggestedName, std::function<void(const QString &path)> answered)
+        = 0;
     // Asks for a folder, starting in `startFolder`; `chosen` runs only when the user confirms.
     virtual void chooseFolder(const QString &startFolder, std::function<void(const QString &path)> chosen) = 0;
     // Hands a URL to the desktop (browser, mail program, file browser); false when nothing took it.

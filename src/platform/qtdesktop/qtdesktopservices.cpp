@@ -61,6 +61,24 @@ void QtDesktopServices::chooseFileToOpen(std::function<void(const QString &path)
     dialog->open();
 }
 
+void QtDesktopServices::chooseFileToSave(
+    const QString &title, const QString &suggestedName, std::function<void(const QString &path)> answered)
+{
+    auto *dialog = new QFileDialog(m_window, title);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    dialog->setNameFilter(QStringLiteral("PDF documents (*.pdf)"));
+    dialog->setDefaultSuffix(QStringLiteral("pdf"));
+    dialog->selectFile(suggestedName);
+    // finished comes once whatever the answer; the chosen path is read from the dialog.
+    QObject::connect(dialog, &QFileDialog::finished, dialog, [dialog, answered = std::move(answered)](int result) {
+        const QStringList files = dialog->selectedFiles();
+        answered(result == QDialog::Accepted && !files.isEmpty() ? files.constFirst() : QString());
+    });
+    dialog->open();
+}
+
 void QtDesktopServices::chooseFolder(const QString &startFolder, std::function<void(const QString &path)> chosen)
 {
     auto *dialog = new QFileDialog(m_window, QStringLiteral("Choose Watched Folder"), startFolder);

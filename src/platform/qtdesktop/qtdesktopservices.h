@@ -19,6 +19,8 @@ public:
     void showWarningAlert(const QString &messageText, const QString &informativeText) override;
     void showInformationAlert(const QString &messageText, const QString &informativeText) override;
     void chooseFileToOpen(std::function<void(const QString &path)> chosen) override;
+    void chooseFileToSave(
+        const QString &title, const QString &suggestedName, std::function<void(const QString &path)> answered) override;
     void chooseFolder(const QString &startFolder, std::function<void(const QString &path)> chosen) override;
     bool openURL(const QUrl &url) override;
     void revealFile(const QString &path) override;
