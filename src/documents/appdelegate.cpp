@@ -5,6 +5,7 @@
 #include "platform/settings/defaultsstore.h"
 #include "readerwindow.h"
 #include "settings/registereddefaults.h"
+#include "tableofcontents.h"
 #include "text/fonts.h"
 
 namespace narrata {
@@ -32,6 +33,8 @@ AppDelegate::AppDelegate(Services services, QObject *parent)
     , m_recentDocuments(m_services.defaults)
     , m_documents({m_services.pdfService, m_services.desktop, m_services.pdfView, m_services.window, *m_loop,
           m_pageContent, m_progress, m_recentDocuments, m_preferences, introPDFURL(m_services)})
+    , m_saving({m_services.desktop, m_services.window, m_services.pdfView, m_documents, m_recentDocuments,
+          m_preferences, m_services.applicationSupportPath})
     , m_labels(m_services.pdfView, m_services.window, [this] { return m_documents.hasDocument(); })
     , m_watchedFolder(m_services.defaults, m_services.desktop, m_services.window,
           [this](const QUrl &url) { m_documents.openChosenFile(url); })
@@ -42,6 +45,7 @@ AppDelegate::AppDelegate(Services services, QObject *parent)
         emit sentenceStarted(sentence);
     };
     m_session.labelChanged = [this](const QString &text) { m_services.window.setLabelCurrentSessionStats(text); };
+    m_documents.savePDFPackAutomatically = [this] { m_saving.savePDFPackAutomatically(); };
     m_documents.shownChanged = [this] {
         m_labels.updateLabelTextPDFInfo();
         loadUpdatesToPDFIgnoreFontList();
@@ -247,6 +251,28 @@ void AppDelegate::menuCommandRemoveFontFromIgnoreList()
 void AppDelegate::checkHeadersFootersOnPage()
 {
     m_services.pdfView.selectHeaderFooterRange();
+}
+
+void AppDelegate::showMenuPDFOutlines()
+{
+    if (!m_services.pdfView.document())
+        return;
+    m_services.window.popUpOutlineMenu(TableOfContents::outlineMenu(m_documents.listOfPDFDocs()),
+        [this](const OutlineEntry &entry) { outlineMenuFired(entry); });
+}
+
+void AppDelegate::outlineMenuFired(const OutlineEntry &entry)
+{
+    const PDFDocument *shown = m_services.pdfView.document();
+    // An outline item whose page its PDF does not have leads nowhere: say so.
+    if (!shown || entry.pageIndex >= static_cast<quint64>(shown->pageCount())) {
+        m_services.desktop.beep();
+        return;
+    }
+    const int pageIndex = static_cast<int>(entry.pageIndex);
+    const QPointF point
+        = entry.locationOnPage.isNull() ? TableOfContents::topCentreOfPage(*shown, pageIndex) : entry.locationOnPage;
+    m_services.pdfView.goToPageIndex(pageIndex, point);
 }
 
 MenuItemState AppDelegate::validateMenuItem(QStringView action) const

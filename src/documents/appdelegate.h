@@ -1,5 +1,6 @@
 #pragma once
 
+#include "documentsaving.h"
 #include "helpcommands.h"
 #include "menuvalidation.h"
 #include "pageviewdelegate.h"
@@ -16,6 +17,7 @@
 #include "speech/voicecatalogue.h"
 #include "speech/wordmappingtextpath.h"
 #include "statuslabels.h"
+#include "tableofcontents.h"
 #include "watchedfoldercommands.h"
 
 #include <QObject>
@@ -52,6 +54,8 @@ public:
         QString introPDFPath;
         QString wordMappingsPath = WordMappingsFile::defaultPath();
         QString applicationVersion = QStringLiteral("0.1.0");
+        // Where saved packs go; the standard data location when empty.
+        QString applicationSupportPath = {};
     };
 
     explicit AppDelegate(Services services, QObject *parent = nullptr);
@@ -86,6 +90,10 @@ public:
     void menuCommandAddFontToIgnoreList();
     void menuCommandRemoveFontFromIgnoreList();
     void checkHeadersFootersOnPage();
+    // Pops up "PDF Outline": every PDF of the document with its own outline.
+    void showMenuPDFOutlines();
+    // Goes to the place of an outline line; the top of its page when it names no point.
+    void outlineMenuFired(const OutlineEntry &entry);
     // The item's check mark before the click decides: off raises the window, on lowers it.
     void keepMainWindowOnTop(bool itemIsOn);
     MenuItemState validateMenuItem(QStringView action) const;
@@ -101,6 +109,7 @@ public:
     ShownDocument &documents() { return m_documents; }
     const ShownDocument &documents() const { return m_documents; }
     StatusLabels &labels() { return m_labels; }
+    DocumentSaving &saving() { return m_saving; }
     WatchedFolderCommands &watchedFolder() { return m_watchedFolder; }
     HelpCommands &help() { return m_help; }
 
@@ -143,6 +152,7 @@ private:
     RecentDocuments m_recentDocuments;
     LigatureMap m_ligatureMap;
     ShownDocument m_documents;
+    DocumentSaving m_saving;
     StatusLabels m_labels;
     WatchedFolderCommands m_watchedFolder;
     HelpCommands m_help;

@@ -18,4 +18,11 @@ struct PackEntry {
     std::shared_ptr<const PDFDocument> document;
 };
 
+// What comes with an incoming PDF: the file it was read from, or, for a PDF made without a
+// file, the name under which it joins the pack.
+struct IncomingPDFAttributes {
+    QUrl fileURL;
+    QString tocText;
+};
+
 } // namespace narrata

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "settings/watchedfolder.h"
+#include "tableofcontents.h"
 
 #include <QString>
 #include <QUrl>
@@ -37,8 +38,13 @@ public:
     virtual void popUpRecentPDFs(
         const std::vector<RecentFileEntry> &entries, std::function<void(const RecentFileEntry &)> chosen)
         = 0;
-    // A long task (a PDF write, a folder scan) is running.
-    virtual void setBusy(bool busy) = 0;
+    // Pops up "PDF Outline" under its button; `chosen` runs with the entry of the line picked.
+    virtual void popUpOutlineMenu(
+        const std::vector<OutlineMenuItem> &items, std::function<void(const OutlineEntry &)> chosen)
+        = 0;
+    // A long task (a PDF write, a folder scan) is running and says what it does; an empty
+    // text when none is.
+    virtual void setBusy(const QString &task) = 0;
 };
 
 } // namespace narrata

@@ -8,6 +8,7 @@
 #include "speech/pagecontent.h"
 #include "speech/readingprogress.h"
 #include "speech/speakingloop.h"
+#include "tableofcontents.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -57,7 +58,7 @@ QString ShownDocument::representedFileName() const
 
 bool ShownDocument::hasDocument() const
 {
-    return m_pdfDocument && m_collaborators.pdfView.document();
+    return m_pack.document() && m_collaborators.pdfView.document();
 }
 
 void ShownDocument::openChosenFile(const QUrl &url)
@@ -80,7 +81,7 @@ bool ShownDocument::openFileInternal(const QString &path)
         reportUnreadable(absolutePath);
         return false;
     }
-    const bool result = processIncomingPDF(std::move(document), true, QUrl::fromLocalFile(absolutePath));
+    const bool result = processIncomingPDF(std::move(document), true, {QUrl::fromLocalFile(absolutePath), {}});
     noteRecentDocument(absolutePath);
     return result;
 }
@@ -135,18 +136,12 @@ void ShownDocument::loadPDF(const QUrl &url, std::unique_ptr<PDFDocument> docume
             notify(shownChanged);
         return;
     }
-    if (m_collaborators.loop.synthesizer() && m_collaborators.loop.synthesizer()->isSpeaking())
-        m_collaborators.loop.synthesizer()->stopSpeaking();
-    m_collaborators.loop.resetSpeechEngine();
-    m_collaborators.content.setDocument(nullptr);
-    m_collaborators.pdfView.setDocument(nullptr);
-    m_collaborators.loop.setDocument(nullptr);
-    m_pdfDocument.reset();
-    m_listOfPDFDocs.clear();
-
-    m_listOfPDFDocs.push_back({QFileInfo(url.toLocalFile()).completeBaseName(), url, 0, document->copy()});
-    m_pdfDocument = std::move(document);
-    if (refuseIfLockedOrEncrypted(*m_pdfDocument)) {
+    stopSpeechAndContent();
+    // A document loaded on its own is never part of an earlier pack: appending to it later
+    // must start a new pack file, not overwrite the last one saved.
+    m_autosavePDFDocumentURL.clear();
+    m_pack.beginWith(std::move(document), PDFPack::filenameFor(url), url);
+    if (refuseIfLockedOrEncrypted(*m_pack.document())) {
         // The guide itself refused: stay without a document rather than load it again.
         if (url == m_collaborators.introPDFURL)
             showNoDocument();
@@ -164,9 +159,20 @@ void ShownDocument::loadPDF(const QUrl &url, std::unique_ptr<PDFDocument> docume
     notify(shownChanged);
 }
 
+void ShownDocument::stopSpeechAndContent()
+{
+    if (m_collaborators.loop.synthesizer() && m_collaborators.loop.synthesizer()->isSpeaking())
+        m_collaborators.loop.synthesizer()->stopSpeaking();
+    m_collaborators.loop.resetSpeechEngine();
+    m_collaborators.content.setDocument(nullptr);
+    m_collaborators.pdfView.setDocument(nullptr);
+    m_collaborators.loop.setDocument(nullptr);
+}
+
 void ShownDocument::showDocumentInView()
 {
-    m_collaborators.pdfView.setDocument(m_pdfDocument ? m_pdfDocument->copy() : nullptr);
+    const PDFDocument *combined = m_pack.document();
+    m_collaborators.pdfView.setDocument(combined ? combined->copy() : nullptr);
     m_collaborators.content.setDocument(m_collaborators.pdfView.document());
     m_collaborators.loop.setDocument(m_collaborators.pdfView.document());
     m_collaborators.progress.setDocumentFileName(documentFileName());
@@ -189,8 +195,7 @@ void ShownDocument::showNoDocument()
 {
     m_collaborators.window.setWindowTitle(QStringLiteral("Narrata"));
     represent({});
-    m_pdfDocument.reset();
-    m_listOfPDFDocs.clear();
+    m_pack.clear();
     m_collaborators.content.setDocument(nullptr);
     m_collaborators.pdfView.setDocument(nullptr);
     m_collaborators.loop.setDocument(nullptr);
@@ -202,23 +207,31 @@ void ShownDocument::showAsUnsavedPack()
     m_collaborators.window.setWindowTitle(QStringLiteral("PDF Pack (unsaved)"));
     represent({});
     notify(shownChanged);
+    if (m_collaborators.preferences.userPreferenceShouldAutomaticallySavePDFPacks && savePDFPackAutomatically) {
+        m_collaborators.window.setWindowTitle(QStringLiteral("PDF Pack (saving to disk...)"));
+        savePDFPackAutomatically();
+    }
 }
 
-bool ShownDocument::processIncomingPDF(std::unique_ptr<PDFDocument> document, bool hasFileName, const QUrl &fileURL)
+bool ShownDocument::processIncomingPDF(
+    std::unique_ptr<PDFDocument> document, bool hasFileName, const IncomingPDFAttributes &attributes)
 {
     m_collaborators.loop.resetSpeechEngine();
     bool append = m_collaborators.preferences.userPreferenceShouldAppendPDFs;
-    if (m_pdfDocument && m_pdfDocument->documentURL().toLocalFile() == m_collaborators.introPDFURL.toLocalFile())
+    // Nothing is ever added to the user guide.
+    if (m_pack.document()
+        && m_pack.document()->documentURL().toLocalFile() == m_collaborators.introPDFURL.toLocalFile())
         append = false;
     if (!document)
         return false;
-    if (append && m_pdfDocument) {
-        const auto pageCount = static_cast<quint64>(m_pdfDocument->pageCount());
-        m_listOfPDFDocs.push_back({hasFileName ? QFileInfo(fileURL.toLocalFile()).completeBaseName() : QString(),
-            hasFileName ? fileURL : QUrl(), pageCount, document->copy()});
-        for (int i = 0; i < document->pageCount(); ++i) {
-            if (const std::shared_ptr<PDFPage> page = document->pageAtIndex(i))
-                m_pdfDocument->insertPage(*page, static_cast<int>(pageCount) + i);
+    if (append && m_pack.document()) {
+        const QString filename = hasFileName ? PDFPack::filenameFor(attributes.fileURL) : attributes.tocText;
+        if (!m_pack.append(*document, filename, hasFileName ? attributes.fileURL : QUrl())) {
+            // The pack stays whole as it was; the user hears why nothing was added.
+            m_collaborators.desktop.beep();
+            m_collaborators.desktop.showWarningAlert(QStringLiteral("\"%1\" could not be added").arg(filename),
+                QStringLiteral("Unfortunately, Narrata could not add the pages of this PDF to the pack."));
+            return true;
         }
         showDocumentInView();
         QTimer::singleShot(kPackJumpDelayMilliseconds, this, [this] { goToLastPDFInPack(); });
@@ -226,36 +239,65 @@ bool ShownDocument::processIncomingPDF(std::unique_ptr<PDFDocument> document, bo
         return true;
     }
     if (append)
-        m_listOfPDFDocs.clear();
+        m_pack.clear();
     else
         resetForBeginNewPDFPack();
-    if (hasFileName) {
-        loadPDF(fileURL, std::move(document));
-        return true;
-    }
-    m_pdfDocument = std::move(document);
-    showDocumentInView();
-    m_listOfPDFDocs.push_back({QString(), {}, 0, m_pdfDocument->copy()});
-    showAsUnsavedPack();
+    if (hasFileName)
+        loadPDF(attributes.fileURL, std::move(document));
+    else
+        beginPackWithoutFile(std::move(document), attributes.tocText);
     return true;
+}
+
+void ShownDocument::beginPackWithoutFile(std::unique_ptr<PDFDocument> document, const QString &tocText)
+{
+    resetForBeginNewPDFPack();
+    stopSpeechAndContent();
+    m_pack.beginWith(std::move(document), tocText);
+    showDocumentInView();
+    showAsUnsavedPack();
 }
 
 void ShownDocument::resetForBeginNewPDFPack()
 {
-    m_listOfPDFDocs.clear();
+    m_pack.clear();
+    m_autosavePDFDocumentURL.clear();
+}
+
+void ShownDocument::resetPDFPackDisplay()
+{
+    // The chosen voice stays: the reader goes on in the voice the labels name.
+    stopSpeechAndContent();
+    m_pack.clear();
+    notify(shownChanged);
+    resetToDefaultPDF();
+}
+
+void ShownDocument::representSavedFile(const QUrl &url)
+{
+    m_collaborators.window.setWindowTitle(lastPathComponent(url));
+    represent(url);
+    notify(shownChanged);
+}
+
+bool ShownDocument::adoptSavedDocument(std::shared_ptr<PDFDocument> saved, quint64 generation)
+{
+    // Pages that joined, or a document loaded, while the copy was written must not be lost.
+    if (!saved || generation != m_pack.generation())
+        return false;
+    m_pack.replaceDocument(std::move(saved));
+    return true;
 }
 
 void ShownDocument::goToLastPDFInPack()
 {
-    if (m_listOfPDFDocs.empty())
+    if (m_pack.entries().empty())
         return;
-    const int pageIndex = static_cast<int>(m_listOfPDFDocs.back().pageOffset);
+    const int pageIndex = static_cast<int>(m_pack.entries().back().pageOffset);
     QTimer::singleShot(kJumpDelayMilliseconds, this, [this, pageIndex] {
         const PDFDocument *shown = m_collaborators.pdfView.document();
-        if (const std::shared_ptr<PDFPage> page = shown ? shown->pageAtIndex(pageIndex) : nullptr) {
-            const QRectF media = page->boundsForBox(PDFDisplayBox::MediaBox);
-            m_collaborators.pdfView.goToPageIndex(pageIndex, {media.width() / 2, media.y() + media.height()});
-        }
+        if (shown && pageIndex < shown->pageCount())
+            m_collaborators.pdfView.goToPageIndex(pageIndex, TableOfContents::topCentreOfPage(*shown, pageIndex));
         emit jumpedToLastPDF();
     });
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "packentry.h"
+#include "pdfpack.h"
 
 #include <QObject>
 #include <QUrl>
@@ -63,13 +63,31 @@ public:
     void resetToNoDocumentState();
     // An incoming PDF: shown alone, or added to the end of the document shown when the user
     // gathers PDFs into a pack. False when there is no document.
-    bool processIncomingPDF(std::unique_ptr<PDFDocument> document, bool hasFileName, const QUrl &fileURL);
+    bool processIncomingPDF(
+        std::unique_ptr<PDFDocument> document, bool hasFileName, const IncomingPDFAttributes &attributes);
+    // The next PDF begins a pack of its own, saved into a file of its own.
     void resetForBeginNewPDFPack();
     // Shows the top of the first page of the last PDF of the document, a moment later.
     void goToLastPDFInPack();
+    // Closes the pack, or whatever is shown, and shows the user guide.
+    void resetPDFPackDisplay();
 
-    const PDFDocument *pdfDocument() const { return m_pdfDocument.get(); }
-    const std::vector<PackEntry> &listOfPDFDocs() const { return m_listOfPDFDocs; }
+    // Runs when a pack has grown and the user wants packs saved as they grow.
+    std::function<void()> savePDFPackAutomatically;
+    // The file the current pack is saved into automatically; empty until its first save.
+    const QUrl &autosavePDFDocumentURL() const { return m_autosavePDFDocumentURL; }
+    void setAutosavePDFDocumentURL(const QUrl &url) { m_autosavePDFDocumentURL = url; }
+    // The file the window stands for: the one loaded, or where the pack was last saved.
+    const QUrl &representedURL() const { return m_representedURL; }
+    // After a successful save the window stands for the written file.
+    void representSavedFile(const QUrl &url);
+    // A saved copy takes the combined document's place, unless the document changed since
+    // the copy was made (`generation`); says whether it did.
+    bool adoptSavedDocument(std::shared_ptr<PDFDocument> saved, quint64 generation);
+
+    const PDFDocument *pdfDocument() const { return m_pack.document(); }
+    const PDFPack &pack() const { return m_pack; }
+    const std::vector<PackEntry> &listOfPDFDocs() const { return m_pack.entries(); }
     // A document is shown, in the view too.
     bool hasDocument() const;
     // The file name of the document the view shows; empty for none or one without a file.
@@ -92,17 +110,21 @@ private:
     void showDocumentInView();
     // Nothing shown: the window's title, the view and the label say so.
     void showNoDocument();
-    // The title and label of a pack that has not been saved yet.
+    // The title and label of a pack that has not been saved yet; saved at once if the user
+    // wants packs saved automatically.
     void showAsUnsavedPack();
+    // A new pack of one PDF that came without a file.
+    void beginPackWithoutFile(std::unique_ptr<PDFDocument> document, const QString &tocText);
+    void stopSpeechAndContent();
     void noteRecentDocument(const QString &path);
     bool isPrintedPDFPath(const QString &path) const;
     void notify(const std::function<void()> &listener) const;
     void represent(const QUrl &url);
 
     Collaborators m_collaborators;
-    std::unique_ptr<PDFDocument> m_pdfDocument;
-    std::vector<PackEntry> m_listOfPDFDocs;
+    PDFPack m_pack;
     QUrl m_representedURL;
+    QUrl m_autosavePDFDocumentURL;
 };
 
 } // namespace narrata

@@ -38,13 +38,13 @@ void WatchedFolderCommands::buttonClickedShowRecentFilesInWatchedFolder()
 {
     const QString folder = m_watchedFolder.folderOrDefault().toLocalFile();
     m_isScanningWatchedFolder = true;
-    m_window.setBusy(true);
+    m_window.setBusy(QStringLiteral("Looking for recent PDFs…"));
     auto *watcher = new QFutureWatcher<std::vector<RecentFileEntry>>(this);
     connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher] {
         watcher->deleteLater();
         m_watchedFolderFilesList = watcher->result();
         m_isScanningWatchedFolder = false;
-        m_window.setBusy(false);
+        m_window.setBusy({});
         if (!m_watchedFolderFilesList.empty()) {
             const auto shown = std::min<std::size_t>(m_watchedFolderFilesList.size(), WatchedFolder::kShownFiles);
             const std::vector<RecentFileEntry> newest(

@@ -113,6 +113,10 @@ void MainWindow::connectCommands()
     const std::vector<std::pair<const char *, std::function<void()>>> commands{
         {"openExistingDocument", [&d] { d.openExistingDocument(); }},
         {"quitApplication", [this] { close(); }},
+        {"savePDFAs", [&d] { d.saving().savePDFAs(); }},
+        {"resetPDFPackDisplay", [&d] { d.documents().resetPDFPackDisplay(); }},
+        {"showAutosavesDirectory", [&d] { d.saving().showAutosavesDirectory(); }},
+        {"showMenuPDFOutlines", [&d] { d.showMenuPDFOutlines(); }},
         {"copySelection", [view] { view->copy(); }},
         {"menuCommandSpeakFromCurrentSelection", [&d] { d.menuCommandSpeakFromCurrentSelection(); }},
         {"togglePauseSpeech", [&d] { d.togglePauseSpeech(); }},
@@ -268,10 +272,41 @@ void MainWindow::popUpRecentPDFs(
     menu->popup(anchor->mapToGlobal(anchor == pdfView() ? QPoint(0, 0) : QPoint(0, anchor->height())));
 }
 
-void MainWindow::setBusy(bool busy)
+namespace {
+
+void addOutlineLines(
+    QMenu *menu, const std::vector<OutlineMenuItem> &items, const std::function<void(const OutlineEntry &)> &chosen)
 {
-    if (busy)
-        statusBar()->showMessage(QStringLiteral("Looking for recent PDFs…"));
+    for (const OutlineMenuItem &item : items) {
+        // Titles come from the documents: an ampersand in one is text, not a shortcut.
+        const QString text = QString(item.title).replace(QLatin1Char('&'), QLatin1String("&&"));
+        if (!item.submenu.empty()) {
+            addOutlineLines(menu->addMenu(text), item.submenu, chosen);
+            continue;
+        }
+        QAction *line = menu->addAction(text);
+        if (item.entry)
+            QObject::connect(line, &QAction::triggered, menu, [entry = *item.entry, chosen] { chosen(entry); });
+    }
+}
+
+} // namespace
+
+void MainWindow::popUpOutlineMenu(
+    const std::vector<OutlineMenuItem> &items, std::function<void(const OutlineEntry &)> chosen)
+{
+    auto *menu = new QMenu(QStringLiteral("PDF Outline"), this);
+    menu->setObjectName(QStringLiteral("outlineMenu"));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    addOutlineLines(menu, items, chosen);
+    const QWidget *anchor = anchorFor(QStringLiteral("showMenuPDFOutlines"));
+    menu->popup(anchor->mapToGlobal(anchor == pdfView() ? QPoint(0, 0) : QPoint(0, anchor->height())));
+}
+
+void MainWindow::setBusy(const QString &task)
+{
+    if (!task.isEmpty())
+        statusBar()->showMessage(task);
     else
         statusBar()->clearMessage();
 }

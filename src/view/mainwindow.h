@@ -55,7 +55,9 @@ public:
     void setWindowLevel(int level) override;
     void popUpRecentPDFs(
         const std::vector<RecentFileEntry> &entries, std::function<void(const RecentFileEntry &)> chosen) override;
-    void setBusy(bool busy) override;
+    void popUpOutlineMenu(
+        const std::vector<OutlineMenuItem> &items, std::function<void(const OutlineEntry &)> chosen) override;
+    void setBusy(const QString &task) override;
 
 protected:
     void closeEvent(QCloseEvent *event) override;

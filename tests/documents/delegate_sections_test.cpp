@@ -6,7 +6,6 @@
 
 #include "support/qtprinters.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QSignalSpy>
 
@@ -16,19 +15,7 @@ namespace {
 using testing::DelegateTest;
 using testing::sampleBook;
 
-QCoreApplication &coreApp()
-{
-    static int argc = 1;
-    static char name[] = "documents_tests";
-    static char *argv[] = {name, nullptr};
-    static auto *app = new QCoreApplication(argc, argv);
-    return *app;
-}
-
-class DelegateSectionsTest : public DelegateTest {
-protected:
-    DelegateSectionsTest() { coreApp(); }
-};
+using DelegateSectionsTest = DelegateTest;
 
 TEST_F(DelegateSectionsTest, WithoutTheUserGuideTheWindowWaitsForADocumentSayingHow)
 {
@@ -118,6 +105,9 @@ TEST_F(DelegateSectionsTest, TheSelectionsFontIsIgnoredByFileNameAndComesBackWit
                     .isEmpty());
 
     // A document without a file of its own stores nothing, not even under the one before it.
+    Preferences unsaved = delegate->preferences();
+    unsaved.userPreferenceShouldAutomaticallySavePDFPacks = false;
+    delegate->setPreferences(unsaved);
     documents().processIncomingPDF(pdfService.openData(sampleBook().bytes()), false, {});
     EXPECT_EQ(window.title, QStringLiteral("PDF Pack (unsaved)"));
     selectHead();

@@ -6,9 +6,21 @@
 
 #include "support/delegateservices.h"
 
+#include <QCoreApplication>
+
 #include <gtest/gtest.h>
 
 namespace narrata::testing {
+
+// One application object for the whole test program: timers and queued reports need it.
+inline QCoreApplication &coreApp()
+{
+    static int argc = 1;
+    static char name[] = "documents_tests";
+    static char *argv[] = {name, nullptr};
+    static auto *app = new QCoreApplication(argc, argv);
+    return *app;
+}
 
 // A page view that shows nothing: it keeps the document, the page and the selection it is given.
 class FakeDocumentView final : public DocumentView {
@@ -57,7 +69,13 @@ public:
         poppedUp = entries;
         choose = std::move(chosen);
     }
-    void setBusy(bool) override { }
+    void setBusy(const QString &) override { }
+    void popUpOutlineMenu(
+        const std::vector<OutlineMenuItem> &items, std::function<void(const OutlineEntry &)> chosen) override
+    {
+        outlineMenu = items;
+        chooseOutline = std::move(chosen);
+    }
 
     QString title;
     QUrl represented;
@@ -65,6 +83,8 @@ public:
     int level = 0;
     std::vector<RecentFileEntry> poppedUp;
     std::function<void(const RecentFileEntry &)> choose;
+    std::vector<OutlineMenuItem> outlineMenu;
+    std::function<void(const OutlineEntry &)> chooseOutline;
 };
 
 // The application's state on MuPDF and fixture files, with a fake window, view, desktop and
@@ -73,6 +93,7 @@ class DelegateTest : public ::testing::Test, protected DelegateServices {
 protected:
     DelegateTest()
     {
+        coreApp();
         delegate = std::make_unique<AppDelegate>(services(view, window));
         delegate->applicationDidFinishLaunching();
     }

@@ -26,8 +26,10 @@ protected:
     AppDelegate::Services services(DocumentView &view, ReaderWindow &window)
     {
         return {pdfService, speech, defaults, desktop, view, window, guidePath,
-            folder.filePath(QStringLiteral("Word Mappings for Narrata.txt"))};
+            folder.filePath(QStringLiteral("Word Mappings for Narrata.txt")), QStringLiteral("0.1.0"), supportPath()};
     }
+    // The application's own data folder, inside the user's data folder of this test.
+    QString supportPath() const { return folder.filePath(QStringLiteral("data/Narrata")); }
     QString writeFile(const QString &name, const QByteArray &bytes)
     {
         const QString path = folder.filePath(name);
