@@ -16,6 +16,8 @@ int runTextCommand(const PDFService &service, const QStringList &arguments, QTex
 int runReadCommand(const PDFService &service, const QStringList &arguments, QTextStream &out, QTextStream &err);
 int runAnalyzeCommand(const PDFService &service, const QStringList &arguments, QTextStream &out);
 int runProgressCommand(const PDFService &pdfService, const QStringList &arguments, QTextStream &out, QTextStream &err);
+// Joins PDFs into one pack with a table of contents; refused inputs leave no output behind.
+int runPackCommand(const PDFService &service, const QStringList &arguments, QTextStream &out, QTextStream &err);
 int runMappingsCommand(const QStringList &arguments, QTextStream &out);
 int runVoicesCommand(const QStringList &arguments, QTextStream &out, QTextStream &err);
 

@@ -27,6 +27,8 @@ const char *const kUsage = "usage: narrata-cli COMMAND ...\n"
                            "  analyze FILE.pdf --page N\n"
                            "                     the heads, feet, page numbers and code found on a page\n"
                            "  progress FILE.pdf  the most recent and furthest sentences heard in it\n"
+                           "  pack OUT.pdf FILE.pdf...\n"
+                           "                     joins the PDFs into one with a table of contents\n"
                            "  mappings           where the word mappings file is\n"
                            "  voices [--all]     the voice menu; with --all every voice and its attributes\n";
 
@@ -80,6 +82,8 @@ int main(int argc, char *argv[])
             return narrata::cli::runAnalyzeCommand(service, arguments, out);
         if (command == QLatin1String("progress"))
             return narrata::cli::runProgressCommand(service, arguments, out, err);
+        if (command == QLatin1String("pack"))
+            return narrata::cli::runPackCommand(service, arguments, out, err);
         if (command == QLatin1String("mappings"))
             return narrata::cli::runMappingsCommand(arguments, out);
         if (command == QLatin1String("voices"))
