@@ -24,8 +24,10 @@ int main(int argc, char *argv[])
     parser.addPositionalArgument(
         QStringLiteral("file"), QStringLiteral("A PDF to open."), QStringLiteral("[FILE.pdf]"));
     const QCommandLineOption reportReading(QStringLiteral("report-reading"),
-        QStringLiteral("Print each sentence as it starts to be read, each document's title as it is shown, and "
-                       "each pause, resumption and reset of the session's statistics, on standard output."));
+        QStringLiteral(
+            "Print each sentence as it starts to be read, each document's title as it is shown, and "
+            "each page it turns to, and each pause, resumption and reset of the session's statistics, on standard "
+            "output."));
     const QCommandLineOption reportWord(QStringLiteral("report-word-position"),
         QStringLiteral("Print where WORD first stands on the screen once the document is shown."),
         QStringLiteral("WORD"));

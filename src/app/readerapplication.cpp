@@ -82,6 +82,10 @@ ReaderApplication::ReaderApplication(Options options, QObject *parent)
         connect(m_delegate.get(), &AppDelegate::sessionReset, this, [this] { m_out << "session reset" << Qt::endl; });
         connect(m_window.get(), &QWidget::windowTitleChanged, this,
             [this](const QString &title) { m_out << "showing " << title << Qt::endl; });
+        connect(m_window->pdfView(), &CustomPDFView::pageChanged, this, [this] {
+            if (const qint64 page = m_window->pdfView()->currentPageIndex(); page != kNotFound)
+                m_out << "at page " << page + 1 << Qt::endl;
+        });
     }
 }
 
