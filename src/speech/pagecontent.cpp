@@ -129,6 +129,28 @@ RangeSet PageContent::headerFooterRanges(qint64 pageIndex)
     return m_analyzer ? m_analyzer->allHeaderFooterRangesOnPageIndex(pageIndex) : RangeSet{};
 }
 
+PDFSelection PageContent::headerFooterSelection(qint64 pageIndex)
+{
+    const RangeSet ranges = headerFooterRanges(pageIndex);
+    const std::shared_ptr<PDFPage> page
+        = m_document && !ranges.empty() ? m_document->pageAtIndex(static_cast<int>(pageIndex)) : nullptr;
+    PDFSelection selection;
+    for (std::size_t i = 0; page && i < ranges.size(); ++i)
+        selection.addSelection(page->selectionForRange(ranges[i]));
+    return selection;
+}
+
+PDFSelection PageContent::selectionToSpeakFrom(const PDFSelection &selection, qint64 pageIndex) const
+{
+    if (!selection.isEmpty() || !m_document || pageIndex < 0 || pageIndex > INT_MAX)
+        return selection;
+    const std::shared_ptr<PDFPage> page = m_document->pageAtIndex(static_cast<int>(pageIndex));
+    if (!page || page->string().isEmpty())
+        return {};
+    const PDFSelection first = page->selectionForRect(page->characterBoundsAtIndex(0));
+    return first.isEmpty() ? page->selectionForRange({0, 1}) : first;
+}
+
 std::vector<SentenceRecord> PageContent::prepareContentAfter(const SentenceRecord &sentence)
 {
     if (!m_analyzer || sentence.pageIndex >= m_lastPageIndex)

@@ -46,6 +46,10 @@ public:
     std::optional<SentenceRecord> nextSentenceFor(const std::optional<SentenceRecord> &sentence) const;
     // Every head, foot and page number found on the page, whatever the options say.
     RangeSet headerFooterRanges(qint64 pageIndex);
+    // The same as one selection; empty when there are none.
+    PDFSelection headerFooterSelection(qint64 pageIndex);
+    // What reading starts from: the selection, or else the first character of the page.
+    PDFSelection selectionToSpeakFrom(const PDFSelection &selection, qint64 pageIndex) const;
 
     // Where reading had to stop because pages could not be loaded (a damaged or truncated file).
     std::optional<qint64> unloadablePage() const { return m_analyzer ? m_analyzer->unloadablePage() : std::nullopt; }

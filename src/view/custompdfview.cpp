@@ -202,29 +202,16 @@ void CustomPDFView::startReading(const std::vector<SentenceRecord> &sentences)
 
 void CustomPDFView::speakFromCurrentSelection()
 {
-    PDFSelection selection = m_selection;
-    if (selection.isEmpty()) {
-        const std::shared_ptr<PDFPage> page = pageAt(currentPageIndex());
-        if (!page || page->string().isEmpty())
-            return;
-        selection = page->selectionForRect(page->characterBoundsAtIndex(0));
-        if (selection.isEmpty())
-            selection = page->selectionForRange({0, 1});
-    }
-    startReading(m_content ? m_content->sentencesFromSelection(selection) : std::vector<SentenceRecord>{});
+    if (m_content)
+        startReading(
+            m_content->sentencesFromSelection(m_content->selectionToSpeakFrom(m_selection, currentPageIndex())));
 }
 
 void CustomPDFView::selectHeaderFooterRange()
 {
-    const qint64 pageIndex = currentPageIndex();
-    const std::shared_ptr<PDFPage> page = pageAt(pageIndex);
-    const RangeSet ranges = page && m_content ? m_content->headerFooterRanges(pageIndex) : RangeSet{};
-    if (ranges.empty())
-        return;
-    PDFSelection selection = page->selectionForRange(ranges.front());
-    for (std::size_t i = 1; i < ranges.size(); ++i)
-        selection.addSelection(page->selectionForRange(ranges[i]));
-    setCurrentSelection(selection);
+    if (const PDFSelection found = m_content ? m_content->headerFooterSelection(currentPageIndex()) : PDFSelection();
+        !found.isEmpty())
+        setCurrentSelection(found);
 }
 
 // --- Keys ---
@@ -245,21 +232,16 @@ bool CustomPDFView::event(QEvent *event)
 void CustomPDFView::keyPressEvent(QKeyEvent *event)
 {
     // Every command acts on release, and holding a key must not scroll the page away from the
-    // sentence being read. The release is matched to its press by the physical key.
-    if (!event->isAutoRepeat())
-        m_pressedKeys[event->nativeScanCode() ? event->nativeScanCode() : quint32(event->key())]
-            = {event->key(), event->text(), event->modifiers()};
+    // sentence being read.
+    m_keyStrokes.press(*event);
     event->accept();
 }
 
 void CustomPDFView::keyReleaseEvent(QKeyEvent *event)
 {
-    // Holding a key repeats its press and release; the command belongs to the stroke.
+    const KeyStroke stroke = m_keyStrokes.release(*event);
     if (event->isAutoRepeat())
         return;
-    const auto pressed
-        = m_pressedKeys.extract(event->nativeScanCode() ? event->nativeScanCode() : quint32(event->key()));
-    const KeyStroke stroke = pressed ? pressed.mapped() : KeyStroke{};
     const ReadingKey command = m_delegate && m_content ? readingKeyFor(stroke) : ReadingKey::None;
     switch (command) {
     case ReadingKey::None:
@@ -291,25 +273,7 @@ void CustomPDFView::keyReleaseEvent(QKeyEvent *event)
 void CustomPDFView::baseKeyUp(QKeyEvent *event)
 {
     // The keys left to the view itself page through the document.
-    QScrollBar *bar = verticalScrollBar();
-    switch (event->key()) {
-    case Qt::Key_PageDown:
-        m_scroller->scrollTo(bar->value() + bar->pageStep(), m_smoothScrolling);
-        break;
-    case Qt::Key_PageUp:
-        m_scroller->scrollTo(bar->value() - bar->pageStep(), m_smoothScrolling);
-        break;
-    case Qt::Key_Home:
-        m_scroller->scrollTo(bar->minimum(), false);
-        break;
-    case Qt::Key_End:
-        m_scroller->scrollTo(bar->maximum(), false);
-        break;
-    default:
-        event->ignore();
-        return;
-    }
-    event->accept();
+    event->setAccepted(m_scroller->scrollForPagingKey(event->key(), m_smoothScrolling));
 }
 
 // --- The mouse ---

@@ -130,7 +130,7 @@ private:
 
     int m_dragPage = -1; // the drag selection of the base view
     qint64 m_dragAnchor = -1;
-    std::map<quint32, KeyStroke> m_pressedKeys; // by physical key, until released
+    KeyStrokes m_keyStrokes;
     // Clicks after a double-click count on, for the triple-click.
     QElapsedTimer m_lastDoubleClick;
     QPointF m_lastDoubleClickPosition;

@@ -2,6 +2,30 @@
 
 namespace narrata {
 
+namespace {
+
+quint32 physicalKey(const QKeyEvent &event)
+{
+    return event.nativeScanCode() ? event.nativeScanCode() : quint32(event.key());
+}
+
+} // namespace
+
+void KeyStrokes::press(const QKeyEvent &event)
+{
+    if (!event.isAutoRepeat())
+        m_held[physicalKey(event)] = {event.key(), event.text(), event.modifiers()};
+}
+
+KeyStroke KeyStrokes::release(const QKeyEvent &event)
+{
+    // Holding a key repeats its press and release; the command belongs to the stroke.
+    if (event.isAutoRepeat())
+        return {};
+    const auto held = m_held.extract(physicalKey(event));
+    return held ? held.mapped() : KeyStroke{};
+}
+
 ReadingKey readingKeyFor(const KeyStroke &stroke)
 {
     if (stroke.modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))

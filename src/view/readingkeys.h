@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QKeyEvent>
 #include <QString>
 #include <Qt>
+
+#include <map>
 
 namespace narrata {
 
@@ -26,6 +29,19 @@ struct KeyStroke {
     int key = 0;
     QString text; // with Shift applied: "P" and "<" are not "p" and ","
     Qt::KeyboardModifiers modifiers;
+};
+
+// The keys held down, so that each release finds the press it ends: matched by the physical
+// key, since the release may carry other text than the press.
+class KeyStrokes {
+public:
+    // Remembers a press; an auto-repeat starts nothing new.
+    void press(const QKeyEvent &event);
+    // The stroke a release ends; an empty one for an auto-repeat or a key pressed elsewhere.
+    KeyStroke release(const QKeyEvent &event);
+
+private:
+    std::map<quint32, KeyStroke> m_held;
 };
 
 // Which command a stroke gives. A stroke with Ctrl, Alt or Meta is never a reading key (those

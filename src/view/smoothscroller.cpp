@@ -43,4 +43,24 @@ void SmoothScroller::scrollByNotches(int angleDelta, bool smooth)
     scrollTo(from - angleDelta * QApplication::wheelScrollLines() * m_bar->singleStep() / 120, smooth);
 }
 
+bool SmoothScroller::scrollForPagingKey(int key, bool smooth)
+{
+    switch (key) {
+    case Qt::Key_PageDown:
+        scrollTo(m_bar->value() + m_bar->pageStep(), smooth);
+        return true;
+    case Qt::Key_PageUp:
+        scrollTo(m_bar->value() - m_bar->pageStep(), smooth);
+        return true;
+    case Qt::Key_Home:
+        scrollTo(m_bar->minimum(), false);
+        return true;
+    case Qt::Key_End:
+        scrollTo(m_bar->maximum(), false);
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace narrata

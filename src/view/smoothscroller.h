@@ -17,6 +17,8 @@ public:
     void scrollTo(int value, bool smooth);
     // A mouse wheel's notches (in eighths of a degree, as the wheel reports them).
     void scrollByNotches(int angleDelta, bool smooth);
+    // Page Down, Page Up, Home and End; false for any other key.
+    bool scrollForPagingKey(int key, bool smooth);
     void stop() { m_animation.stop(); }
 
 private:
