@@ -79,6 +79,7 @@ public:
     void startSentenceWalkL(const std::optional<SentenceRecord> &sentence) override;
     void loadSpeechSet(const std::vector<SentenceRecord> &sentences) override { m_loop->loadSpeechSet(sentences); }
     void openExistingDocument() override;
+    void savePDF() override { m_saving.savePDF(); }
     void pdfViewPageChanged() override { m_labels.pdfViewPageChanged(); }
     void pdfViewSelectionChanged() override { m_labels.pdfViewSelectionChanged(); }
 

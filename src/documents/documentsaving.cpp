@@ -94,6 +94,16 @@ void DocumentSaving::reportFailedWrite(const QUrl &url)
         QStringLiteral("Unfortunately, Narrata was unable to save the PDF to the chosen location on disk."));
 }
 
+void DocumentSaving::reportUnsavedMarksOnce(const QUrl &url)
+{
+    if (m_reportedUnsavedMarks.contains(url))
+        return;
+    m_reportedUnsavedMarks.insert(url);
+    m_collaborators.desktop.showWarningAlert(QStringLiteral("Marks cannot be saved in \"%1\"").arg(fileNameOf(url)),
+        QStringLiteral("Narrata cannot write this PDF, so its highlights and underlines last only until it is "
+                       "closed. Save As keeps a copy with them."));
+}
+
 void DocumentSaving::savePDFPackAutomatically()
 {
     m_autosaveDocumentsDirectoryURL = calculateAutosavedPDFPacksDirectoryURL();
@@ -116,6 +126,12 @@ void DocumentSaving::savePDF()
     const PDFDocument *shown = m_collaborators.pdfView.document();
     if (!url.isLocalFile() || !shown)
         return;
+    // The guide is written afresh from the application whenever it differs: marks on it would
+    // be lost at the next launch, and the user should know that now.
+    if (url == m_collaborators.documents.introPDFURL()) {
+        reportUnsavedMarksOnce(url);
+        return;
+    }
     const quint64 generation = m_collaborators.documents.pack().generation();
     std::shared_ptr<PDFDocument> copy = shown->copy();
     ++m_writesInFlight;
@@ -124,6 +140,8 @@ void DocumentSaving::savePDF()
             --m_writesInFlight;
             if (ok)
                 m_collaborators.documents.adoptSavedDocument(written, generation);
+            else
+                reportUnsavedMarksOnce(url);
             emit writeFinished(url, ok);
         });
 }

@@ -3,6 +3,7 @@
 #include "backgroundwriter.h"
 
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QUrl>
 
@@ -59,11 +60,14 @@ signals:
 private:
     void write(std::shared_ptr<PDFDocument> document, const QUrl &url, std::function<void(bool)> done);
     void reportFailedWrite(const QUrl &url);
+    // Re-saving marks failed: said once per file, as the marks stay on screen meanwhile.
+    void reportUnsavedMarksOnce(const QUrl &url);
 
     Collaborators m_collaborators;
     BackgroundWriter m_writer;
     QUrl m_autosaveDocumentsDirectoryURL;
     int m_writesInFlight = 0;
+    QSet<QUrl> m_reportedUnsavedMarks;
 };
 
 } // namespace narrata

@@ -24,6 +24,8 @@ public:
     virtual void loadSpeechSet(const std::vector<SentenceRecord> &sentences) = 0;
 
     virtual void openExistingDocument() = 0;
+    // The view's document changed (its marks): write it to its file.
+    virtual void savePDF() = 0;
 
     // The view's page or selection changed.
     virtual void pdfViewPageChanged() = 0;

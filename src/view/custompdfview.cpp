@@ -1,5 +1,6 @@
 #include "custompdfview.h"
 
+#include "documents/pagemarks.h"
 #include "documents/pageviewdelegate.h"
 #include "dragselection.h"
 #include "pagepainter.h"
@@ -252,6 +253,12 @@ void CustomPDFView::keyReleaseEvent(QKeyEvent *event)
         return m_delegate->stopSpeaking();
     case ReadingKey::ResetSession:
         return m_delegate->resetCurrentSession();
+    case ReadingKey::Highlight:
+        return addHighlightToCurrentSelection();
+    case ReadingKey::Underline:
+        return addUnderlineToCurrentSelection();
+    case ReadingKey::RemoveMarks:
+        return removeAnnotationsOnCurrentSelection();
     case ReadingKey::WalkPrevious:
         return m_delegate->startSentenceWalkJ(currentSelectionSentenceDict());
     case ReadingKey::WalkCurrent:
@@ -268,6 +275,21 @@ void CustomPDFView::keyReleaseEvent(QKeyEvent *event)
     case ReadingKey::SelectNext:
         return selectSentence(m_content->nextSentenceFor(currentSelectionSentenceDict()));
     }
+}
+
+void CustomPDFView::changeMarks(std::optional<PDFMarkupType> kind)
+{
+    const auto pages = m_selection.pages();
+    if (!m_document || pages.empty())
+        return;
+    const bool changed = kind ? PageMarks::addMarks(*m_document, m_selection, *kind)
+                              : PageMarks::removeMarks(*m_document, m_selection);
+    if (!changed)
+        return;
+    m_renders.pageChanged(m_document->indexForPage(*pages.front()));
+    viewport()->update();
+    if (m_delegate)
+        m_delegate->savePDF();
 }
 
 void CustomPDFView::baseKeyUp(QKeyEvent *event)

@@ -57,6 +57,11 @@ public:
     void speakFromCurrentSelection() override;
     void selectHeaderFooterRange() override;
 
+    // Marks on the selected lines, saved after every change.
+    void addHighlightToCurrentSelection() { changeMarks(PDFMarkupType::Highlight); }
+    void addUnderlineToCurrentSelection() { changeMarks(PDFMarkupType::Underline); }
+    void removeAnnotationsOnCurrentSelection() { changeMarks(std::nullopt); }
+
     // Zooms in (steps > 0) or out around the middle; fit-to-width follows the window until then.
     void zoomBy(int steps);
     void setAutoScales(bool autoScales);
@@ -103,6 +108,8 @@ private:
     void mouseDown(QMouseEvent *event, int clickCount);
     void baseMouseDown(QMouseEvent *event, int clickCount);
     void baseKeyUp(QKeyEvent *event);
+    // Adds marks of a kind to the selected lines, or takes one off each (no kind).
+    void changeMarks(std::optional<PDFMarkupType> kind);
     // Hands the sentences a gesture starts from to the application; nothing when there are none.
     void startReading(const std::vector<SentenceRecord> &sentences);
     bool isOnPage(int pageIndex, QPointF pointOnPage) const;

@@ -55,6 +55,7 @@ void PageRenderCache::setDocument(const PDFDocument *document)
     m_images.clear();
     m_recentlyUsed.clear();
     m_bytes = 0;
+    m_outdatedPages.clear();
     ++m_generation;
     m_document = document;
 }
@@ -64,6 +65,8 @@ QImage PageRenderCache::image(int pageIndex, double scale)
     const Key key{pageIndex, scaleKeyOf(scale)};
     if (const auto found = m_images.constFind(key); found != m_images.constEnd()) {
         touch(key);
+        if (m_outdatedPages.contains(pageIndex))
+            request(key, scale);
         return *found;
     }
     request(key, scale);
@@ -103,21 +106,36 @@ void PageRenderCache::request(const Key &key, double scale)
         // is dropped by Qt if it goes before the call runs.
         QMetaObject::invokeMethod(
             self.data(),
-            [self, key, image, generation] {
+            [self, key, image, generation, cancelled] {
                 if (self)
-                    self->store(key, image, generation);
+                    self->store(key, image, generation, cancelled.get());
             },
             Qt::QueuedConnection);
     });
 }
 
-void PageRenderCache::store(const Key &key, const QImage &image, quint64 generation)
+void PageRenderCache::store(const Key &key, const QImage &image, quint64 generation, const std::atomic<bool> *render)
 {
-    if (generation != m_generation)
+    // Only the render asked for last counts: one begun before the page changed shows it as it was.
+    const auto pending = m_pending.constFind(key);
+    if (generation != m_generation || pending == m_pending.constEnd() || pending->cancelled.get() != render)
         return;
-    m_pending.remove(key);
+    m_pending.erase(pending);
     if (image.isNull())
         return;
+    if (m_outdatedPages.remove(key.pageIndex)) {
+        for (auto it = m_images.begin(); it != m_images.end();) {
+            if (it.key().pageIndex == key.pageIndex) {
+                m_bytes -= it->sizeInBytes();
+                m_recentlyUsed.remove(it.key());
+                it = m_images.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+    if (const auto old = m_images.constFind(key); old != m_images.constEnd())
+        m_bytes -= old->sizeInBytes();
     m_images.insert(key, image);
     m_bytes += image.sizeInBytes();
     touch(key);
@@ -151,6 +169,19 @@ void PageRenderCache::keepOnlyPagesBetween(int first, int last)
             ++it;
         }
     }
+}
+
+void PageRenderCache::pageChanged(int pageIndex)
+{
+    for (auto it = m_pending.begin(); it != m_pending.end();) {
+        if (it.key().pageIndex == pageIndex) {
+            it->cancelled->store(true);
+            it = m_pending.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    m_outdatedPages.insert(pageIndex);
 }
 
 void PageRenderCache::waitForIdle()

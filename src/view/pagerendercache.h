@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QImage>
 #include <QObject>
+#include <QSet>
 #include <QThreadPool>
 
 #include <atomic>
@@ -32,6 +33,9 @@ public:
     QImage image(int pageIndex, double scale);
     // Drops pending renders of pages outside [first, last]: they were scrolled past.
     void keepOnlyPagesBetween(int first, int last);
+    // The page's look changed (a mark was added or removed): it is drawn again, and its old
+    // image is shown until the new one is ready.
+    void pageChanged(int pageIndex);
     // Waits until nothing is being drawn (for tests and shutdown).
     void waitForIdle();
 
@@ -51,7 +55,7 @@ private:
 
     static int scaleKeyOf(double scale);
     void request(const Key &key, double scale);
-    void store(const Key &key, const QImage &image, quint64 generation);
+    void store(const Key &key, const QImage &image, quint64 generation, const std::atomic<bool> *render);
     void touch(const Key &key);
     void evict();
 
@@ -61,6 +65,7 @@ private:
     QHash<Key, QImage> m_images;
     std::list<Key> m_recentlyUsed; // front: most recent
     QHash<Key, Pending> m_pending;
+    QSet<int> m_outdatedPages; // their images show the page as it was
     qint64 m_bytes = 0;
 };
 

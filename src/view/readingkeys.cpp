@@ -39,6 +39,12 @@ ReadingKey readingKeyFor(const KeyStroke &stroke)
         return ReadingKey::Stop;
     if (is("0"))
         return ReadingKey::ResetSession;
+    if (is("h"))
+        return ReadingKey::Highlight;
+    if (is("u"))
+        return ReadingKey::Underline;
+    if (is("x"))
+        return ReadingKey::RemoveMarks;
     if (is("j"))
         return ReadingKey::WalkPrevious;
     if (is("k"))
