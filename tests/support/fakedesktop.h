@@ -43,6 +43,7 @@ public:
         if (!folderToChoose.isEmpty())
             chosen(folderToChoose);
     }
+    void copyToClipboard(const std::map<QString, QByteArray> &dataByType) override { clipboard = dataByType; }
     bool openURL(const QUrl &url) override
     {
         openedURLs.push_back(url);
@@ -60,6 +61,7 @@ public:
     QStringList folderPanelStarts;
     QString folderToChoose;
     std::vector<QUrl> openedURLs;
+    std::map<QString, QByteArray> clipboard;
     QStringList revealed;
 };
 

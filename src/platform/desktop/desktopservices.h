@@ -4,6 +4,7 @@
 #include <QUrl>
 
 #include <functional>
+#include <map>
 
 namespace narrata {
 
@@ -27,6 +28,8 @@ public:
         = 0;
     // Asks for a folder, starting in `startFolder`; `chosen` runs only when the user confirms.
     virtual void chooseFolder(const QString &startFolder, std::function<void(const QString &path)> chosen) = 0;
+    // Replaces the clipboard's contents with these data, by MIME type ("text/plain" is text).
+    virtual void copyToClipboard(const std::map<QString, QByteArray> &dataByType) = 0;
     // Hands a URL to the desktop (browser, mail program, file browser); false when nothing took it.
     virtual bool openURL(const QUrl &url) = 0;
     // Shows a file selected in the file browser, or its folder where that cannot be done.

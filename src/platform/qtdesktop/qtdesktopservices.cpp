@@ -1,12 +1,14 @@
 #include "qtdesktopservices.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPointer>
 
 namespace narrata {
@@ -77,6 +79,18 @@ void QtDesktopServices::chooseFileToSave(
         answered(result == QDialog::Accepted && !files.isEmpty() ? files.constFirst() : QString());
     });
     dialog->open();
+}
+
+void QtDesktopServices::copyToClipboard(const std::map<QString, QByteArray> &dataByType)
+{
+    auto *data = new QMimeData;
+    for (const auto &[type, bytes] : dataByType) {
+        if (type == QLatin1String("text/plain"))
+            data->setText(QString::fromUtf8(bytes));
+        else
+            data->setData(type, bytes);
+    }
+    QGuiApplication::clipboard()->setMimeData(data); // the clipboard takes it over
 }
 
 void QtDesktopServices::chooseFolder(const QString &startFolder, std::function<void(const QString &path)> chosen)
