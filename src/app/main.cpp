@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QIcon>
+#include <QUrl>
 
 int main(int argc, char *argv[])
 {
@@ -35,7 +36,10 @@ int main(int argc, char *argv[])
         QStringLiteral("separate"), QStringLiteral("Open a window of its own instead of handing over the file."));
     parser.addOptions({reportReading, reportWord, separate});
     parser.process(application);
-    const QString path = parser.positionalArguments().value(0);
+    // The desktop hands over files as paths or file: URLs, and links to a place as they are.
+    QString path = parser.positionalArguments().value(0);
+    if (path.startsWith(QLatin1String("file:")))
+        path = QUrl(path).toLocalFile();
 
     narrata::SingleInstance instance;
     if (!parser.isSet(separate)) {

@@ -130,7 +130,10 @@ void ReaderApplication::openFile(const QString &path)
     if (m_pendingFiles.size() > 1)
         return;
     while (!m_pendingFiles.empty()) {
-        m_delegate->documents().openFileInternal(m_pendingFiles.front());
+        if (LocationLinks::isLocationLink(m_pendingFiles.front()))
+            m_delegate->links().openLocationLink(m_pendingFiles.front());
+        else
+            m_delegate->documents().openFileInternal(m_pendingFiles.front());
         m_pendingFiles.pop_front();
     }
 }

@@ -1,5 +1,7 @@
 #include "singleinstance.h"
 
+#include "documents/locationlinks.h"
+
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -76,7 +78,8 @@ bool SingleInstance::handOffToRunningInstance(const QString &path, int timeoutMs
     if (!socket.waitForConnected(int(deadline.remainingTime())))
         return false;
     // The running instance has its own working folder.
-    socket.write(encodeRequest(path.isEmpty() ? path : QFileInfo(path).absoluteFilePath()));
+    socket.write(encodeRequest(
+        path.isEmpty() || LocationLinks::isLocationLink(path) ? path : QFileInfo(path).absoluteFilePath()));
     while (socket.bytesToWrite() > 0) {
         if (!socket.waitForBytesWritten(int(deadline.remainingTime())))
             return false;

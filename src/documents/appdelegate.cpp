@@ -5,7 +5,6 @@
 #include "platform/settings/defaultsstore.h"
 #include "readerwindow.h"
 #include "settings/registereddefaults.h"
-#include "tableofcontents.h"
 #include "text/fonts.h"
 
 namespace narrata {
@@ -35,6 +34,10 @@ AppDelegate::AppDelegate(Services services, QObject *parent)
           m_pageContent, m_progress, m_recentDocuments, m_preferences, introPDFURL(m_services)})
     , m_saving({m_services.desktop, m_services.window, m_services.pdfView, m_documents, m_recentDocuments,
           m_preferences, m_services.applicationSupportPath})
+    , m_links({m_services.defaults, m_services.desktop, m_documents, m_services.pdfView,
+          [this] {
+              return m_recentDocuments.paths() + m_watchedFolder.pathsOfPDFs() + QStringList{m_services.introPDFPath};
+          }})
     , m_labels(m_services.pdfView, m_services.window, [this] { return m_documents.hasDocument(); })
     , m_watchedFolder(m_services.defaults, m_services.desktop, m_services.window,
           [this](const QUrl &url) { m_documents.openChosenFile(url); })
@@ -49,6 +52,7 @@ AppDelegate::AppDelegate(Services services, QObject *parent)
     m_documents.shownChanged = [this] {
         m_labels.updateLabelTextPDFInfo();
         loadUpdatesToPDFIgnoreFontList();
+        m_links.lookupPDFPrefix();
     };
 }
 
@@ -251,28 +255,6 @@ void AppDelegate::menuCommandRemoveFontFromIgnoreList()
 void AppDelegate::checkHeadersFootersOnPage()
 {
     m_services.pdfView.selectHeaderFooterRange();
-}
-
-void AppDelegate::showMenuPDFOutlines()
-{
-    if (!m_services.pdfView.document())
-        return;
-    m_services.window.popUpOutlineMenu(TableOfContents::outlineMenu(m_documents.listOfPDFDocs()),
-        [this](const OutlineEntry &entry) { outlineMenuFired(entry); });
-}
-
-void AppDelegate::outlineMenuFired(const OutlineEntry &entry)
-{
-    const PDFDocument *shown = m_services.pdfView.document();
-    // An outline item whose page its PDF does not have leads nowhere: say so.
-    if (!shown || entry.pageIndex >= static_cast<quint64>(shown->pageCount())) {
-        m_services.desktop.beep();
-        return;
-    }
-    const int pageIndex = static_cast<int>(entry.pageIndex);
-    const QPointF point
-        = entry.locationOnPage.isNull() ? TableOfContents::topCentreOfPage(*shown, pageIndex) : entry.locationOnPage;
-    m_services.pdfView.goToPageIndex(pageIndex, point);
 }
 
 MenuItemState AppDelegate::validateMenuItem(QStringView action) const

@@ -2,6 +2,7 @@
 
 #include "documentsaving.h"
 #include "helpcommands.h"
+#include "locationlinks.h"
 #include "menuvalidation.h"
 #include "pageviewdelegate.h"
 #include "settings/ignoredfonts.h"
@@ -80,6 +81,10 @@ public:
     void loadSpeechSet(const std::vector<SentenceRecord> &sentences) override { m_loop->loadSpeechSet(sentences); }
     void openExistingDocument() override;
     void savePDF() override { m_saving.savePDF(); }
+    void copyOrvikURLforPageIndex(qint64 pageIndex, QPointF pointOnPage) override
+    {
+        m_links.copyOrvikURLforPageIndex(pageIndex, pointOnPage);
+    }
     void pdfViewPageChanged() override { m_labels.pdfViewPageChanged(); }
     void pdfViewSelectionChanged() override { m_labels.pdfViewSelectionChanged(); }
 
@@ -91,10 +96,8 @@ public:
     void menuCommandAddFontToIgnoreList();
     void menuCommandRemoveFontFromIgnoreList();
     void checkHeadersFootersOnPage();
-    // Pops up "PDF Outline": every PDF of the document with its own outline.
-    void showMenuPDFOutlines();
-    // Goes to the place of an outline line; the top of its page when it names no point.
-    void outlineMenuFired(const OutlineEntry &entry);
+    void showMenuPDFOutlines() { m_documents.showMenuPDFOutlines(); }
+    void outlineMenuFired(const OutlineEntry &entry) { m_documents.outlineMenuFired(entry); }
     // The item's check mark before the click decides: off raises the window, on lowers it.
     void keepMainWindowOnTop(bool itemIsOn);
     MenuItemState validateMenuItem(QStringView action) const;
@@ -111,6 +114,7 @@ public:
     const ShownDocument &documents() const { return m_documents; }
     StatusLabels &labels() { return m_labels; }
     DocumentSaving &saving() { return m_saving; }
+    LocationLinks &links() { return m_links; }
     WatchedFolderCommands &watchedFolder() { return m_watchedFolder; }
     HelpCommands &help() { return m_help; }
 
@@ -154,6 +158,7 @@ private:
     LigatureMap m_ligatureMap;
     ShownDocument m_documents;
     DocumentSaving m_saving;
+    LocationLinks m_links;
     StatusLabels m_labels;
     WatchedFolderCommands m_watchedFolder;
     HelpCommands m_help;

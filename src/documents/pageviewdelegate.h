@@ -2,6 +2,8 @@
 
 #include "text/sentencerecord.h"
 
+#include <QPointF>
+
 #include <optional>
 #include <vector>
 
@@ -26,6 +28,8 @@ public:
     virtual void openExistingDocument() = 0;
     // The view's document changed (its marks): write it to its file.
     virtual void savePDF() = 0;
+    // Ctrl+Alt+click on a page: a link to that point goes to the clipboard.
+    virtual void copyOrvikURLforPageIndex(qint64 pageIndex, QPointF pointOnPage) = 0;
 
     // The view's page or selection changed.
     virtual void pdfViewPageChanged() = 0;

@@ -302,6 +302,28 @@ void ShownDocument::goToLastPDFInPack()
     });
 }
 
+void ShownDocument::showMenuPDFOutlines()
+{
+    if (!m_collaborators.pdfView.document())
+        return;
+    m_collaborators.window.popUpOutlineMenu(
+        TableOfContents::outlineMenu(listOfPDFDocs()), [this](const OutlineEntry &entry) { outlineMenuFired(entry); });
+}
+
+void ShownDocument::outlineMenuFired(const OutlineEntry &entry)
+{
+    const PDFDocument *shown = m_collaborators.pdfView.document();
+    // An outline item whose page its PDF does not have leads nowhere: say so.
+    if (!shown || entry.pageIndex >= static_cast<quint64>(shown->pageCount())) {
+        m_collaborators.desktop.beep();
+        return;
+    }
+    const int pageIndex = static_cast<int>(entry.pageIndex);
+    const QPointF point
+        = entry.locationOnPage.isNull() ? TableOfContents::topCentreOfPage(*shown, pageIndex) : entry.locationOnPage;
+    m_collaborators.pdfView.goToPageIndex(pageIndex, point);
+}
+
 QString ShownDocument::documentFileName() const
 {
     const PDFDocument *shown = m_collaborators.pdfView.document();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "pdfpack.h"
+#include "tableofcontents.h"
 
 #include <QObject>
 #include <QUrl>
@@ -71,6 +72,10 @@ public:
     void goToLastPDFInPack();
     // Closes the pack, or whatever is shown, and shows the user guide.
     void resetPDFPackDisplay();
+    // Pops up "PDF Outline": every PDF of the document with its own outline.
+    void showMenuPDFOutlines();
+    // Goes to the place of an outline line; the top of its page when it names no point.
+    void outlineMenuFired(const OutlineEntry &entry);
 
     // Runs when a pack has grown and the user wants packs saved as they grow.
     std::function<void()> savePDFPackAutomatically;

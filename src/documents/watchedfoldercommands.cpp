@@ -62,4 +62,13 @@ void WatchedFolderCommands::watchedFileRequested(const RecentFileEntry &entry)
         m_openChosenFile(entry.URL);
 }
 
+QStringList WatchedFolderCommands::pathsOfPDFs() const
+{
+    QStringList paths;
+    const QUrl folder = m_watchedFolder.watchedFolder().value_or(WatchedFolder::defaultWatchedFolder());
+    for (const RecentFileEntry &entry : scanWatchedFolder(folder.toLocalFile()))
+        paths.append(entry.URL.toLocalFile());
+    return paths;
+}
+
 } // namespace narrata

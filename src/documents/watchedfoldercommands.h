@@ -28,6 +28,8 @@ public:
     void watchedFileRequested(const RecentFileEntry &entry);
 
     const WatchedFolder &watchedFolder() const { return m_watchedFolder; }
+    // The PDFs in the folder now, newest first, read on the spot.
+    QStringList pathsOfPDFs() const;
     const std::vector<RecentFileEntry> &watchedFolderFilesList() const { return m_watchedFolderFilesList; }
     bool isScanningWatchedFolder() const { return m_isScanningWatchedFolder; }
 

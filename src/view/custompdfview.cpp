@@ -321,6 +321,11 @@ void CustomPDFView::mouseDoubleClickEvent(QMouseEvent *event)
 void CustomPDFView::mouseDown(QMouseEvent *event, int clickCount)
 {
     isMouseDown = true;
+    if (const auto [pageIndex, point] = pagePointForViewportPoint(event->position());
+        event->modifiers() == (Qt::ControlModifier | Qt::AltModifier) && m_delegate && isOnPage(pageIndex, point)) {
+        event->accept();
+        return m_delegate->copyOrvikURLforPageIndex(pageIndex, point);
+    }
     if (clickCount == 2 && event->button() == Qt::LeftButton) {
         event->accept();
         if (!m_document) {

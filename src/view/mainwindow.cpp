@@ -3,6 +3,7 @@
 #include "custompdfview.h"
 #include "documents/appdelegate.h"
 #include "helppopover.h"
+#include "linkpopover.h"
 #include "preferencespopover.h"
 #include "ui_mainwindow.h"
 #include "voicepopover.h"
@@ -66,6 +67,7 @@ void MainWindow::setDelegate(AppDelegate &delegate, DefaultsStore &defaults, con
     m_preferencesPopover = std::make_unique<PreferencesPopover>(defaults, this);
     m_voicePopover = std::make_unique<VoicePopover>(delegate.voiceCatalogue(), delegate.speakingLoop(), this);
     m_helpPopover = std::make_unique<HelpPopover>(helpResource, this);
+    m_linkPopover = std::make_unique<LinkPopover>(delegate.links(), this);
     m_wordMappingsEditor = std::make_unique<WordMappingsEditor>(delegate.wordMappings().mappingsFile(), this);
     connect(m_preferencesPopover.get(), &PreferencesPopover::preferencesChanged, this,
         [this](const Preferences &preferences) { m_delegate->setPreferences(preferences); });
@@ -101,6 +103,7 @@ void MainWindow::releaseDelegate()
     m_voicePopover.reset();
     m_preferencesPopover.reset();
     m_helpPopover.reset();
+    m_linkPopover.reset();
     pdfView()->setAd(nullptr);
     disconnect(pdfView(), nullptr, this, nullptr);
     m_delegate = nullptr;
@@ -144,6 +147,8 @@ void MainWindow::connectCommands()
                 m_preferencesPopover->setPreferences(m_delegate->preferences());
                 m_preferencesPopover->showBelow(anchorFor(QStringLiteral("buttonPreferencesPopoverClicked")));
             }},
+        {"buttonOrvikPopoverClicked",
+            [this] { m_linkPopover->showBelow(anchorFor(QStringLiteral("buttonOrvikPopoverClicked"))); }},
         {"buttonHelpPopoverClicked",
             [this] { m_helpPopover->showBelow(anchorFor(QStringLiteral("buttonHelpPopoverClicked"))); }},
         {"openPDFUserGuideInDefaultApp", [&d] { d.help().openPDFUserGuideInDefaultApp(); }},

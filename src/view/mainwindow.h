@@ -19,6 +19,7 @@ class AppDelegate;
 class CustomPDFView;
 class DefaultsStore;
 class HelpPopover;
+class LinkPopover;
 class PreferencesPopover;
 class VoicePopover;
 class WordMappingsEditor;
@@ -79,6 +80,7 @@ private:
     std::unique_ptr<PreferencesPopover> m_preferencesPopover;
     std::unique_ptr<VoicePopover> m_voicePopover;
     std::unique_ptr<HelpPopover> m_helpPopover;
+    std::unique_ptr<LinkPopover> m_linkPopover;
     std::unique_ptr<WordMappingsEditor> m_wordMappingsEditor;
     int m_windowLevel = 0;
 };
