@@ -49,6 +49,9 @@ void ShownDocument::represent(const QUrl &url)
 {
     m_representedURL = url;
     m_collaborators.window.setRepresentedURL(url);
+    // Places are stored under the file the window stands for: a pack's pages are not those of
+    // the first PDF in it, and an unsaved pack has no name to store them under.
+    m_collaborators.progress.setDocumentFileName(representedFileName());
 }
 
 QString ShownDocument::representedFileName() const
@@ -175,7 +178,6 @@ void ShownDocument::showDocumentInView()
     m_collaborators.pdfView.setDocument(combined ? combined->copy() : nullptr);
     m_collaborators.content.setDocument(m_collaborators.pdfView.document());
     m_collaborators.loop.setDocument(m_collaborators.pdfView.document());
-    m_collaborators.progress.setDocumentFileName(documentFileName());
     const PDFDocument *shown = m_collaborators.pdfView.document();
     m_collaborators.progress.setDocumentPageCount(shown ? shown->pageCount() : 0);
 }
@@ -322,12 +324,6 @@ void ShownDocument::outlineMenuFired(const OutlineEntry &entry)
     const QPointF point
         = entry.locationOnPage.isNull() ? TableOfContents::topCentreOfPage(*shown, pageIndex) : entry.locationOnPage;
     m_collaborators.pdfView.goToPageIndex(pageIndex, point);
-}
-
-QString ShownDocument::documentFileName() const
-{
-    const PDFDocument *shown = m_collaborators.pdfView.document();
-    return shown ? lastPathComponent(shown->documentURL()) : QString();
 }
 
 bool ShownDocument::isPrintedPDFPath(const QString &path) const

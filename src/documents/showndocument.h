@@ -95,8 +95,6 @@ public:
     const std::vector<PackEntry> &listOfPDFDocs() const { return m_pack.entries(); }
     // A document is shown, in the view too.
     bool hasDocument() const;
-    // The file name of the document the view shows; empty for none or one without a file.
-    QString documentFileName() const;
     // The file name of the PDF shown when it is one file of its own; empty for none, a pack or
     // a document without a file, under which nothing of the document may be stored.
     QString representedFileName() const;

@@ -83,9 +83,15 @@ TEST_F(PacksTest, PDFsReplaceOrJoinTheOneShownAsTheUserChose)
     documents().resetPDFPackDisplay();
     ASSERT_TRUE(open(QStringLiteral("A.pdf"), 10));
     EXPECT_EQ(entries(), QStringList{"A@0f"});
+    const PDFSelection start = view.document()->pageAtIndex(0)->selectionForRange({0, 5});
+    delegate->speakingLoop().loadSpeechSet({*delegate->pageContent().sentenceAtSelection(start)});
+    speech.latest->finishUtterance();
+    EXPECT_TRUE(delegate->validateMenuItem(u"menuCommandGoToMostRecentSentenceRead").enabled);
     QSignalSpy jumped(&documents(), &ShownDocument::jumpedToLastPDF);
     ASSERT_TRUE(open(QStringLiteral("B.pdf"), 3));
     EXPECT_EQ(entries(), (QStringList{"A@0f", "B@10f"}));
+    // The pack's pages are not A's: A's places do not apply, and none are stored for it.
+    EXPECT_FALSE(delegate->validateMenuItem(u"menuCommandGoToMostRecentSentenceRead").enabled);
     EXPECT_EQ(documents().pdfDocument()->pageCount(), 13);
     EXPECT_EQ(view.document()->pageCount(), 13);
     EXPECT_EQ(window.title, QStringLiteral("PDF Pack (unsaved)"));
