@@ -9,8 +9,7 @@
 #include <vector>
 
 // Fixture PDFs built from code, so that no test depends on a binary file from elsewhere.
-// The documents are written by hand as plain PDF text with the standard (base-14) fonts,
-// and open in MuPDF without repair.
+// MuPDF writes the documents, with the standard (base-14) fonts and uncompressed content.
 namespace narrata::testing {
 
 // One run of text. Any Unicode text is allowed: characters outside WinAnsi are drawn with
