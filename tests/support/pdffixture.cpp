@@ -309,9 +309,6 @@ bool writeBytes(const QString &path, const QByteArray &bytes)
     return file.write(bytes) == bytes.size() && file.commit();
 }
 
-// ---------------------------------------------------------------------------------------------
-// Layout helpers
-
 FixturePage textPage(const QStringList &lines, double top, double left, double leading, QString font, double size)
 {
     FixturePage page;
@@ -322,66 +319,6 @@ FixturePage textPage(const QStringList &lines, double top, double left, double l
         y -= leading;
     }
     return page;
-}
-
-namespace {
-
-constexpr QChar kSoftHyphen(0x00AD);
-
-QString withoutSoftHyphens(QString word)
-{
-    return word.remove(kSoftHyphen);
-}
-
-// The soft hyphen at which to split `word` so that its first part and a "-" fit in `room`
-// characters, or -1.
-qsizetype lastBreakFitting(const QString &word, qsizetype room)
-{
-    qsizetype best = -1;
-    qsizetype visible = 0;
-    for (qsizetype i = 0; i < word.size(); ++i) {
-        if (word[i] != kSoftHyphen) {
-            ++visible;
-        } else if (visible > 0 && visible + 1 <= room) {
-            best = i;
-        }
-    }
-    return best;
-}
-
-} // namespace
-
-QStringList wrapText(const QString &text, int columns)
-{
-    QStringList lines;
-    QString line;
-    const auto append = [&line](const QString &piece) {
-        if (!line.isEmpty())
-            line += u' ';
-        line += piece;
-    };
-    for (QString word : text.simplified().split(u' ', Qt::SkipEmptyParts)) {
-        while (!word.isEmpty()) {
-            const qsizetype room = columns - line.size() - (line.isEmpty() ? 0 : 1);
-            if (withoutSoftHyphens(word).size() <= room) {
-                append(withoutSoftHyphens(word));
-                break;
-            }
-            const qsizetype cut = lastBreakFitting(word, room);
-            if (cut >= 0) {
-                append(withoutSoftHyphens(word.left(cut)) + u'-');
-                word = word.mid(cut + 1);
-            } else if (line.isEmpty()) {
-                append(withoutSoftHyphens(word)); // nowhere to split: an overfull line
-                break;
-            }
-            lines += line;
-            line.clear();
-        }
-    }
-    if (!line.isEmpty())
-        lines += line;
-    return lines;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -407,16 +344,53 @@ QStringList plainParagraphs(const QString &name)
     return out;
 }
 
+// Breaks a marked paragraph into lines of at most `columns` characters at spaces. A word is
+// split at the last of its marks that leaves room for its first part and a "-" ("exam-" /
+// "ple"); a word too long to fit and without such a mark gets a line of its own.
+QStringList wrapText(const QString &paragraph, qsizetype columns)
+{
+    QStringList lines;
+    QString line;
+    const auto append = [&line](const QString &piece) {
+        line += (line.isEmpty() ? QString() : QStringLiteral(" ")) + QString(piece).remove(u'~');
+    };
+    for (QString word : paragraph.split(u' ', Qt::SkipEmptyParts)) {
+        while (!word.isEmpty()) {
+            const qsizetype room = columns - line.size() - (line.isEmpty() ? 0 : 1);
+            if (QString(word).remove(u'~').size() <= room) {
+                append(word);
+                break;
+            }
+            qsizetype cut = -1;
+            for (qsizetype i = word.indexOf(u'~'); i >= 0; i = word.indexOf(u'~', i + 1)) {
+                const qsizetype visible = word.left(i).remove(u'~').size();
+                if (visible > 0 && visible + 1 <= room)
+                    cut = i;
+            }
+            if (cut >= 0) {
+                append(word.left(cut) + u'-');
+                word = word.mid(cut + 1);
+            } else if (line.isEmpty()) {
+                append(word); // nowhere to split: an overfull line
+                break;
+            }
+            lines += line;
+            line.clear();
+        }
+    }
+    if (!line.isEmpty())
+        lines += line;
+    return lines;
+}
+
 // Flows paragraphs into columns of lines, top to bottom, then on to the next column.
 struct FlowFrame {
-    double left = 72;
     double top = 700;
     double bottom = 72; // no baseline below this
     double leading = 14;
     double paragraphGap = 0; // extra space after each paragraph
-    int columns = 70; // characters per line
-    QString font = QStringLiteral("Times-Roman");
-    double size = 12;
+    qsizetype columns = 70; // characters per line
+    double size = 12; // of Times-Roman
 };
 
 std::vector<std::vector<FixtureText>> flowParagraphs(const QString &name, const FlowFrame &frame)
@@ -424,12 +398,12 @@ std::vector<std::vector<FixtureText>> flowParagraphs(const QString &name, const 
     std::vector<std::vector<FixtureText>> columns(1);
     double y = frame.top;
     for (const QString &paragraph : markedParagraphs(name)) {
-        for (const QString &line : wrapText(QString(paragraph).replace(u'~', kSoftHyphen), frame.columns)) {
+        for (const QString &line : wrapText(paragraph, frame.columns)) {
             if (y < frame.bottom) {
                 columns.emplace_back();
                 y = frame.top;
             }
-            columns.back().push_back({frame.left, y, line, frame.font, frame.size});
+            columns.back().push_back({72, y, line, QStringLiteral("Times-Roman"), frame.size});
             y -= frame.leading;
         }
         y -= frame.paragraphGap;
@@ -437,40 +411,21 @@ std::vector<std::vector<FixtureText>> flowParagraphs(const QString &name, const 
     return columns;
 }
 
-FixtureText bookRunningHead(int pageNumber)
-{
-    const char *head = pageNumber % 2 == 0 ? sampleBookChapterHead : sampleBookTitleHead;
-    return {72, 750, QString::fromLatin1(head), QStringLiteral("Times-Italic"), 10};
-}
-
-FixtureText bookPageNumber(int pageNumber)
-{
-    // Every digit of Times-Roman is 500/1000 em wide, so the number can be centred exactly.
-    constexpr double kSize = 10;
-    const QString number = QString::number(pageNumber);
-    const double width = number.size() * 0.5 * kSize;
-    return {306 - width / 2, 50, number, QStringLiteral("Times-Roman"), kSize};
-}
-
 } // namespace
 
 PdfFixture sampleBook()
 {
-    FlowFrame body;
-    body.top = 700;
-    body.bottom = 250;
-    body.leading = 20;
-    body.paragraphGap = 10;
-    body.size = 14;
-    const auto pages = flowParagraphs(QStringLiteral("book.txt"), body);
-
+    const auto pages = flowParagraphs(
+        QStringLiteral("book.txt"), {.top = 700, .bottom = 250, .leading = 20, .paragraphGap = 10, .size = 14});
     PdfFixture pdf;
     for (size_t i = 0; i < pages.size(); ++i) {
-        const int pageNumber = static_cast<int>(i) + 1;
+        const QString number = QString::number(i + 1);
         FixturePage page;
-        page.texts.push_back(bookRunningHead(pageNumber));
+        const char *head = i % 2 == 1 ? sampleBookChapterHead : sampleBookTitleHead;
+        page.texts.push_back({72, 750, QString::fromLatin1(head), QStringLiteral("Times-Italic"), 10});
         page.texts.insert(page.texts.end(), pages[i].begin(), pages[i].end());
-        page.texts.push_back(bookPageNumber(pageNumber));
+        // Every digit of Times-Roman is 500/1000 em wide, so the number can be centred exactly.
+        page.texts.push_back({306 - number.size() * 2.5, 50, number, QStringLiteral("Times-Roman"), 10});
         pdf.addPage(std::move(page));
     }
     return pdf;
@@ -486,15 +441,8 @@ PdfFixture sampleTwoColumnArticle()
     FixturePage page;
     page.texts.push_back({72, 720, QString::fromLatin1(sampleArticleTitle), QStringLiteral("Helvetica-Bold"), 20});
     page.texts.push_back({72, 698, QString::fromLatin1(sampleArticleSubtitle), QStringLiteral("Helvetica"), 12});
-
-    FlowFrame column;
-    column.top = 664;
-    column.bottom = 300;
-    column.leading = 12.5;
-    column.paragraphGap = 6;
-    column.columns = 42;
-    column.size = 10;
-    const auto columns = flowParagraphs(QStringLiteral("article.txt"), column);
+    const auto columns = flowParagraphs(QStringLiteral("article.txt"),
+        {.top = 664, .bottom = 300, .leading = 12.5, .paragraphGap = 6, .columns = 42, .size = 10});
     Q_ASSERT(columns.size() == 2);
     constexpr double kColumnStep = 252; // 216 points of text and a 36-point gutter
     for (size_t i = 0; i < columns.size(); ++i) {
@@ -503,9 +451,7 @@ PdfFixture sampleTwoColumnArticle()
             page.texts.push_back(std::move(text));
         }
     }
-    PdfFixture pdf;
-    pdf.addPage(std::move(page));
-    return pdf;
+    return PdfFixture().addPage(std::move(page));
 }
 
 QStringList sampleArticleParagraphs()

@@ -60,11 +60,6 @@ bool writeBytes(const QString &path, const QByteArray &bytes);
 FixturePage textPage(const QStringList &lines, double top = 720, double left = 72, double leading = 14,
     QString font = QStringLiteral("Helvetica"), double size = 12);
 
-// Breaks text into lines of at most `columns` characters at spaces. A soft hyphen (U+00AD)
-// marks where a word may be split: a split word ends its line with "-" ("exam-" / "ple");
-// soft hyphens that are not used are dropped. A word too long to fit gets a line of its own.
-QStringList wrapText(const QString &text, int columns = 70);
-
 // The sample documents of the make-fixture-pdf tool.
 
 // Six US Letter pages of one chapter in 14-point Times-Roman, set in lines of at most 70
