@@ -7,7 +7,6 @@
 
 #include "support/fakespeech.h"
 #include "support/qtprinters.h"
-#include "support/silentview.h"
 #include "support/voicerig.h"
 
 #include <gtest/gtest.h>

@@ -10,7 +10,6 @@
 
 #include "support/fakespeech.h"
 #include "support/qtprinters.h"
-#include "support/silentview.h"
 #include "support/voicerig.h"
 #include "view/widgettesting.h"
 
