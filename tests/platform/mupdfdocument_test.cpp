@@ -17,25 +17,35 @@ PdfFixture threePages()
     return fixture;
 }
 
-// The three pages written to a file in the folder; a failed write fails the test.
-QString writeThreePages(const QTemporaryDir &dir)
+QByteArray contents(const QString &path)
 {
-    const QString path = dir.filePath(QStringLiteral("three.pdf"));
-    EXPECT_TRUE(threePages().writeTo(path));
-    return path;
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-TEST(MuPDFDocument, OpensFromFileAndFromBytesAlike)
+TEST(MuPDFDocument, OpensFromFileOrBytesWithPagesThatKnowTheirIndexAndOutliveTheDocument)
 {
     QTemporaryDir dir;
-    const QString path = writeThreePages(dir);
+    const QString path = dir.filePath(QStringLiteral("three.pdf"));
+    ASSERT_TRUE(threePages().writeTo(path));
     const auto fromFile = MuPDFService().openFile(path);
-    const auto fromBytes = openFixture(threePages());
-    ASSERT_TRUE(fromFile && fromBytes);
+    auto document = openFixture(threePages());
+    ASSERT_TRUE(fromFile && document);
     EXPECT_EQ(fromFile->pageCount(), 3);
     EXPECT_EQ(fromFile->documentURL().toLocalFile(), path);
-    EXPECT_TRUE(fromBytes->documentURL().isEmpty());
-    EXPECT_EQ(fromFile->pageAtIndex(2)->string(), fromBytes->pageAtIndex(2)->string());
+    EXPECT_TRUE(document->documentURL().isEmpty());
+    EXPECT_EQ(fromFile->pageAtIndex(2)->string(), document->pageAtIndex(2)->string());
+
+    const auto second = document->pageAtIndex(1);
+    EXPECT_EQ(document->pageAtIndex(1), second) << "one object per page";
+    EXPECT_EQ(document->indexForPage(*second), 1);
+    EXPECT_EQ(document->pageAtIndex(3), nullptr);
+    EXPECT_EQ(document->pageAtIndex(-1), nullptr);
+    EXPECT_EQ(document->indexForPage(*fromFile->pageAtIndex(1)), -1) << "a page of another document";
+
+    document.reset();
+    EXPECT_EQ(second->string(), QStringLiteral("Second page.")) << "pages outlive their document";
+    EXPECT_FALSE(second->renderRegion(second->boundsForBox(PDFDisplayBox::CropBox), 0.5).isNull());
 }
 
 TEST(MuPDFDocument, RefusesWhatIsNotAReadablePDF)
@@ -121,19 +131,6 @@ TEST(MuPDFDocument, EncryptionAndLocking)
     EXPECT_FALSE(locked->copy()->isLocked()) << "a copy of an unlocked document is unlocked";
 }
 
-TEST(MuPDFDocument, PagesAreOneObjectEachAndKnowTheirIndex)
-{
-    const auto document = openFixture(threePages());
-    const auto second = document->pageAtIndex(1);
-    EXPECT_EQ(document->pageAtIndex(1), second);
-    EXPECT_EQ(document->indexForPage(*second), 1);
-    EXPECT_EQ(document->pageAtIndex(3), nullptr);
-    EXPECT_EQ(document->pageAtIndex(-1), nullptr);
-
-    const auto other = openFixture(threePages());
-    EXPECT_EQ(document->indexForPage(*other->pageAtIndex(1)), -1) << "a page of another document";
-}
-
 TEST(MuPDFDocument, InsertedPagesComeFromTheOtherDocumentAndShiftTheRest)
 {
     const auto document = openFixture(threePages());
@@ -157,7 +154,8 @@ TEST(MuPDFDocument, InsertedPagesComeFromTheOtherDocumentAndShiftTheRest)
 TEST(MuPDFDocument, ACopyIsIndependentKeepsItsFileNameAndShowsTheDocumentAsItIsNow)
 {
     QTemporaryDir dir;
-    const QString path = writeThreePages(dir);
+    const QString path = dir.filePath(QStringLiteral("three.pdf"));
+    ASSERT_TRUE(threePages().writeTo(path));
     const auto original = MuPDFService().openFile(path);
     const auto replaced = MuPDFService().openFile(path);
     ASSERT_TRUE(original && replaced);
@@ -193,7 +191,7 @@ PDFOutline sampleOutline()
     return root;
 }
 
-TEST(MuPDFDocument, WrittenFilesKeepOutlineAndMarksAndReopenEqual)
+TEST(MuPDFDocument, WrittenFilesKeepOutlineAndMarksAndAFailedWriteChangesNothing)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("written.pdf"));
@@ -218,34 +216,13 @@ TEST(MuPDFDocument, WrittenFilesKeepOutlineAndMarksAndReopenEqual)
 
     ASSERT_TRUE(reopened->setOutlineRoot(PDFOutline{}));
     EXPECT_FALSE(MuPDFService().openData(reopened->dataRepresentation())->outlineRoot().has_value());
-}
 
-TEST(MuPDFDocument, AFailedWriteLeavesThePreviousFileAsItWas)
-{
-    QTemporaryDir dir;
-    const QString path = writeThreePages(dir);
-    QFile before(path);
-    ASSERT_TRUE(before.open(QIODevice::ReadOnly));
-    const QByteArray original = before.readAll();
-
-    const auto document = openFixture(threePages());
+    // A write that fails leaves the file, and the name the document goes by, as they were.
+    const QByteArray written = contents(path);
     EXPECT_FALSE(document->writeToFile(dir.filePath(QStringLiteral("no/such/folder/file.pdf"))));
     EXPECT_FALSE(document->writeToFile(dir.path())) << "a folder is not replaced";
-    QFile after(path);
-    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
-    EXPECT_EQ(after.readAll(), original);
-    EXPECT_TRUE(document->documentURL().isEmpty());
-}
-
-TEST(MuPDFDocument, PagesOutliveTheirDocument)
-{
-    std::shared_ptr<PDFPage> page;
-    {
-        const auto document = openFixture(threePages());
-        page = document->pageAtIndex(0);
-    }
-    EXPECT_EQ(page->string(), QStringLiteral("First page."));
-    EXPECT_FALSE(page->renderRegion(page->boundsForBox(PDFDisplayBox::CropBox), 0.5).isNull());
+    EXPECT_EQ(contents(path), written);
+    EXPECT_EQ(document->documentURL().toLocalFile(), path);
 }
 
 } // namespace
