@@ -63,25 +63,12 @@ size_t trimmedAway(
     return all.size() - analyzer.trimSentencesArray(all, page, options).size();
 }
 
-TEST(PageAnalyzer, BarePageNumbersMatchTheirNeighboursAndTeachTheirFont)
-{
-    const FakeDocument document
-        = documentOf({bookPage(0, {}, "1", 10), bookPage(1, {}, "2", 10), bookPage(2, {}, "3", 10)});
-    PageAnalyzer analyzer(document);
-    EXPECT_EQ(textsOf(document, 1, analyzer.headerFooterRangesOnPageIndex(1, 1)), QStringList{"2"});
-    EXPECT_TRUE(analyzer.smallFontsSet().contains(FontIdentity(kHead)));
-    EXPECT_FALSE(analyzer.smallFontsSet().contains(FontIdentity(kBody)));
-    EXPECT_TRUE(analyzer.headerFooterRangesOnPageIndex(3, 1).empty()) << "past the end";
-}
-
 TEST(PageAnalyzer, APageThatCannotBeLoadedIsPassedOver)
 {
     // MuPDF gives no page for a damaged page object; analysis used to take it as given.
-    FakeDocument document = documentOf(
-        {bookPage(0, "Head", "1"), bookPage(1, "Head", "2"), {}, bookPage(3, "Head", "4"), bookPage(4, "Head", "5")});
     std::vector<std::shared_ptr<PDFPage>> pages;
-    for (int i = 0; i < document.pageCount(); ++i)
-        pages.push_back(i == 2 ? nullptr : document.pageAtIndex(i));
+    for (int p = 0; p < 5; ++p)
+        pages.push_back(p == 2 ? nullptr : std::make_shared<FakePage>(bookPage(p, "Head", QString::number(p + 1))));
     const FakeDocument holed(pages);
     PageAnalyzer analyzer(holed);
     analyzer.setSmallFontsSet({FontIdentity(kHead)});
@@ -96,7 +83,7 @@ TEST(PageAnalyzer, APageThatCannotBeLoadedIsPassedOver)
     EXPECT_EQ(analyzer.unloadablePage(), std::nullopt) << "one missing page is no end";
 }
 
-TEST(PageAnalyzer, HeadsWithChangingNumbersMatchButDifferentWordsDoNot)
+TEST(PageAnalyzer, HeadsMatchTheirNeighboursWithChangingNumbersOrTwoPagesAwayButNotOtherWords)
 {
     const FakeDocument document = documentOf({bookPage(0, "Chapter 4 Results 17", {}),
         bookPage(1, "Chapter 4 Results 18", {}), bookPage(2, "Chapter 5 Methods 19", {})});
@@ -106,18 +93,23 @@ TEST(PageAnalyzer, HeadsWithChangingNumbersMatchButDifferentWordsDoNot)
     EXPECT_TRUE(analyzer.headerFooterRangesOnPageIndex(0, 2).empty());
     const FakeDocument single = documentOf({bookPage(0, "Chapter 1", "1")});
     EXPECT_TRUE(PageAnalyzer(single).headerFooterRangesOnPageIndex(0, 1).empty());
-}
 
-TEST(PageAnalyzer, HeadsThatAlternateBetweenEvenAndOddPagesMatchTwoPagesAway)
-{
+    // Heads that alternate between even and odd pages.
     std::vector<Paragraphs> pages;
     for (int p = 0; p < 5; ++p)
         pages.push_back(bookPage(
             p, p % 2 ? QStringLiteral("A Short Book") : QStringLiteral("Chapter Two"), QString::number(p + 1)));
-    const FakeDocument document = documentOf(pages);
-    PageAnalyzer analyzer(document);
-    EXPECT_EQ(textsOf(document, 2, analyzer.headerFooterRangesOnPageIndex(2, 1)), QStringList{"3"});
-    EXPECT_EQ(textsOf(document, 2, analyzer.headerFooterRangesOnPageIndex(2, 2)), QStringList({"Chapter Two", "3"}));
+    const FakeDocument alternating = documentOf(pages);
+    PageAnalyzer twoAway(alternating);
+    EXPECT_EQ(textsOf(alternating, 2, twoAway.headerFooterRangesOnPageIndex(2, 1)), QStringList{"3"});
+    EXPECT_EQ(textsOf(alternating, 2, twoAway.headerFooterRangesOnPageIndex(2, 2)), QStringList({"Chapter Two", "3"}));
+
+    // On short pages, two paragraphs give the candidates p0 p1 p0 p1; the neighbour's first four
+    // are compared by position.
+    const FakeDocument shortPages
+        = documentOf({{{"Running title", kHead}, {"Alpha.", kBody}}, {{"Running title", kHead}, {"Beta.", kBody}}});
+    EXPECT_EQ(textsOf(shortPages, 1, PageAnalyzer(shortPages).headerFooterRangesOnPageIndex(1, 1)),
+        QStringList{"Running title"});
 }
 
 TEST(PageAnalyzer, ALonePageNumberAtTheTopOrBottomIsNeverRead)
@@ -149,16 +141,7 @@ TEST(PageAnalyzer, HeadsThatNameTheSectionAreFoundByTheirSteppingPageNumbers)
     EXPECT_EQ(trimmedAway(analyzer, document, 2), 1u);
 }
 
-TEST(PageAnalyzer, ShortPagesCompareTheirRepeatedCandidatesByPosition)
-{
-    // Two paragraphs give the candidates p0 p1 p0 p1; the neighbour's first four are compared.
-    const FakeDocument document
-        = documentOf({{{"Running title", kHead}, {"Alpha.", kBody}}, {{"Running title", kHead}, {"Beta.", kBody}}});
-    PageAnalyzer analyzer(document);
-    EXPECT_EQ(textsOf(document, 1, analyzer.headerFooterRangesOnPageIndex(1, 1)), QStringList{"Running title"});
-}
-
-TEST(PageAnalyzer, LearnedFontsMakeEdgeParagraphsHeadsOnlyInTheAggressiveMode)
+TEST(PageAnalyzer, PageNumbersTeachTheirFontWhichMakesEdgeParagraphsHeadsOnlyInTheAggressiveMode)
 {
     std::vector<Paragraphs> pages{bookPage(0, {}, "1", 10), bookPage(1, {}, "2", 10), bookPage(2, {}, "3", 10)};
     Paragraphs lonely = bookPage(3, "An unmatched head", {}, 10);
@@ -166,7 +149,11 @@ TEST(PageAnalyzer, LearnedFontsMakeEdgeParagraphsHeadsOnlyInTheAggressiveMode)
     pages.push_back(lonely);
     const FakeDocument document = documentOf(pages);
     PageAnalyzer analyzer(document);
-    (void)analyzer.headerFooterRangesOnPageIndex(1, 1); // learns the foot's font
+    // A bare page number matches its neighbours' and teaches the analyzer its font.
+    EXPECT_EQ(textsOf(document, 1, analyzer.headerFooterRangesOnPageIndex(1, 1)), QStringList{"2"});
+    EXPECT_TRUE(analyzer.smallFontsSet().contains(FontIdentity(kHead)));
+    EXPECT_FALSE(analyzer.smallFontsSet().contains(FontIdentity(kBody)));
+    EXPECT_TRUE(analyzer.headerFooterRangesOnPageIndex(4, 1).empty()) << "past the end";
 
     EXPECT_EQ(
         textsOf(document, 3, analyzer.headerFooterRangesByTypicalFontsOnPageIndex(3)), QStringList{"An unmatched head"})
