@@ -3,7 +3,6 @@
 #include "view/readerwindowfixture.h"
 
 #include "settings/registereddefaults.h"
-#include "text/fonts.h"
 
 #include "support/qtprinters.h"
 
@@ -13,7 +12,6 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QScrollBar>
-#include <QSignalSpy>
 #include <QWheelEvent>
 
 namespace narrata {
@@ -41,11 +39,10 @@ TEST_F(DocumentsInWindowTest, LaunchShowsTheUserGuideAtTheTopOfItsFirstPage)
 
 TEST_F(DocumentsInWindowTest, OpeningAFileShowsItWithItsPageLabel)
 {
-    testing::PdfFixture twoPages;
-    twoPages.addPage(testing::textPage({QStringLiteral("First page.")}));
-    twoPages.addPage(testing::textPage({QStringLiteral("Second page.")}));
-    twoPages.addPage(testing::textPage({QStringLiteral("Third page.")}));
-    const QString path = writeFile(QStringLiteral("three.pdf"), twoPages.bytes());
+    testing::PdfFixture three;
+    for (const char *text : {"First page.", "Second page.", "Third page."})
+        three.addPage(testing::textPage({QString::fromLatin1(text)}));
+    const QString path = writeFile(QStringLiteral("three.pdf"), three.bytes());
     waitForJumpAfter([&] { EXPECT_TRUE(delegate->documents().openFileInternal(path)); });
     EXPECT_EQ(window.windowTitle(), QStringLiteral("three.pdf"));
     EXPECT_EQ(view().document()->pageCount(), 3);
@@ -158,15 +155,12 @@ TEST_F(DocumentsInWindowTest, MenusFollowTheSelectionThePageAndTheWindow)
     speech.latest->finishUtterance();
     window.validateMenus();
     EXPECT_TRUE(mostRecent->isEnabled());
-}
 
-TEST_F(DocumentsInWindowTest, AWindowRememberedOnTopOpensOnTopAndTheMenuItemLowersIt)
-{
     defaults.setValue(settingskeys::rememberPreferenceShouldKeepMainWindowOnTop, true);
     delegate->applicationDidFinishLaunching();
-    EXPECT_EQ(window.windowLevel(), 25);
+    EXPECT_EQ(window.windowLevel(), 25) << "a window remembered on top opens on top";
     window.validateMenus();
-    window.action(QStringLiteral("keepMainWindowOnTop"))->trigger();
+    onTop->trigger();
     EXPECT_EQ(window.windowLevel(), 0);
 }
 
