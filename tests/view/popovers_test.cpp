@@ -3,12 +3,8 @@
 #include "view/preferencespopover.h"
 #include "view/voicepopover.h"
 
-#include "platform/settingsstores/memorydefaultsstore.h"
 #include "settings/registereddefaults.h"
-#include "speech/speakingloop.h"
-#include "speech/voicecatalogue.h"
 
-#include "support/fakespeech.h"
 #include "support/qtprinters.h"
 #include "support/voicerig.h"
 #include "view/widgettesting.h"
@@ -43,7 +39,7 @@ protected:
     std::vector<Preferences> reported;
 };
 
-TEST_F(PreferencesPopoverTest, EachBoxReportsItsOwnPreference)
+TEST_F(PreferencesPopoverTest, EachBoxReportsItsOwnPreferenceAndSettingThemReportsNothing)
 {
     for (const PreferenceProperty &property : preferenceProperties) {
         auto *box = popover.findChild<QCheckBox *>(QString(property.key));
@@ -57,16 +53,14 @@ TEST_F(PreferencesPopoverTest, EachBoxReportsItsOwnPreference)
         ASSERT_EQ(reported.size(), 1u) << property.key.data();
         EXPECT_EQ(reported[0], expected) << property.key.data() << " reported, and no other";
     }
-}
 
-TEST_F(PreferencesPopoverTest, SettingPreferencesReportsNoChange)
-{
+    reported.clear();
     Preferences all;
     for (const PreferenceProperty &property : preferenceProperties)
         all.*property.member = true;
     popover.setPreferences(all);
     EXPECT_EQ(popover.preferences(), all);
-    EXPECT_TRUE(reported.empty());
+    EXPECT_TRUE(reported.empty()) << "setting the boxes is no change of the user's";
 }
 
 TEST_F(PreferencesPopoverTest, WindowAndLinkSettingsAreLoadedAtEachShowAndWrittenWhenChanged)
@@ -122,7 +116,12 @@ TEST_F(VoicePopoverTest, PicksAreNeitherHeardNorStoredBeforeApply)
 {
     defaults.setValue(kNarrataTTSVoiceSelected, QStringLiteral("en-us"));
     defaults.setValue(kNarrataTTSVoiceRate, 200.0);
-    popover.showAbove(nullptr);
+    QWidget statusBar;
+    statusBar.setGeometry(100, 300, 300, 40);
+    statusBar.show();
+    popover.showAbove(&statusBar);
+    EXPECT_EQ(popover.frameGeometry().bottom() + 1, 300) << "right above its button";
+    EXPECT_EQ(popover.x(), 100);
     ASSERT_EQ(voices()->count(), 2) << "English adults only";
     EXPECT_EQ(voices()->currentData().toString(), QStringLiteral("en-us"));
     EXPECT_EQ(slider()->value(), 200);
@@ -180,16 +179,6 @@ TEST_F(VoicePopoverTest, TheFilterBoxRebuildsTheMenuAroundTheStoredVoice)
     EXPECT_EQ(voices()->currentData().toString(), QStringLiteral("en"));
     EXPECT_EQ(catalogue.selectedIndex(), voices()->currentIndex()) << "the menu and the catalogue agree";
     EXPECT_FALSE(defaults.boolForKey(userPrefShowOnlyEnglishAdultVoices));
-}
-
-TEST_F(VoicePopoverTest, OpensAboveItsButton)
-{
-    QWidget statusBar;
-    statusBar.setGeometry(100, 300, 300, 40);
-    statusBar.show();
-    popover.showAbove(&statusBar);
-    EXPECT_EQ(popover.frameGeometry().bottom() + 1, 300);
-    EXPECT_EQ(popover.x(), 100);
 }
 
 TEST(PopoverPlacement, OpensNextToItsButtonAndStaysOnScreen)
