@@ -38,6 +38,7 @@ protected:
     // Starts a long utterance and waits until it is playing.
     void startPlaying(SpeechSynthesizer &speaker)
     {
+        recording->samples = 0;
         recording->paced = true;
         speaker.startSpeakingString(kLongText);
         ASSERT_TRUE(spinUntil([this] { return recording->samples > 0; }));
@@ -57,7 +58,7 @@ protected:
     ReportLog log;
 };
 
-TEST_F(EspeakSynthesizerTest, SpeaksAnUtteranceToItsEndAndReportsItOnce)
+TEST_F(EspeakSynthesizerTest, SpeaksUtterancesToTheirEndAndReportsEachOnceEvenFromTheReport)
 {
     const auto speaker = synthesizer();
     speaker->startSpeakingString(kSentence);
@@ -69,11 +70,26 @@ TEST_F(EspeakSynthesizerTest, SpeaksAnUtteranceToItsEndAndReportsItOnce)
     EXPECT_GT(recording->samples, 22050U * 5 / 2);
     EXPECT_LT(recording->samples, 22050U * 5);
     EXPECT_EQ(recording->drains, 1);
+
+    // The delegate starts the next utterance from the report of the last one.
+    QStringList sentences{QStringLiteral("One."), QStringLiteral("Two."), QStringLiteral("Three.")};
+    log.then = [&](SpeechSynthesizer *self, bool) {
+        if (!sentences.isEmpty())
+            self->startSpeakingString(sentences.takeFirst());
+    };
+    speaker->startSpeakingString(sentences.takeFirst());
+    ASSERT_TRUE(spinUntil([&] { return log.reports.size() == 4; }));
+    EXPECT_EQ(log.reports, (std::vector<bool>{true, true, true, true})) << "one report each";
+    EXPECT_EQ(recording->drains, 4);
+
+    // An output that fails ends the utterance as not finished.
+    log.then = nullptr;
+    recording->fail = true;
     speakToTheEnd(*speaker);
-    EXPECT_EQ(log.reports, (std::vector<bool>{true, true})) << "one report each";
+    EXPECT_FALSE(log.reports.back());
 }
 
-TEST_F(EspeakSynthesizerTest, StoppingReportsTheUtteranceAsNotFinishedOnceAndLater)
+TEST_F(EspeakSynthesizerTest, StoppingOrANewUtteranceReportsTheOneInProgressAsNotFinishedOnceAndLater)
 {
     const auto speaker = synthesizer();
     startPlaying(*speaker);
@@ -89,35 +105,17 @@ TEST_F(EspeakSynthesizerTest, StoppingReportsTheUtteranceAsNotFinishedOnceAndLat
     speakToTheEnd(*speaker);
     EXPECT_EQ(log.reports, (std::vector<bool>{false, true}));
     EXPECT_LT(recording->samples - played, 22050U) << "only the short next utterance is played after a stop";
-}
 
-TEST_F(EspeakSynthesizerTest, ANewUtteranceEndsTheOneInProgress)
-{
-    const auto speaker = synthesizer();
+    // A new utterance ends the one in progress the same way.
     startPlaying(*speaker);
     speaker->startSpeakingString(QStringLiteral("Next."));
     EXPECT_TRUE(speaker->isSpeaking());
-    ASSERT_TRUE(spinUntil([&] { return log.reports.size() == 2; }));
-    EXPECT_EQ(log.reports, (std::vector<bool>{false, true}));
-    EXPECT_FALSE(speaker->isSpeaking());
-    EXPECT_EQ(recording->discards, 1);
+    ASSERT_TRUE(spinUntil([&] { return log.reports.size() == 4; }));
+    EXPECT_EQ(log.reports, (std::vector<bool>{false, true, false, true}));
+    EXPECT_EQ(recording->discards, 2);
 }
 
-TEST_F(EspeakSynthesizerTest, UtterancesCanFollowEachOtherFromTheReport)
-{
-    const auto speaker = synthesizer();
-    QStringList sentences{QStringLiteral("One."), QStringLiteral("Two."), QStringLiteral("Three.")};
-    log.then = [&](SpeechSynthesizer *self, bool) {
-        if (!sentences.isEmpty())
-            self->startSpeakingString(sentences.takeFirst());
-    };
-    speaker->startSpeakingString(sentences.takeFirst());
-    ASSERT_TRUE(spinUntil([&] { return log.reports.size() == 3; }));
-    EXPECT_EQ(log.reports, (std::vector<bool>{true, true, true}));
-    EXPECT_EQ(recording->drains, 3);
-}
-
-TEST_F(EspeakSynthesizerTest, GoesAwayMidUtteranceWithoutAReport)
+TEST_F(EspeakSynthesizerTest, GoesAwayMidUtteranceWithoutAReportOrFromItsOwnReport)
 {
     auto speaker = synthesizer();
     startPlaying(*speaker);
@@ -125,28 +123,16 @@ TEST_F(EspeakSynthesizerTest, GoesAwayMidUtteranceWithoutAReport)
     speaker->startSpeakingString(kLongText);
     ASSERT_TRUE(spinUntil([&] { return recording->samples > 0; }));
     speaker.reset();
-    speakToTheEnd(*synthesizer());
+    auto other = synthesizer();
+    speakToTheEnd(*other);
     EXPECT_EQ(log.reports, std::vector<bool>{true}) << "only the other synthesizer's";
-}
 
-TEST_F(EspeakSynthesizerTest, TheDelegateMayDeleteTheSynthesizerInItsReport)
-{
-    auto speaker = synthesizer();
-    log.then = [&](SpeechSynthesizer *, bool) { speaker.reset(); };
-    speaker->startSpeakingString(QStringLiteral("Short."));
-    ASSERT_TRUE(spinUntil([&] { return speaker == nullptr; }));
+    log.then = [&](SpeechSynthesizer *, bool) { other.reset(); };
+    other->startSpeakingString(QStringLiteral("Short."));
+    ASSERT_TRUE(spinUntil([&] { return other == nullptr; }));
     log.then = nullptr;
     speakToTheEnd(*synthesizer());
-    EXPECT_EQ(log.reports, (std::vector<bool>{true, true}));
-}
-
-TEST_F(EspeakSynthesizerTest, AFailingOutputEndsTheUtteranceAsNotFinished)
-{
-    recording->fail = true;
-    const auto speaker = synthesizer();
-    speaker->startSpeakingString(kSentence);
-    ASSERT_TRUE(spinUntil([&] { return !log.reports.empty(); }));
-    EXPECT_EQ(log.reports, std::vector<bool>{false});
+    EXPECT_EQ(log.reports, (std::vector<bool>{true, true, true}));
 }
 
 TEST_F(EspeakSynthesizerTest, RateStartsAtTheVoiceDefaultAndSetsTheSpeed)
@@ -167,14 +153,7 @@ TEST_F(EspeakSynthesizerTest, RateStartsAtTheVoiceDefaultAndSetsTheSpeed)
     EXPECT_GT(samples[0], samples[1] * 2);
 }
 
-TEST_F(EspeakSynthesizerTest, AnUnknownVoiceSpeaksWithTheDefaultVoice)
-{
-    EXPECT_EQ(synthesizer(QStringLiteral("xx-nowhere"))->voice(), QStringLiteral("en-us"));
-    EXPECT_EQ(synthesizer(QString())->voice(), QStringLiteral("en-us"));
-    EXPECT_EQ(synthesizer(QStringLiteral("en+whisper"))->voice(), QStringLiteral("en+whisper"));
-}
-
-TEST_F(EspeakSynthesizerTest, EveryOfferedVoiceSpeaks)
+TEST_F(EspeakSynthesizerTest, EveryOfferedVoiceSpeaksAndAnUnknownOneIsTheDefault)
 {
     for (const QString &voice : service->availableVoices()) {
         recording->samples = 0;
@@ -185,6 +164,9 @@ TEST_F(EspeakSynthesizerTest, EveryOfferedVoiceSpeaks)
         EXPECT_EQ(log.reports, std::vector<bool>{true}) << qPrintable(voice);
         EXPECT_GT(recording->samples, 2205U) << qPrintable(voice);
     }
+    EXPECT_EQ(synthesizer(QStringLiteral("xx-nowhere"))->voice(), QStringLiteral("en-us")) << "the default speaks";
+    EXPECT_EQ(synthesizer(QString())->voice(), QStringLiteral("en-us"));
+    EXPECT_EQ(synthesizer(QStringLiteral("en+whisper"))->voice(), QStringLiteral("en+whisper"));
 }
 
 TEST_F(EspeakSynthesizerTest, RecordsUtterancesOneAfterTheOtherIntoAWavFile)
