@@ -1,7 +1,10 @@
-// espeak-ng's voices as the service offers them: identifiers, attributes, the default voice.
+// espeak-ng's voices as the service offers them: identifiers, attributes, the default voice; and
+// the silent service that offers them too, with utterances that last as long as their words.
 #include "speechtesting.h"
 
+#include "platform/espeak/espeakengine.h"
 #include "platform/espeak/espeakspeechservice.h"
+#include "platform/espeak/silentspeechservice.h"
 
 namespace narrata {
 namespace {
@@ -95,6 +98,31 @@ TEST(EspeakVoiceLocales, TakeTheRegionFromTheTagThenTheListedLanguagesThenQt)
     };
     for (const auto &[voice, locale] : cases)
         EXPECT_EQ(localeIdentifierForVoice(voice), QLatin1String(locale)) << qPrintable(voice.identifier);
+}
+
+TEST(SilentSpeech, OffersEspeakVoicesAndEndsAnUtteranceWhenItsWordsWouldHaveBeenSpoken)
+{
+    testing::ensureApplication();
+    const auto espeak = EspeakSpeechService::create({});
+    ASSERT_NE(espeak, nullptr) << "espeak-ng and its voice data are needed";
+    SilentSpeechService silent(EspeakEngine::instance());
+    EXPECT_EQ(silent.availableVoices(), espeak->availableVoices());
+    EXPECT_EQ(silent.defaultVoice(), espeak->defaultVoice());
+
+    testing::ReportLog reports;
+    const auto synthesizer = silent.createSynthesizer(QStringLiteral("en"));
+    synthesizer->setDelegate(&reports);
+    synthesizer->setRate(300); // five words a second
+    synthesizer->startSpeakingString(QStringLiteral("Stopped at once, so never reported as finished."));
+    synthesizer->stopSpeaking();
+    synthesizer->startSpeakingString(QStringLiteral(" Six words take a while here. "));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(synthesizer->isSpeaking()) << "the words take their time";
+    ASSERT_TRUE(testing::spinUntil([&] { return reports.reports.size() == 2; }));
+    // One more utterance: a second report of the last one would come before its own.
+    synthesizer->startSpeakingString(QStringLiteral("Done."));
+    ASSERT_TRUE(testing::spinUntil([&] { return reports.reports.size() >= 3; }));
+    EXPECT_EQ(reports.reports, (std::vector<bool>{false, true, true}));
 }
 
 } // namespace
