@@ -26,7 +26,7 @@ SentenceRecord sentence(const QString &text, qint64 page, quint64 location = 0)
     return {text, {location, static_cast<quint64>(text.size())}, page};
 }
 
-TEST(PageScore, IsThePageIndexPlusTheRangeEndInWholeHundredThousands)
+TEST(PageScore, IsThePageIndexPlusTheRangeEndInWholeHundredThousandsAndNeverWraps)
 {
     // The end, not the location, counts, truncated; a missing location counts as 0, a missing
     // length leaves the page alone.
@@ -36,18 +36,12 @@ TEST(PageScore, IsThePageIndexPlusTheRangeEndInWholeHundredThousands)
         double score;
     } rows[] = {{{99990, 9}, 7, 7}, {{99999, 0}, 4, 4}, {{99999, 1}, 4, 5}, {{100000, 0}, 4, 5}, {{199999, 0}, 4, 5},
         {{150000, 100000}, 2, 4}, {{kNotFoundLocation, 250000}, 3, 5}, {{300000, kNotFoundLocation}, 3, 3},
-        {{kNotFoundLocation, kNotFoundLocation}, 3, 3}};
+        {{kNotFoundLocation, kNotFoundLocation}, 3, 3},
+        {{std::numeric_limits<quint64>::max() - 10, 50}, 0, 184467440737095.0}}; // an end beyond 64 bits
     for (const auto &row : rows) {
         SCOPED_TRACE(::testing::PrintToString(row.range) + " on page " + std::to_string(row.page));
         EXPECT_DOUBLE_EQ(ReadingProgress::pageScore({"x", row.range, row.page}), row.score);
     }
-}
-
-TEST(PageScore, HugeRangesDoNotWrap)
-{
-    // The end, max - 10 + 50, does not fit in 64 bits.
-    const quint64 big = std::numeric_limits<quint64>::max() - 10;
-    EXPECT_DOUBLE_EQ(ReadingProgress::pageScore({"x", {big, 50}, 0}), 184467440737095.0);
 }
 
 class ReadingProgressTest : public ::testing::Test {
@@ -180,13 +174,24 @@ TEST_F(ReadingProgressTest, MalformedStoredEntriesAreIgnored)
     EXPECT_EQ(progress.furthestSentenceRead("text.pdf"), first);
 }
 
-TEST(ReadingProgressArchive, ARecordStoredAsANestedMapIsReadToo)
+TEST(ReadingProgressArchive, RecordsReadBackFromTextOrANestedMapAndTheCounterIsAnInteger)
 {
     const SentenceRecord record = sentence("Nested.", 2, 40);
     EXPECT_EQ(ReadingProgress::unarchived(record.toJson().toVariantMap()), record);
     EXPECT_EQ(ReadingProgress::unarchived(ReadingProgress::archived(record)), record);
     EXPECT_FALSE(ReadingProgress::unarchived(QVariant()));
     EXPECT_FALSE(ReadingProgress::unarchived(QVariantList{1, 2}));
+
+    MemoryDefaultsStore memory;
+    ReadingProgress(memory).saveNumSentencesCompleted(7);
+    EXPECT_EQ(memory.values().value(QString(settingskeys::numSentencesCompleted)).typeId(), QMetaType::LongLong);
+    EXPECT_EQ(memory.synchronizeCount(), 1);
+
+    ReadingProgress plain; // without a store: only this run's positions
+    plain.setDocumentFileName(QStringLiteral("book.pdf"));
+    plain.saveSentencesReadProgress(record);
+    EXPECT_EQ(plain.mostRecentSentenceRead("book.pdf"), record);
+    EXPECT_EQ(plain.mostRecentSentence(), record);
 }
 
 TEST(ReadingProgressFile, RecordsAndTheSentenceCounterReadBackEqualThroughTheSettingsFile)
@@ -209,23 +214,6 @@ TEST(ReadingProgressFile, RecordsAndTheSentenceCounterReadBackEqualThroughTheSet
     ReadingProgress progress(*reopened);
     EXPECT_EQ(progress.mostRecentSentenceRead("odd name [1] = x.pdf"), unusual);
     EXPECT_EQ(progress.furthestSentenceRead("odd name [1] = x.pdf"), unusual) << "page 1234567 beats page 0";
-}
-
-TEST(ReadingProgressFile, SentenceCounterIsWrittenAsAnInteger)
-{
-    MemoryDefaultsStore memory;
-    ReadingProgress(memory).saveNumSentencesCompleted(7);
-    EXPECT_EQ(memory.values().value(QString(settingskeys::numSentencesCompleted)).typeId(), QMetaType::LongLong);
-    EXPECT_EQ(memory.synchronizeCount(), 1);
-}
-
-TEST(ReadingProgressFile, APlainProgressKeepsOnlyThisRunsPositions)
-{
-    ReadingProgress progress;
-    progress.setDocumentFileName(QStringLiteral("book.pdf"));
-    progress.saveSentencesReadProgress(sentence("Kept.", 2));
-    EXPECT_EQ(progress.mostRecentSentenceRead("book.pdf"), sentence("Kept.", 2));
-    EXPECT_EQ(progress.mostRecentSentence(), sentence("Kept.", 2));
 }
 
 } // namespace
