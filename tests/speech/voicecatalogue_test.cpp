@@ -78,15 +78,11 @@ TEST_F(VoiceCatalogueTest, TheFilterListsEnglishAdultsByNameAndWithoutItEveryVoi
         << "every British voice before every American one, whatever the names say in parentheses";
     catalogue.setShowOnlyEnglishAdultVoices(true, loop);
     EXPECT_EQ(titles().size(), 4);
-}
 
-TEST_F(VoiceCatalogueTest, TwoVoicesWithOneTitleLeaveTheLaterOne)
-{
+    // Of two voices with one title the later stays; equal names go by the whole title.
     service.voices = {voice("a", "Same", "en_US"), voice("b", "Same", "en_US"), voice("c", "Same", "en_GB")};
     catalogue.prepareVoices(loop);
-    ASSERT_EQ(catalogue.entries().size(), 2u);
-    EXPECT_EQ(catalogue.entries().at(0), (VoiceMenuEntry{"c", "Same (GB)"})) << "equal names go by the whole title";
-    EXPECT_EQ(catalogue.entries().at(1), (VoiceMenuEntry{"b", "Same (US)"}));
+    EXPECT_EQ(catalogue.entries(), (std::vector<VoiceMenuEntry>{{"c", "Same (GB)"}, {"b", "Same (US)"}}));
 }
 
 TEST_F(VoiceCatalogueTest, WithNothingStoredOrAfterAResetTheDefaultVoiceSpeaksAtItsDefaultRate)
@@ -119,7 +115,7 @@ TEST_F(VoiceCatalogueTest, WithNothingStoredOrAfterAResetTheDefaultVoiceSpeaksAt
     EXPECT_EQ(service.latest->spoken, QStringList({"Being read."})) << "the sentence starts again";
 }
 
-TEST_F(VoiceCatalogueTest, AStoredVoiceHiddenByTheFilterStillSpeaks)
+TEST_F(VoiceCatalogueTest, AStoredVoiceHiddenByTheFilterStillSpeaksAndOneThatIsGoneGivesWayButStaysStored)
 {
     prepare("de");
     EXPECT_EQ(catalogue.selectedIndex(), 0);
@@ -132,16 +128,13 @@ TEST_F(VoiceCatalogueTest, AStoredVoiceHiddenByTheFilterStillSpeaks)
     catalogue.setShowOnlyEnglishAdultVoices(false, loop);
     EXPECT_EQ(catalogue.rate(), 175.0f);
     EXPECT_EQ(loop.ttsRate, 0.0f);
-}
 
-TEST_F(VoiceCatalogueTest, AStoredVoiceThatIsGoneGivesWayToTheDefaultButStaysStored)
-{
+    // A stored voice that is gone gives way to the default but stays stored.
     prepare("uninstalled", 210.0);
     EXPECT_FALSE(loop.ttsVoice.has_value());
     EXPECT_EQ(loop.ttsRate, 210.0f);
-    EXPECT_EQ(selectedTitle(), QStringLiteral("English (America) (US)"));
+    EXPECT_EQ(selectedTitle(), QStringLiteral("English (America) (en_US)"));
     EXPECT_EQ(defaults.stringForKey(kNarrataTTSVoiceSelected), QStringLiteral("uninstalled"));
-
     loop.reloadSpeechSynthesizer();
     EXPECT_EQ(service.latest->voice(), QStringLiteral("en-us"));
     EXPECT_EQ(service.latest->rate(), 210.0f);
@@ -164,7 +157,7 @@ TEST_F(VoiceCatalogueTest, StoredRatesOutOfRangeAreHeldToTheServicesRangeAndUnus
     }
 }
 
-TEST_F(VoiceCatalogueTest, ApplyStoresTheChoiceAndReloadsTheSynthesizerAndTheNextLaunchRestoresIt)
+TEST_F(VoiceCatalogueTest, ApplyStoresOrRemovesTheChoiceAndReloadsTheSynthesizerAndTheNextLaunchRestoresIt)
 {
     catalogue.prepareVoices(loop);
     loop.reloadSpeechSynthesizer();
@@ -192,11 +185,8 @@ TEST_F(VoiceCatalogueTest, ApplyStoresTheChoiceAndReloadsTheSynthesizerAndTheNex
     EXPECT_EQ(
         next.entries().at(std::size_t(next.selectedIndex())).title, QStringLiteral("English (Great Britain) (en_GB)"))
         << "the rebuilt menu keeps it";
-}
 
-TEST_F(VoiceCatalogueTest, ApplyWithoutARateOrAVoiceRemovesThem)
-{
-    prepare("en", 300.0);
+    // Without a rate or a voice, Apply removes them.
     catalogue.setRate(0);
     catalogue.setSelectedIndex(99);
     EXPECT_EQ(catalogue.selectedIndex(), -1);
