@@ -5,6 +5,7 @@
 
 #include "settings/registereddefaults.h"
 
+#include "support/pdffixture.h"
 #include "support/qtprinters.h"
 #include "support/voicerig.h"
 #include "view/widgettesting.h"
@@ -112,7 +113,7 @@ protected:
     int changes = 0;
 };
 
-TEST_F(VoicePopoverTest, PicksAreNeitherHeardNorStoredBeforeApply)
+TEST_F(VoicePopoverTest, PicksWaitForApplyWhichStoresAndSpeaksThemAndResetForgetsThem)
 {
     defaults.setValue(kNarrataTTSVoiceSelected, QStringLiteral("en-us"));
     defaults.setValue(kNarrataTTSVoiceRate, 200.0);
@@ -125,8 +126,8 @@ TEST_F(VoicePopoverTest, PicksAreNeitherHeardNorStoredBeforeApply)
     ASSERT_EQ(voices()->count(), 2) << "English adults only";
     EXPECT_EQ(voices()->currentData().toString(), QStringLiteral("en-us"));
     EXPECT_EQ(slider()->value(), 200);
-    EXPECT_EQ(speedLabel(), QStringLiteral("200 wpm"));
 
+    // Picks are neither heard nor stored before Apply, and the next showing forgets them.
     const int created = service.created;
     voices()->setCurrentIndex(indexOf("en"));
     slider()->setValue(260);
@@ -134,17 +135,12 @@ TEST_F(VoicePopoverTest, PicksAreNeitherHeardNorStoredBeforeApply)
     EXPECT_EQ(service.created, created);
     EXPECT_EQ(defaults.stringForKey(kNarrataTTSVoiceSelected), QStringLiteral("en-us"));
     EXPECT_EQ(defaults.doubleForKey(kNarrataTTSVoiceRate), 200.0);
-
     popover.hide();
     popover.showAbove(nullptr);
-    EXPECT_EQ(voices()->currentData().toString(), QStringLiteral("en-us")) << "the stored choice comes back";
+    EXPECT_EQ(voices()->currentData().toString(), QStringLiteral("en-us"));
     EXPECT_EQ(slider()->value(), 200);
     EXPECT_EQ(changes, 0);
-}
 
-TEST_F(VoicePopoverTest, ApplyStoresAndSpeaksThePicksAndResetForgetsThem)
-{
-    popover.showAbove(nullptr);
     voices()->setCurrentIndex(indexOf("en"));
     slider()->setValue(260);
     control<QPushButton>("buttonApply")->click();
@@ -155,9 +151,17 @@ TEST_F(VoicePopoverTest, ApplyStoresAndSpeaksThePicksAndResetForgetsThem)
     EXPECT_EQ(service.latest->voice(), QStringLiteral("en"));
     EXPECT_EQ(service.latest->rate(), 260.0f);
 
+    // The filter box rebuilds the menu around the stored voice.
     popover.showAbove(nullptr);
-    EXPECT_EQ(voices()->currentIndex(), indexOf("en"));
     EXPECT_EQ(slider()->value(), 260);
+    auto *englishOnly = control<QCheckBox>("showOnlyEnglishAdultVoices");
+    ASSERT_TRUE(englishOnly->isChecked());
+    englishOnly->click();
+    EXPECT_EQ(voices()->count(), 3);
+    EXPECT_EQ(voices()->currentData().toString(), QStringLiteral("en"));
+    EXPECT_EQ(catalogue.selectedIndex(), voices()->currentIndex()) << "the menu and the catalogue agree";
+    EXPECT_FALSE(defaults.boolForKey(userPrefShowOnlyEnglishAdultVoices));
+
     control<QPushButton>("buttonReset")->click();
     EXPECT_FALSE(popover.isVisible());
     EXPECT_EQ(changes, 2);
@@ -167,21 +171,7 @@ TEST_F(VoicePopoverTest, ApplyStoresAndSpeaksThePicksAndResetForgetsThem)
     EXPECT_EQ(service.latest->rate(), 175.0f);
 }
 
-TEST_F(VoicePopoverTest, TheFilterBoxRebuildsTheMenuAroundTheStoredVoice)
-{
-    defaults.setValue(kNarrataTTSVoiceSelected, QStringLiteral("en"));
-    popover.showAbove(nullptr);
-    auto *englishOnly = control<QCheckBox>("showOnlyEnglishAdultVoices");
-    ASSERT_TRUE(englishOnly->isChecked());
-
-    englishOnly->click();
-    EXPECT_EQ(voices()->count(), 3);
-    EXPECT_EQ(voices()->currentData().toString(), QStringLiteral("en"));
-    EXPECT_EQ(catalogue.selectedIndex(), voices()->currentIndex()) << "the menu and the catalogue agree";
-    EXPECT_FALSE(defaults.boolForKey(userPrefShowOnlyEnglishAdultVoices));
-}
-
-TEST(PopoverPlacement, OpensNextToItsButtonAndStaysOnScreen)
+TEST(HelpPopover, OpensNextToItsButtonOnScreenAndReadsItsTextAtEveryShow)
 {
     testing::widgetApp();
     QWidget bar;
@@ -191,9 +181,12 @@ TEST(PopoverPlacement, OpensNextToItsButtonAndStaysOnScreen)
     bar.show();
 
     QTemporaryDir dir;
-    HelpPopover help(dir.filePath(QStringLiteral("missing.html")));
+    const QString path = dir.filePath(QStringLiteral("help.html"));
+    HelpPopover help(path);
     help.showBelow(button);
     EXPECT_EQ(help.pos(), button->mapToGlobal(QPoint(0, button->height())));
+    auto *label = help.findChild<QLabel *>(QStringLiteral("labelHelpPopoverText"));
+    EXPECT_EQ(label->text(), QStringLiteral("Help is not available."));
 
     MemoryDefaultsStore store;
     PreferencesPopover preferences(store);
@@ -202,29 +195,12 @@ TEST(PopoverPlacement, OpensNextToItsButtonAndStaysOnScreen)
     EXPECT_GE(preferences.frameGeometry().top(), 225);
     EXPECT_LE(preferences.frameGeometry().top(), 228);
 
+    ASSERT_TRUE(testing::writeBytes(path, QStringLiteral("<p>Press <b>Space</b> to pause — or resume.</p>").toUtf8()));
     const QRect screen = button->screen()->availableGeometry();
     bar.move(screen.right() - 40, screen.bottom() - 30);
     help.hide();
     help.showBelow(button);
     EXPECT_TRUE(screen.contains(help.frameGeometry())) << "pulled back from the corner";
-}
-
-TEST(HelpPopover, ReadsItsTextAtEveryShow)
-{
-    testing::widgetApp();
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("help.html"));
-    HelpPopover help(path);
-    auto *label = help.findChild<QLabel *>(QStringLiteral("labelHelpPopoverText"));
-    help.showBelow(nullptr);
-    EXPECT_EQ(label->text(), QStringLiteral("Help is not available."));
-
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(QStringLiteral("<p>Press <b>Space</b> to pause — or resume.</p>").toUtf8());
-    file.close();
-    help.hide();
-    help.showBelow(nullptr);
     EXPECT_EQ(label->text(), QStringLiteral("<p>Press <b>Space</b> to pause — or resume.</p>"));
 }
 
