@@ -3,6 +3,7 @@
 
 #include "speech/wordmappings.h"
 
+#include "support/pdffixture.h"
 #include "support/qtprinters.h"
 #include "view/widgettesting.h"
 
@@ -21,14 +22,8 @@ const QString kSaved = QStringLiteral("colour:\ncolor\n");
 
 class WordMappingsEditorTest : public testing::WidgetTest {
 protected:
-    WordMappingsEditorTest() { write(kSaved.toUtf8()); }
+    WordMappingsEditorTest() { testing::writeBytes(path, kSaved.toUtf8()); }
 
-    void write(const QByteArray &bytes)
-    {
-        QFile out(path);
-        ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        out.write(bytes);
-    }
     QByteArray onDisk() const
     {
         QFile in(path);
@@ -73,7 +68,7 @@ TEST_F(WordMappingsEditorTest, OKSavesTheTextAndKeepsItForTheNextOpening)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"word mappings.txt"}))
         << "no temporary file left beside it";
 
-    write("changed elsewhere:\n\n");
+    ASSERT_TRUE(testing::writeBytes(path, "changed elsewhere:\n\n"));
     editor.menuClickedEditCustomPronunciations();
     EXPECT_EQ(text().toPlainText(), edited) << "the window's text is not replaced";
 
