@@ -6,6 +6,7 @@
 #include <mupdf/fitz.h>
 #include <mupdf/pdf.h>
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <string_view>
@@ -27,60 +28,40 @@ int winAnsiCode(char32_t character)
     return glyph && fz_unicode_from_glyph_name(glyph) == static_cast<int>(character) ? code : -1;
 }
 
-// Codes 1-31 mean nothing in WinAnsi, so a font resource lends them to the other characters:
-// its encoding draws a stand-in glyph for them and its ToUnicode map gives the character back.
-// A font that needs more of them than that gets a further resource.
-constexpr size_t kBorrowedCodeCount = 31;
-
+// Codes 1-31 mean nothing in WinAnsi, so a font lends them to the other characters: its
+// encoding draws a stand-in glyph for them and its ToUnicode map gives the character back.
 struct FontResource {
-    QByteArray baseFont;
+    QByteArray name;
     std::vector<char32_t> borrowed; // borrowed[i] is drawn with code i + 1
 };
 
-struct Glyph {
-    size_t resource = 0;
-    unsigned char code = 0;
-};
-
-// The font resources of a document, shared by all its pages, and the code of every character.
+// The fonts of a document in the order of their first use, shared by all its pages.
 class FontTable {
 public:
-    explicit FontTable(const std::vector<FixturePage> &pages)
+    std::vector<FontResource> fonts;
+
+    // The index of a text's font, and the code of each of its characters in it.
+    std::pair<size_t, QByteArray> codes(const FixtureText &text)
     {
-        for (const FixturePage &page : pages) {
-            for (const FixtureText &text : page.texts) {
-                for (const char32_t character : text.text.toUcs4())
-                    add(text.font, character);
+        auto font = std::find_if(fonts.begin(), fonts.end(),
+            [&text](const FontResource &font) { return font.name == text.font.toLatin1(); });
+        if (font == fonts.end())
+            font = fonts.insert(fonts.end(), {text.font.toLatin1(), {}});
+        QByteArray codes;
+        for (const char32_t character : text.text.toUcs4()) {
+            int code = winAnsiCode(character);
+            if (code < 0) {
+                auto borrowed = std::find(font->borrowed.begin(), font->borrowed.end(), character);
+                if (borrowed == font->borrowed.end() && font->borrowed.size() == 31)
+                    qFatal("more than 31 characters outside WinAnsi in %s", qPrintable(text.font));
+                if (borrowed == font->borrowed.end())
+                    borrowed = font->borrowed.insert(font->borrowed.end(), character);
+                code = static_cast<int>(borrowed - font->borrowed.begin()) + 1;
             }
+            codes += static_cast<char>(code);
         }
+        return {static_cast<size_t>(font - fonts.begin()), codes};
     }
-
-    std::vector<FontResource> resources;
-
-    Glyph glyph(const QString &font, char32_t character) const { return m_glyphs.at({font, character}); }
-
-private:
-    void add(const QString &font, char32_t character)
-    {
-        if (m_glyphs.contains({font, character}))
-            return;
-        std::vector<size_t> &own = m_resources[font]; // the first one draws the WinAnsi characters
-        const int code = winAnsiCode(character);
-        if (own.empty() || (code < 0 && resources[own.back()].borrowed.size() == kBorrowedCodeCount)) {
-            own.push_back(resources.size());
-            resources.push_back({font.toLatin1(), {}});
-        }
-        if (code >= 0) {
-            m_glyphs[{font, character}] = {own.front(), static_cast<unsigned char>(code)};
-            return;
-        }
-        std::vector<char32_t> &borrowed = resources[own.back()].borrowed;
-        borrowed.push_back(character);
-        m_glyphs[{font, character}] = {own.back(), static_cast<unsigned char>(borrowed.size())};
-    }
-
-    std::map<QString, std::vector<size_t>> m_resources; // by font, into resources
-    std::map<std::pair<QString, char32_t>, Glyph> m_glyphs;
 };
 
 // The glyph drawn for a borrowed code. Text extraction reads ToUnicode, so any visible glyph
@@ -127,28 +108,22 @@ int accentWidth(const QString &font, char32_t character)
     return font.startsWith(QLatin1String("Courier")) ? 600 : 333;
 }
 
-// One text object: a TJ array for each run of characters in one font resource. A number in
-// the array moves the next glyph left by that many thousandths of the font size.
-QByteArray textObject(const FixtureText &text, const FontTable &fonts)
+// One text object. A number in the TJ array moves the next glyph left by that many thousandths
+// of the font size.
+QByteArray textObject(const FixtureText &text, FontTable &fonts)
 {
-    QByteArray ops = "BT\n" + QByteArray::number(text.x, 'f', 2) + ' ' + QByteArray::number(text.y, 'f', 2) + " Td\n";
-    std::optional<size_t> resource;
+    const auto [font, codes] = fonts.codes(text);
+    QByteArray ops = "BT\n" + QByteArray::number(text.x, 'f', 2) + ' ' + QByteArray::number(text.y, 'f', 2) + " Td\n/F"
+        + QByteArray::number(font) + ' ' + QByteArray::number(text.size, 'f', 2) + " Tf [<";
     const QList<uint> characters = text.text.toUcs4();
     for (qsizetype i = 0; i < characters.size(); ++i) {
-        const Glyph glyph = fonts.glyph(text.font, characters[i]);
-        if (glyph.resource != resource) {
-            // Tf inside one BT keeps the text position, so the run continues where it was.
-            ops += (resource ? ">] TJ\n/F" : "/F") + QByteArray::number(glyph.resource) + ' '
-                + QByteArray::number(text.size, 'f', 2) + " Tf [<";
-            resource = glyph.resource;
-        }
-        ops += QByteArray(1, static_cast<char>(glyph.code)).toHex();
+        ops += codes.mid(i, 1).toHex();
         if (text.overstrikeAccents && i + 1 < characters.size()) {
             if (const int width = accentWidth(text.font, characters[i]))
                 ops += "> " + QByteArray::number(width) + " <";
         }
     }
-    return ops + (resource ? ">] TJ\n" : "") + "ET\n";
+    return ops + ">] TJ\nET\n";
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -159,16 +134,17 @@ QByteArray textObject(const FixtureText &text, const FontTable &fonts)
 // inside its fz_try blocks.
 QByteArray written(const std::vector<FixturePage> &pages, const pdf_write_options &options)
 {
-    const FontTable fonts(pages);
-    std::vector<QByteArray> resourceNames, toUnicodeMaps, contents;
-    for (size_t i = 0; i < fonts.resources.size(); ++i) {
-        resourceNames.push_back('F' + QByteArray::number(i));
-        toUnicodeMaps.push_back(toUnicodeCMap(fonts.resources[i]));
-    }
+    FontTable fonts;
+    std::vector<QByteArray> contents;
     for (const FixturePage &page : pages) {
         contents.emplace_back();
         for (const FixtureText &text : page.texts)
             contents.back() += textObject(text, fonts);
+    }
+    std::vector<QByteArray> resourceNames, toUnicodeMaps;
+    for (size_t i = 0; i < fonts.fonts.size(); ++i) {
+        resourceNames.push_back('F' + QByteArray::number(i));
+        toUnicodeMaps.push_back(toUnicodeCMap(fonts.fonts[i]));
     }
 
     fz_context *ctx = fz_new_context(nullptr, nullptr, FZ_STORE_DEFAULT);
@@ -200,12 +176,12 @@ QByteArray written(const std::vector<FixturePage> &pages, const pdf_write_option
         document = pdf_create_document(ctx);
         resources = pdf_add_new_dict(ctx, document, 1);
         pdf_obj *fontDictionary = pdf_dict_put_dict(ctx, resources, PDF_NAME(Font), 4);
-        for (size_t i = 0; i < fonts.resources.size(); ++i) {
-            const FontResource &resource = fonts.resources[i];
+        for (size_t i = 0; i < fonts.fonts.size(); ++i) {
+            const FontResource &resource = fonts.fonts[i];
             pdf_obj *font = pdf_dict_puts_dict(ctx, fontDictionary, resourceNames[i].constData(), 5);
             pdf_dict_put(ctx, font, PDF_NAME(Type), PDF_NAME(Font));
             pdf_dict_put(ctx, font, PDF_NAME(Subtype), PDF_NAME(Type1));
-            pdf_dict_put_name(ctx, font, PDF_NAME(BaseFont), resource.baseFont.constData());
+            pdf_dict_put_name(ctx, font, PDF_NAME(BaseFont), resource.name.constData());
             if (resource.borrowed.empty()) {
                 pdf_dict_put(ctx, font, PDF_NAME(Encoding), PDF_NAME(WinAnsiEncoding));
                 continue;

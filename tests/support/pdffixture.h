@@ -12,8 +12,9 @@
 // MuPDF writes the documents, with the standard (base-14) fonts and uncompressed content.
 namespace narrata::testing {
 
-// One run of text. Any Unicode text is allowed: characters outside WinAnsi are drawn with
-// a stand-in glyph but still extract as themselves, through the font's ToUnicode map.
+// One run of text. Any Unicode text is allowed: characters outside WinAnsi, up to 31 of them
+// for each font of a document, are drawn with a stand-in glyph but still extract as themselves,
+// through the font's ToUnicode map.
 struct FixtureText {
     double x = 0; // start of the baseline, in PDF user space: points, origin lower-left
     double y = 0;
