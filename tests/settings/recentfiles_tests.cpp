@@ -1,6 +1,8 @@
-// The folder whose newest PDFs are offered: which files it offers and in what order, and how
-// the choice of folder is remembered.
+// The files offered to open again: the watched folder's newest PDFs, in order, and the choice of
+// folder remembered; and the "Open Recent" list, newest first, each file once, capped, vanished
+// files left out.
 #include "platform/settingsstores/memorydefaultsstore.h"
+#include "settings/recentdocuments.h"
 #include "settings/registereddefaults.h"
 #include "settings/watchedfolder.h"
 
@@ -37,7 +39,7 @@ QStringList titles(const std::vector<RecentFileEntry> &entries, std::size_t coun
     return result;
 }
 
-TEST(WatchedFolder, OffersThePdfsNewestFirst)
+TEST(WatchedFolder, OffersThePdfsNewestFirstByTitle)
 {
     QTemporaryDir dir;
     // Written oldest last, so that neither creation nor name order gives the answer.
@@ -57,6 +59,10 @@ TEST(WatchedFolder, OffersThePdfsNewestFirst)
     EXPECT_EQ(entries[1], (RecentFileEntry{QUrl::fromLocalFile(dir.filePath("day7.pdf")), kEpoch.addDays(7)}));
     EXPECT_TRUE(std::is_sorted(entries.begin(), entries.end(),
         [](const RecentFileEntry &a, const RecentFileEntry &b) { return a.mDate > b.mDate; }));
+    // A title drops only the last extension, and is no URL text.
+    EXPECT_EQ(recentFileTitle({QUrl::fromLocalFile(QStringLiteral("/d/a.b.pdf")), {}}), QStringLiteral("a.b"));
+    EXPECT_EQ(recentFileTitle({QUrl::fromLocalFile(QStringLiteral("/d/My report #1 100%.pdf")), {}}),
+        QStringLiteral("My report #1 100%"));
 }
 
 TEST(WatchedFolder, AnEmptyMissingOrUnreadableFolderOffersNothing)
@@ -76,14 +82,6 @@ TEST(WatchedFolder, AnEmptyMissingOrUnreadableFolderOffersNothing)
         EXPECT_TRUE(scanWatchedFolder(locked).empty());
     }
     QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-}
-
-TEST(WatchedFolder, TitleDropsOnlyTheLastExtension)
-{
-    const auto title = [](const QString &path) { return recentFileTitle({QUrl::fromLocalFile(path), {}}); };
-    EXPECT_EQ(title(QStringLiteral("/d/a.b.pdf")), QStringLiteral("a.b"));
-    EXPECT_EQ(title(QStringLiteral("/d/notes_pdf")), QStringLiteral("notes_pdf"));
-    EXPECT_EQ(title(QStringLiteral("/d/My report #1 100%.pdf")), QStringLiteral("My report #1 100%")) << "not URL text";
 }
 
 TEST(WatchedFolder, TheChosenFolderIsRememberedAsItsUrlText)
@@ -111,6 +109,67 @@ TEST(WatchedFolder, TheChosenFolderIsRememberedAsItsUrlText)
     WatchedFolder unset(store);
     EXPECT_EQ(unset.folderOrDefault(), WatchedFolder::defaultWatchedFolder());
     EXPECT_EQ(unset.watchedFolder(), WatchedFolder::defaultWatchedFolder()) << "the default is kept";
+}
+
+const QString kRecentKey(settingskeys::recentDocuments);
+
+class RecentDocumentsTest : public ::testing::Test {
+protected:
+    QString file(const QString &name)
+    {
+        const QString path = m_dir.filePath(name);
+        QFile out(path);
+        EXPECT_TRUE(out.open(QIODevice::WriteOnly));
+        return path;
+    }
+
+    QTemporaryDir m_dir;
+    MemoryDefaultsStore m_store;
+    RecentDocuments m_recent{m_store};
+};
+
+TEST_F(RecentDocumentsTest, NewestFirstAndEachFileOnce)
+{
+    const QString a = file("a.pdf"), b = file("b.pdf"), c = file("c.pdf");
+    m_recent.noteNewRecentDocument(a);
+    m_recent.noteNewRecentDocument(b);
+    m_recent.noteNewRecentDocument(c);
+    m_recent.noteNewRecentDocument(a);
+    EXPECT_EQ(m_recent.paths(), (QStringList{a, c, b}));
+    EXPECT_EQ(m_store.value(kRecentKey).toStringList(), (QStringList{a, c, b}));
+    EXPECT_EQ(m_store.synchronizeCount(), 4);
+
+    // Another spelling of a listed file moves it rather than adding a row.
+    const QString relative = QDir::current().relativeFilePath(m_dir.filePath("sub/../c.pdf"));
+    m_recent.noteNewRecentDocument(relative);
+    m_recent.noteNewRecentDocument(QString());
+    EXPECT_EQ(m_recent.paths(), (QStringList{c, a, b}));
+
+    m_recent.clear();
+    EXPECT_TRUE(m_recent.paths().isEmpty());
+    EXPECT_FALSE(m_store.contains(kRecentKey));
+}
+
+TEST_F(RecentDocumentsTest, VanishedFilesAreLeftOutAndOnlyTheNewestKept)
+{
+    const QString a = file("a.pdf"), b = file("b.pdf"), c = file("c.pdf");
+    for (const QString &path : {a, b, c})
+        m_recent.noteNewRecentDocument(path);
+    ASSERT_TRUE(QFile::remove(b));
+    EXPECT_EQ(m_recent.paths(), (QStringList{c, a}));
+
+    // A list stored as a single string, as a settings file may read back a one-element list.
+    m_store.setValue(kRecentKey, a);
+    EXPECT_EQ(m_recent.paths(), QStringList{a});
+
+    QStringList noted;
+    for (int i = 0; i < RecentDocuments::kMaximumCount + 3; ++i) {
+        noted.prepend(file(QStringLiteral("%1.pdf").arg(i)));
+        m_recent.noteNewRecentDocument(noted.first());
+    }
+    const QStringList newest = noted.first(RecentDocuments::kMaximumCount);
+    EXPECT_EQ(m_recent.paths(), newest) << "only the newest are kept";
+    EXPECT_EQ(m_store.value(kRecentKey).toStringList(), newest);
 }
 
 } // namespace
