@@ -129,30 +129,19 @@ QByteArray textObject(const FixtureText &text, FontTable &fonts)
 // ---------------------------------------------------------------------------------------------
 // Writing, by MuPDF
 
-// Builds the document in MuPDF and writes it with the options. Everything MuPDF is handed is
-// made first: MuPDF unwinds with longjmp, which skips destructors, so only C data may live
-// inside its fz_try blocks.
+// Builds the document in MuPDF and writes it with the options. There is no fz_try: MuPDF fails
+// here only when memory runs out or a fixture is broken, and then ends the process with its
+// message, which is all a test could do with a fixture it cannot have.
 QByteArray written(const std::vector<FixturePage> &pages, const pdf_write_options &options)
 {
-    FontTable fonts;
-    std::vector<QByteArray> contents;
-    for (const FixturePage &page : pages) {
-        contents.emplace_back();
-        for (const FixtureText &text : page.texts)
-            contents.back() += textObject(text, fonts);
-    }
-    std::vector<QByteArray> resourceNames, toUnicodeMaps;
-    for (size_t i = 0; i < fonts.fonts.size(); ++i) {
-        resourceNames.push_back('F' + QByteArray::number(i));
-        toUnicodeMaps.push_back(toUnicodeCMap(fonts.fonts[i]));
-    }
-
     fz_context *ctx = fz_new_context(nullptr, nullptr, FZ_STORE_DEFAULT);
-    if (!ctx)
-        return {};
-    const auto shared = [ctx](const QByteArray &bytes) {
-        return fz_new_buffer_from_shared_data(
+    pdf_document *document = pdf_create_document(ctx);
+    const auto addStream = [ctx, document](const QByteArray &bytes) {
+        fz_buffer *buffer = fz_new_buffer_from_copied_data(
             ctx, reinterpret_cast<const unsigned char *>(bytes.constData()), static_cast<size_t>(bytes.size()));
+        pdf_obj *stream = pdf_add_stream(ctx, document, buffer, nullptr, 0);
+        fz_drop_buffer(ctx, buffer);
+        return stream;
     };
     // A rectangle in PDF user space, y up: its top() is the lower edge.
     const auto rectangle = [](QRectF rect) {
@@ -160,79 +149,53 @@ QByteArray written(const std::vector<FixturePage> &pages, const pdf_write_option
         return fz_make_rect(static_cast<float>(rect.left()), static_cast<float>(rect.top()),
             static_cast<float>(rect.right()), static_cast<float>(rect.bottom()));
     };
-    pdf_document *document = nullptr;
-    pdf_obj *resources = nullptr;
-    pdf_obj *page = nullptr;
-    fz_buffer *buffer = nullptr;
-    fz_output *output = nullptr;
-    bool done = false;
-    fz_var(document);
-    fz_var(resources);
-    fz_var(page);
-    fz_var(buffer);
-    fz_var(output);
-    fz_var(done);
-    fz_try (ctx) {
-        document = pdf_create_document(ctx);
-        resources = pdf_add_new_dict(ctx, document, 1);
-        pdf_obj *fontDictionary = pdf_dict_put_dict(ctx, resources, PDF_NAME(Font), 4);
-        for (size_t i = 0; i < fonts.fonts.size(); ++i) {
-            const FontResource &resource = fonts.fonts[i];
-            pdf_obj *font = pdf_dict_puts_dict(ctx, fontDictionary, resourceNames[i].constData(), 5);
-            pdf_dict_put(ctx, font, PDF_NAME(Type), PDF_NAME(Font));
-            pdf_dict_put(ctx, font, PDF_NAME(Subtype), PDF_NAME(Type1));
-            pdf_dict_put_name(ctx, font, PDF_NAME(BaseFont), resource.name.constData());
-            if (resource.borrowed.empty()) {
-                pdf_dict_put(ctx, font, PDF_NAME(Encoding), PDF_NAME(WinAnsiEncoding));
-                continue;
-            }
-            pdf_obj *encoding = pdf_dict_put_dict(ctx, font, PDF_NAME(Encoding), 2);
-            pdf_dict_put(ctx, encoding, PDF_NAME(BaseEncoding), PDF_NAME(WinAnsiEncoding));
-            pdf_obj *differences = pdf_dict_put_array(ctx, encoding, PDF_NAME(Differences), 32);
-            pdf_array_push_int(ctx, differences, 1);
-            for (const char32_t character : resource.borrowed)
-                pdf_array_push_name(ctx, differences, standInGlyph(character));
-            buffer = shared(toUnicodeMaps[i]);
-            pdf_dict_put_drop(ctx, font, PDF_NAME(ToUnicode), pdf_add_stream(ctx, document, buffer, nullptr, 0));
-            fz_drop_buffer(ctx, buffer);
-            buffer = nullptr;
-        }
-        for (size_t i = 0; i < pages.size(); ++i) {
-            const FixturePage &fixture = pages[i];
-            buffer = shared(contents[i]);
-            page = pdf_add_page(ctx, document, rectangle(QRectF(0, 0, fixture.width, fixture.height)), fixture.rotate,
-                resources, buffer);
-            if (fixture.cropBox)
-                pdf_dict_put_rect(ctx, page, PDF_NAME(CropBox), rectangle(*fixture.cropBox));
-            pdf_insert_page(ctx, document, -1, page);
-            pdf_drop_obj(ctx, page);
-            page = nullptr;
-            fz_drop_buffer(ctx, buffer);
-            buffer = nullptr;
-        }
-        buffer = fz_new_buffer(ctx, 64 * 1024);
-        output = fz_new_output_with_buffer(ctx, buffer);
-        pdf_write_document(ctx, document, output, &options);
-        fz_close_output(ctx, output);
-        done = true;
-    }
-    fz_always (ctx) {
-        fz_drop_output(ctx, output);
+
+    FontTable fonts;
+    pdf_obj *resources = pdf_add_new_dict(ctx, document, 1);
+    for (const FixturePage &fixture : pages) {
+        QByteArray content;
+        for (const FixtureText &text : fixture.texts)
+            content += textObject(text, fonts);
+        pdf_obj *page = pdf_add_page(
+            ctx, document, rectangle(QRectF(0, 0, fixture.width, fixture.height)), fixture.rotate, resources, nullptr);
+        pdf_dict_put_drop(ctx, page, PDF_NAME(Contents), addStream(content));
+        if (fixture.cropBox)
+            pdf_dict_put_rect(ctx, page, PDF_NAME(CropBox), rectangle(*fixture.cropBox));
+        pdf_insert_page(ctx, document, -1, page);
         pdf_drop_obj(ctx, page);
-        pdf_drop_obj(ctx, resources);
-        pdf_drop_document(ctx, document);
     }
-    fz_catch (ctx) {
-        done = false;
+    // The fonts the pages used, shared by all of them.
+    pdf_obj *fontDictionary = pdf_dict_put_dict(ctx, resources, PDF_NAME(Font), 4);
+    for (size_t i = 0; i < fonts.fonts.size(); ++i) {
+        const FontResource &resource = fonts.fonts[i];
+        pdf_obj *font = pdf_dict_puts_dict(ctx, fontDictionary, ('F' + QByteArray::number(i)).constData(), 5);
+        pdf_dict_put(ctx, font, PDF_NAME(Type), PDF_NAME(Font));
+        pdf_dict_put(ctx, font, PDF_NAME(Subtype), PDF_NAME(Type1));
+        pdf_dict_put_name(ctx, font, PDF_NAME(BaseFont), resource.name.constData());
+        if (resource.borrowed.empty()) {
+            pdf_dict_put(ctx, font, PDF_NAME(Encoding), PDF_NAME(WinAnsiEncoding));
+            continue;
+        }
+        pdf_obj *encoding = pdf_dict_put_dict(ctx, font, PDF_NAME(Encoding), 2);
+        pdf_dict_put(ctx, encoding, PDF_NAME(BaseEncoding), PDF_NAME(WinAnsiEncoding));
+        pdf_obj *differences = pdf_dict_put_array(ctx, encoding, PDF_NAME(Differences), 32);
+        pdf_array_push_int(ctx, differences, 1);
+        for (const char32_t character : resource.borrowed)
+            pdf_array_push_name(ctx, differences, standInGlyph(character));
+        pdf_dict_put_drop(ctx, font, PDF_NAME(ToUnicode), addStream(toUnicodeCMap(resource)));
     }
 
-    QByteArray result;
-    if (done) {
-        unsigned char *data = nullptr;
-        const size_t length = fz_buffer_storage(ctx, buffer, &data);
-        result = QByteArray(reinterpret_cast<const char *>(data), static_cast<qsizetype>(length));
-    }
+    fz_buffer *buffer = fz_new_buffer(ctx, 64 * 1024);
+    fz_output *output = fz_new_output_with_buffer(ctx, buffer);
+    pdf_write_document(ctx, document, output, &options);
+    fz_close_output(ctx, output);
+    unsigned char *data = nullptr;
+    const size_t length = fz_buffer_storage(ctx, buffer, &data);
+    const QByteArray result(reinterpret_cast<const char *>(data), static_cast<qsizetype>(length));
+    fz_drop_output(ctx, output);
     fz_drop_buffer(ctx, buffer);
+    pdf_drop_obj(ctx, resources);
+    pdf_drop_document(ctx, document);
     fz_drop_context(ctx);
     return result;
 }
