@@ -1,6 +1,9 @@
+// The sentences of a page and where they start, from its text or from the document.
 #include "text/sentencesegmentation.h"
 
 #include "printers.h"
+#include "support/fakedocument.h"
+#include "text/documentsentences.h"
 
 #include <gtest/gtest.h>
 
@@ -59,6 +62,23 @@ TEST(SentencesFromIndexTest, StartsAtTheSentenceHoldingTheIndexAndOutsideTheText
     for (const qint64 outside : {text.size(), qint64(-1), kNotFound})
         EXPECT_TRUE(setOfSentencesFromIndex(text, outside, 0).empty()) << outside;
     EXPECT_TRUE(setOfSentencesFromIndex(QStringLiteral("  \n "), 1, 0).empty());
+}
+
+TEST(DocumentSentences, ArePageSentencesOfTheSelectedPageAndNothingWithoutAPageOrText)
+{
+    const QString text = QStringLiteral("A heading\nFirst sentence. Second one.");
+    const testing::FakeDocument document{{std::make_shared<testing::FakePage>(QStringLiteral("Cover page")),
+        std::make_shared<testing::FakePage>(text), std::make_shared<testing::FakePage>(QString()), nullptr}};
+    EXPECT_EQ(sentencesOnPageIndex(document, 1), sentencesOnPageIndex(text, 1));
+    for (int page : {-1, 2, 3, 4})
+        EXPECT_TRUE(sentencesOnPageIndex(document, page).empty()) << page;
+    EXPECT_TRUE(sentencesOnPageIndex(testing::FakeDocument({}), 0).empty());
+
+    // Only the page index of the selection matters, not its text or range.
+    const SentenceRecord selection{QStringLiteral("unrelated"), {500, 3}, 1};
+    EXPECT_EQ(sentencesOnPageWithSelection(document, selection), sentencesOnPageIndex(text, 1));
+    for (qint64 page : {qint64(-1), qint64(4), qint64(1) << 32 | 1, kNotFound})
+        EXPECT_TRUE(sentencesOnPageWithSelection(document, {QString(), {}, page}).empty()) << page;
 }
 
 } // namespace
