@@ -73,54 +73,44 @@ const QString kAwkwardTexts[] = {
     QStringLiteral("日本語の文。次の文。"),
 };
 
-class SegmenterContractTest : public ::testing::TestWithParam<QString> { };
-
-TEST_P(SegmenterContractTest, SentencesCoverTheText)
+TEST(SegmenterContract, SentencesParagraphsAndWordsCoverAwkwardTexts)
 {
-    const QString &text = GetParam();
-    const std::vector<Segment> segments = segmentsOf(enumerateSentences, text);
-    EXPECT_TRUE(coversText(text, segments));
-    EXPECT_EQ(segments.empty(), text.trimmed().isEmpty());
-    // Only white space is left out of the substrings, and none is kept at their edges.
-    quint64 previousEnd = 0;
-    for (const Segment &segment : segments) {
-        const QString sentence = textIn(text, segment.substringRange);
-        EXPECT_FALSE(sentence.isEmpty());
-        EXPECT_EQ(sentence, sentence.trimmed());
-        const TextRange gap{previousEnd, segment.substringRange.location - previousEnd};
-        EXPECT_TRUE(textIn(text, gap).trimmed().isEmpty()) << "dropped: " << qPrintable(textIn(text, gap));
-        previousEnd = segment.substringRange.end();
-    }
-    EXPECT_TRUE(text.mid(static_cast<qsizetype>(previousEnd)).trimmed().isEmpty());
-}
+    for (const QString &text : kAwkwardTexts) {
+        SCOPED_TRACE(text.toStdString());
+        const std::vector<Segment> sentences = segmentsOf(enumerateSentences, text);
+        EXPECT_TRUE(coversText(text, sentences));
+        EXPECT_EQ(sentences.empty(), text.trimmed().isEmpty());
+        // Only white space is left out of the sentences, and none is kept at their edges.
+        quint64 previousEnd = 0;
+        for (const Segment &segment : sentences) {
+            const QString sentence = textIn(text, segment.substringRange);
+            EXPECT_FALSE(sentence.isEmpty());
+            EXPECT_EQ(sentence, sentence.trimmed());
+            const TextRange gap{previousEnd, segment.substringRange.location - previousEnd};
+            EXPECT_TRUE(textIn(text, gap).trimmed().isEmpty()) << "dropped: " << qPrintable(textIn(text, gap));
+            previousEnd = segment.substringRange.end();
+        }
+        EXPECT_TRUE(text.mid(static_cast<qsizetype>(previousEnd)).trimmed().isEmpty());
 
-TEST_P(SegmenterContractTest, ParagraphsCoverTheText)
-{
-    const QString &text = GetParam();
-    const std::vector<Segment> segments = segmentsOf(enumerateParagraphs, text);
-    EXPECT_TRUE(coversText(text, segments));
-    EXPECT_EQ(segments.empty(), text.isEmpty());
-    for (const Segment &segment : segments) {
-        EXPECT_EQ(segment.substringRange.location, segment.enclosingRange.location);
-        const QString paragraph = textIn(text, segment.substringRange);
-        EXPECT_FALSE(
-            paragraph.contains(u'\n') || paragraph.contains(u'\r') || paragraph.contains(QChar::ParagraphSeparator));
-    }
-}
+        const std::vector<Segment> paragraphs = segmentsOf(enumerateParagraphs, text);
+        EXPECT_TRUE(coversText(text, paragraphs));
+        EXPECT_EQ(paragraphs.empty(), text.isEmpty());
+        for (const Segment &segment : paragraphs) {
+            EXPECT_EQ(segment.substringRange.location, segment.enclosingRange.location);
+            const QString paragraph = textIn(text, segment.substringRange);
+            EXPECT_FALSE(paragraph.contains(u'\n') || paragraph.contains(u'\r')
+                || paragraph.contains(QChar::ParagraphSeparator));
+        }
 
-TEST_P(SegmenterContractTest, WordsCoverTheText)
-{
-    const QString &text = GetParam();
-    const std::vector<Segment> segments = segmentsOf(enumerateWords, text);
-    EXPECT_TRUE(coversText(text, segments));
-    for (const Segment &segment : segments) {
-        const QString word = textIn(text, segment.substringRange);
-        EXPECT_FALSE(word.isEmpty());
-        EXPECT_FALSE(word.contains(u' '));
+        const std::vector<Segment> words = segmentsOf(enumerateWords, text);
+        EXPECT_TRUE(coversText(text, words));
+        for (const Segment &segment : words) {
+            const QString word = textIn(text, segment.substringRange);
+            EXPECT_FALSE(word.isEmpty());
+            EXPECT_FALSE(word.contains(u' '));
+        }
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(AwkwardTexts, SegmenterContractTest, ::testing::ValuesIn(kAwkwardTexts));
 
 using Segments = std::vector<Segment>;
 
@@ -184,7 +174,7 @@ TEST(WordSegmenterTest, WordsLeaveOutPunctuationAndSpaces)
         EXPECT_EQ(wordsOf(text), expected) << "for " << qPrintable(text);
 }
 
-TEST(WordSegmenterTest, EnclosingRangeTakesTheFollowingNonWords)
+TEST(WordSegmenterTest, EnclosingRangeTakesTheFollowingNonWordsAndAVisitorCanStopAnySegmenter)
 {
     const std::vector<Segment> expected{
         {{1, 2}, {0, 6}}, // "(Hi), " with the opening parenthesis before it
@@ -192,14 +182,11 @@ TEST(WordSegmenterTest, EnclosingRangeTakesTheFollowingNonWords)
         {{13, 4}, {13, 4}}, // the bold A takes two units
     };
     EXPECT_EQ(segmentsOf(enumerateWords, QStringLiteral("(Hi), there! \U0001D400bc")), expected);
-}
 
-TEST(SegmenterTest, FalseFromTheVisitorStops)
-{
     for (Enumerator enumerate : {enumerateSentences, enumerateParagraphs, enumerateWords}) {
         int calls = 0;
         enumerate(QStringLiteral("One.\nTwo.\nThree."), [&](const Segment &) { return ++calls < 2; });
-        EXPECT_EQ(calls, 2);
+        EXPECT_EQ(calls, 2) << "false from the visitor stops";
     }
 }
 
