@@ -1,4 +1,7 @@
+// Sentence and paragraph records: their JSON, the paragraph lists of a page, edge sentences for
+// fast skipping, and the numeral-free form of a head.
 #include "text/paragraphrecord.h"
+#include "text/paragraphsets.h"
 #include "text/sentencerecord.h"
 
 #include "printers.h"
@@ -71,6 +74,71 @@ TYPED_TEST(RecordTest, RejectsAMissingKeyOrAWrongType)
         EXPECT_FALSE(TypeParam::fromJson(object).has_value())
             << qPrintable(key) << " = " << QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact).data();
     }
+}
+
+QStringList texts(const std::vector<ParagraphRecord> &paragraphs)
+{
+    QStringList result;
+    for (const ParagraphRecord &p : paragraphs)
+        result << p.paragraph;
+    return result;
+}
+
+QStringList texts(const std::vector<SentenceRecord> &sentences)
+{
+    QStringList result;
+    for (const SentenceRecord &s : sentences)
+        result << s.sentence;
+    return result;
+}
+
+const QString kFive = QStringLiteral("P1\nP2\nP3\nP4\nP5");
+
+TEST(ParagraphSets, InitialAndLastParagraphsKeepTextOrder)
+{
+    EXPECT_EQ(texts(setOfInitialParagraphsUpto(kFive, 3, 0)), QStringList({"P1", "P2", "P3"}));
+    EXPECT_EQ(texts(setOfInitialParagraphsUpto(QStringLiteral("A\nB"), 3, 0)), QStringList({"A", "B"}));
+    EXPECT_TRUE(setOfInitialParagraphsUpto(kFive, 0, 0).empty());
+    EXPECT_TRUE(setOfInitialParagraphsUpto(kFive, -2, 0).empty());
+    EXPECT_EQ(texts(setOfLastParagraphsUpto(kFive, 3, 0)), QStringList({"P3", "P4", "P5"}));
+    EXPECT_EQ(texts(setOfLastParagraphsUpto(kFive, 9, 0)).size(), 5);
+    EXPECT_TRUE(setOfLastParagraphsUpto(kFive, 0, 0).empty());
+    const std::vector<ParagraphRecord> all = setOfAllParagraphsonPageIndex(kFive, 7);
+    ASSERT_EQ(all.size(), 5u);
+    EXPECT_EQ(all[4], (ParagraphRecord{QStringLiteral("P5"), {12, 2}, 7}));
+}
+
+TEST(ParagraphSets, EdgeSentencesAreTheFirstTwoAndLastTwoOfEachParagraph)
+{
+    const QString text = QStringLiteral("Head line\n"
+                                        "One. Two. Three. Four. Five.\n"
+                                        "Uno. Dos. Tres. Cuatro.\n"
+                                        "Ein. Zwei. Drei.");
+    const std::vector<SentenceRecord> edges = setOfEdgeSentencesFromIndex(text, 0, 2);
+    EXPECT_EQ(texts(edges),
+        QStringList({"Head line", "One.", "Two.", "Four.", "Five.", "Uno.", "Dos.", "Tres.", "Cuatro.", "Ein.", "Zwei.",
+            "Drei."}));
+    for (const SentenceRecord &s : edges) {
+        EXPECT_EQ(
+            text.mid(static_cast<qsizetype>(s.range.location), static_cast<qsizetype>(s.range.length)), s.sentence)
+            << "ranges are page-text ranges";
+        EXPECT_EQ(s.pageIndex, 2);
+    }
+    // From inside the second paragraph: that paragraph from its first sentence on.
+    EXPECT_EQ(texts(setOfEdgeSentencesFromIndex(text, text.indexOf(QStringLiteral("Four")), 2)).first(),
+        QStringLiteral("One."));
+    EXPECT_TRUE(setOfEdgeSentencesFromIndex(text, text.size(), 2).empty());
+    EXPECT_TRUE(setOfEdgeSentencesFromIndex(QStringLiteral("A\n\nB."), 0, 0).size() == 2)
+        << "an empty paragraph gives nothing";
+}
+
+TEST(ParagraphSets, NumeralsAreTakenOutOfHeadsAndFeet)
+{
+    const std::pair<QString, QString> rows[] = {{"Chapter 4 Results 17", "ChapterResults"}, {"Chapter IV", "Chapter"},
+        {"Page 3 of 10", "Pageof"}, {"- 12 -", ""}, {"xiv", ""}, {"Preface vii", "Preface"}, {"mix", "mix"},
+        {"Xiv Mild", "XivMild"}}; // mixed case is a word, not a numeral
+    for (const auto &[head, cleaned] : rows)
+        EXPECT_EQ(cleanedStringForHeaderFooterNumerals(head), cleaned) << qPrintable(head);
 }
 
 } // namespace
