@@ -1,27 +1,141 @@
-// Utterances, their reports and their audio, against espeak-ng itself; and the WAV file, silent
-// and sound server outputs on their own.
-#include "speechtesting.h"
-
+// espeak-ng's voices as the service offers them, utterances with their reports and audio, the
+// silent service, and the WAV file, silent and sound server outputs.
+#include "platform/espeak/espeakengine.h"
 #include "platform/espeak/espeakspeechservice.h"
 #include "platform/espeak/nulloutput.h"
 #include "platform/espeak/pulseaudiooutput.h"
+#include "platform/espeak/silentspeechservice.h"
 #include "platform/espeak/wavfileoutput.h"
+#include "platform/speech/audiooutput.h"
+#include "platform/speech/speechsynthesizer.h"
 
+#include <QCoreApplication>
+#include <QFile>
 #include <QTemporaryDir>
+#include <QThread>
+#include <QtCore/qtestsupport_core.h>
+#include <QtEndian>
 
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
 #include <csignal>
+#include <functional>
+#include <memory>
 #include <numeric>
+#include <vector>
 
 #include <sys/resource.h>
 
 namespace narrata {
 namespace {
 
-using testing::readWavHeader;
-using testing::Recording;
-using testing::RecordingOutput;
-using testing::ReportLog;
-using testing::spinUntil;
+// The reports come through the event loop, so the tests need an application.
+void ensureApplication()
+{
+    static int argc = 1;
+    static char name[] = "speech_platform_tests";
+    static char *argv[] = {name, nullptr};
+    static QCoreApplication application(argc, argv);
+}
+
+// Runs the event loop until the condition holds or the time is up: a bug fails a test, it never
+// hangs it.
+bool spinUntil(const std::function<bool()> &condition, int milliseconds = 20000)
+{
+    return QTest::qWaitFor(condition, milliseconds);
+}
+
+// What a RecordingOutput was given; shared with the test, as the synthesizer owns the output.
+struct Recording {
+    std::atomic<std::size_t> samples = 0;
+    std::atomic<int> drains = 0, discards = 0;
+    std::atomic<bool> fail = false; // makes write() fail
+    std::atomic<bool> paced = false; // plays at the speed of speech, else at once
+};
+
+// Counts the samples; paced like speech (through a NullOutput) when the recording says so.
+class RecordingOutput final : public AudioOutput {
+public:
+    explicit RecordingOutput(std::shared_ptr<Recording> recording)
+        : m_recording(std::move(recording))
+    {
+    }
+
+    bool write(const std::int16_t *samples, std::size_t count, const AudioFormat &format) override
+    {
+        if (m_recording->fail)
+            return false;
+        m_recording->samples += count;
+        return !m_recording->paced || m_pacing.write(samples, count, format);
+    }
+    void drain() override
+    {
+        m_pacing.drain();
+        ++m_recording->drains;
+    }
+    void discard() override
+    {
+        m_pacing.discard();
+        ++m_recording->discards;
+    }
+    QString description() const override { return QStringLiteral("recording"); }
+
+private:
+    std::shared_ptr<Recording> m_recording;
+    NullOutput m_pacing;
+};
+
+// Records the reports, and checks that they come on the main thread.
+class ReportLog final : public SpeechSynthesizerDelegate {
+public:
+    void didFinishSpeaking(SpeechSynthesizer *synthesizer, bool finished) override
+    {
+        EXPECT_EQ(QThread::currentThread(), QCoreApplication::instance()->thread());
+        reports.push_back(finished);
+        if (then)
+            then(synthesizer, finished);
+    }
+
+    std::vector<bool> reports;
+    std::function<void(SpeechSynthesizer *, bool)> then; // what the delegate does next
+};
+
+// The fields of a 44-byte PCM WAV header, and whether it describes the file it heads.
+struct WavHeader {
+    bool valid = false;
+    int channels = 0;
+    int sampleRate = 0;
+    int bitsPerSample = 0;
+    std::uint32_t dataBytes = 0;
+
+    double seconds() const { return valid ? dataBytes / (2.0 * channels * sampleRate) : 0; }
+};
+
+WavHeader readWavHeader(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = file.readAll();
+    if (bytes.size() < 44)
+        return {};
+    const auto *data = reinterpret_cast<const uchar *>(bytes.constData());
+    WavHeader header;
+    header.channels = qFromLittleEndian<quint16>(data + 22);
+    header.sampleRate = static_cast<int>(qFromLittleEndian<quint32>(data + 24));
+    header.bitsPerSample = qFromLittleEndian<quint16>(data + 34);
+    header.dataBytes = qFromLittleEndian<quint32>(data + 40);
+    const bool chunks = bytes.startsWith("RIFF") && bytes.mid(8, 8) == "WAVEfmt " && bytes.mid(36, 4) == "data";
+    const bool sizes = qFromLittleEndian<quint32>(data + 4) == static_cast<quint32>(bytes.size() - 8)
+        && qFromLittleEndian<quint32>(data + 16) == 16 && header.dataBytes == static_cast<quint32>(bytes.size() - 44);
+    const bool pcm = qFromLittleEndian<quint16>(data + 20) == 1 && header.channels > 0
+        && qFromLittleEndian<quint32>(data + 28) == static_cast<quint32>(header.sampleRate * header.channels * 2)
+        && qFromLittleEndian<quint16>(data + 32) == header.channels * 2;
+    header.valid = chunks && sizes && pcm;
+    return header;
+}
 
 const QString kSentence = QStringLiteral("The quick brown fox jumps over the lazy dog near the river.");
 const QString kLongText = QStringLiteral("This text goes on for a good while, so that there is time to interrupt it. "
@@ -31,7 +145,7 @@ class EspeakSynthesizerTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        testing::ensureApplication();
+        ensureApplication();
         service = EspeakSpeechService::create(
             [this] { return std::make_shared<RecordingOutput>(recording); }, QLocale(QStringLiteral("en_US")));
         ASSERT_NE(service, nullptr) << "espeak-ng and its voice data are needed";
@@ -191,7 +305,7 @@ TEST_F(EspeakSynthesizerTest, RecordsUtterancesOneAfterTheOtherIntoAWavFile)
         speaker->setDelegate(&log);
         speaker->startSpeakingString(kSentence);
         ASSERT_TRUE(spinUntil([&] { return !speaker->isSpeaking(); }));
-        const testing::WavHeader header = readWavHeader(path);
+        const WavHeader header = readWavHeader(path);
         ASSERT_TRUE(header.valid);
         EXPECT_EQ(header.sampleRate, 22050);
     }
@@ -223,7 +337,7 @@ TEST(WavFileOutput, IsAValidWavFileAfterEveryWrite)
     wav->discard(); // a stopped utterance keeps what it wrote
     EXPECT_TRUE(wav->write(samples.data() + 600, 400, format));
     wav->drain();
-    const testing::WavHeader header = readWavHeader(path);
+    const WavHeader header = readWavHeader(path);
     ASSERT_TRUE(header.valid);
     EXPECT_EQ(header.sampleRate, 16000);
     EXPECT_EQ(header.channels, 1);
@@ -262,7 +376,7 @@ TEST(WavFileOutput, AFileThatCannotBeWrittenOrGrownFailsAndLeavesAValidFile)
     EXPECT_TRUE(first);
     EXPECT_FALSE(second);
     EXPECT_FALSE(third) << "nothing is appended after a failure";
-    const testing::WavHeader header = readWavHeader(path);
+    const WavHeader header = readWavHeader(path);
     EXPECT_TRUE(header.valid);
     EXPECT_EQ(header.dataBytes, 2000U);
 
@@ -298,6 +412,122 @@ TEST(PulseAudioOutput, OpensOnlyWhenASoundServerAnswers)
     EXPECT_TRUE(output->write(stereo.data(), stereo.size(), AudioFormat{44100, 2})) << "reopens for another format";
     EXPECT_FALSE(output->write(stereo.data(), 3, AudioFormat{44100, 2})) << "a part of a frame";
     output->discard();
+}
+
+std::unique_ptr<EspeakSpeechService> serviceFor(const char *userLocale)
+{
+    return EspeakSpeechService::create({}, QLocale(QString::fromLatin1(userLocale)));
+}
+
+TEST(EspeakVoices, OfferEnglishVoicesOfAmericaAndBritainAndTheirVariants)
+{
+    const auto service = serviceFor("en_US");
+    ASSERT_NE(service, nullptr) << "espeak-ng and its voice data are needed";
+    const QStringList voices = service->availableVoices();
+    EXPECT_GT(voices.size(), 50);
+    EXPECT_EQ(QStringList(voices).removeDuplicates(), 0);
+    EXPECT_EQ(service->attributesForVoice(QStringLiteral("en-us")),
+        (VoiceAttributes{QStringLiteral("English (America)"), QStringLiteral("en_US"), 35, false}));
+    EXPECT_EQ(service->attributesForVoice(QStringLiteral("en")),
+        (VoiceAttributes{QStringLiteral("English (Great Britain)"), QStringLiteral("en_GB"), 35, false}));
+    int novelties = 0;
+    for (const QString &voice : voices) {
+        const VoiceAttributes attributes = service->attributesForVoice(voice);
+        EXPECT_FALSE(attributes.name.isEmpty()) << qPrintable(voice);
+        EXPECT_FALSE(attributes.localeIdentifier.isEmpty()) << qPrintable(voice);
+        EXPECT_GE(attributes.age, 18) << qPrintable(voice);
+        novelties += attributes.novelty ? 1 : 0;
+    }
+    EXPECT_GE(novelties, 3);
+
+    // Variants are spoken by a voice, and the effects among them are novelties.
+    for (const char *offered : {"en+whisper", "en+croak", "en+f2", "en+grandma"})
+        EXPECT_TRUE(voices.contains(QLatin1String(offered))) << offered;
+    const VoiceAttributes whisper = service->attributesForVoice(QStringLiteral("en+whisper"));
+    EXPECT_EQ(whisper,
+        (VoiceAttributes{QStringLiteral("English (Great Britain) + whisper"), QStringLiteral("en_GB"), 35, true}));
+    // Where a variant's file gives an age, the voice has it.
+    EXPECT_EQ(service->attributesForVoice(QStringLiteral("en+croak")).age, 70);
+    EXPECT_TRUE(service->attributesForVoice(QStringLiteral("en+croak")).novelty);
+    EXPECT_EQ(service->attributesForVoice(QStringLiteral("en+grandma")).age, 90);
+    EXPECT_FALSE(service->attributesForVoice(QStringLiteral("en+grandma")).novelty);
+    // Another language voice with an offered variant is a voice too, unlisted.
+    const VoiceAttributes american = service->attributesForVoice(QStringLiteral("en-us+whisper"));
+    EXPECT_EQ(american.localeIdentifier, QStringLiteral("en_US"));
+    EXPECT_TRUE(american.novelty);
+}
+
+TEST(EspeakVoices, UnknownVoicesHaveNoAttributes)
+{
+    const auto service = serviceFor("en_US");
+    ASSERT_NE(service, nullptr);
+    // espeak-ng itself would take "en+nonexistent" for plain "en".
+    for (const char *unknown :
+        {"", "xx", "en+nonexistent", "en+Mr serious", "en-us+", "+whisper", "EN-US", "gmw/en-US"})
+        EXPECT_EQ(service->attributesForVoice(QString::fromLatin1(unknown)), VoiceAttributes{}) << unknown;
+}
+
+TEST(EspeakVoices, TheDefaultVoiceIsTheEnglishOfTheUsersRegion)
+{
+    const std::pair<const char *, const char *> expected[] = {
+        {"en_US", "en-us"},
+        {"en_GB", "en"},
+        {"en_IE", "en"}, // no Irish English in espeak-ng
+        {"fr_FR", "en"},
+        {"C", "en"},
+    };
+    for (const auto &[userLocale, voice] : expected) {
+        const auto service = serviceFor(userLocale);
+        ASSERT_NE(service, nullptr);
+        EXPECT_EQ(service->defaultVoice(), QLatin1String(voice)) << userLocale;
+    }
+}
+
+TEST(EspeakVoiceLocales, TakeTheRegionFromTheTagThenTheListedLanguagesThenQt)
+{
+    const struct {
+        EspeakVoiceFile voice;
+        const char *locale;
+    } cases[] = {
+        {{{}, QStringLiteral("gmw/en-US"), {QStringLiteral("en-us"), QStringLiteral("en")}}, "en_US"},
+        {{{}, QStringLiteral("gmw/en"), {QStringLiteral("en-gb"), QStringLiteral("en")}}, "en_GB"},
+        {{{}, QStringLiteral("gmw/en-GB-x-rp"), {QStringLiteral("en-gb-x-rp")}}, "en_GB"},
+        {{{}, QStringLiteral("gmw/en-029"), {QStringLiteral("en-029")}}, "en_029"},
+        {{{}, QStringLiteral("roa/fr"), {QStringLiteral("fr-fr"), QStringLiteral("fr")}}, "fr_FR"},
+        {{{}, QStringLiteral("roa/pt"), {QStringLiteral("pt"), QStringLiteral("pt-pt")}}, "pt_PT"},
+        {{{}, QStringLiteral("aav/vi-VN-x-central"), {}}, "vi_VN"},
+        {{{}, QStringLiteral("gmw/de"), {QStringLiteral("de")}}, "de_DE"},
+        {{{}, QStringLiteral("sit/cmn-Latn-pinyin"), {QStringLiteral("zh-cmn")}}, "cmn"},
+        {{{}, QStringLiteral("art/eo"), {QStringLiteral("eo")}}, "eo"},
+        {{{}, QStringLiteral("iro/chr"), {QStringLiteral("chr-US-Qaaa-x-west")}}, "chr_US"},
+    };
+    for (const auto &[voice, locale] : cases)
+        EXPECT_EQ(localeIdentifierForVoice(voice), QLatin1String(locale)) << qPrintable(voice.identifier);
+}
+
+TEST(SilentSpeech, OffersEspeakVoicesAndEndsAnUtteranceWhenItsWordsWouldHaveBeenSpoken)
+{
+    ensureApplication();
+    const auto espeak = EspeakSpeechService::create({});
+    ASSERT_NE(espeak, nullptr) << "espeak-ng and its voice data are needed";
+    SilentSpeechService silent(EspeakEngine::instance());
+    EXPECT_EQ(silent.availableVoices(), espeak->availableVoices());
+    EXPECT_EQ(silent.defaultVoice(), espeak->defaultVoice());
+
+    ReportLog reports;
+    const auto synthesizer = silent.createSynthesizer(QStringLiteral("en"));
+    synthesizer->setDelegate(&reports);
+    synthesizer->setRate(300); // five words a second
+    synthesizer->startSpeakingString(QStringLiteral("Stopped at once, so never reported as finished."));
+    synthesizer->stopSpeaking();
+    synthesizer->startSpeakingString(QStringLiteral(" Six words take a while here. "));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(synthesizer->isSpeaking()) << "the words take their time";
+    ASSERT_TRUE(spinUntil([&] { return reports.reports.size() == 2; }));
+    // One more utterance: a second report of the last one would come before its own.
+    synthesizer->startSpeakingString(QStringLiteral("Done."));
+    ASSERT_TRUE(spinUntil([&] { return reports.reports.size() >= 3; }));
+    EXPECT_EQ(reports.reports, (std::vector<bool>{false, true, true}));
 }
 
 } // namespace
