@@ -86,35 +86,44 @@ protected:
         QApplication::sendEvent(&view(), &release);
     }
     QString selectedText() { return view().currentSelection().string(); }
+    std::vector<SentenceRecord> pageSentences(int pageIndex)
+    {
+        return sentencesOnPageIndex(shown().pageAtIndex(pageIndex)->string(), pageIndex);
+    }
+    SentenceRecord sentenceHolding(int pageIndex, const QString &text)
+    {
+        const qint64 at = indexOf(pageIndex, text);
+        return setOfSentencesFromIndex(shown().pageAtIndex(pageIndex)->string(), at, pageIndex).front();
+    }
+    // The darkest grey in the viewport's square of a radius around a point.
+    int darkestAround(QPoint centre, int radius = 3)
+    {
+        const QImage image = view().viewport()->grab().toImage();
+        int darkest = 255;
+        for (int dx = -radius; dx <= radius; ++dx)
+            for (int dy = -radius; dy <= radius; ++dy)
+                darkest = std::min(darkest, qGray(image.pixel(centre + QPoint(dx, dy))));
+        return darkest;
+    }
 
     MainWindow window;
     std::unique_ptr<AppDelegate> delegate;
 };
 
-PageLayout letterAndLandscape()
+TEST(PageLayout, PlacesPagesCentredAndMapsPointsAndPagesBothWays)
 {
     PageLayout layout;
     layout.setPageSizes({QSizeF(612, 792), QSizeF(792, 612), QSizeF(612, 792)});
     layout.setViewportWidth(900);
     layout.setScale(layout.fitWidthScale(900));
-    return layout;
-}
-
-TEST(PageLayout, TheWidestPageFillsTheWidthAndTheOthersAreCentred)
-{
-    const PageLayout layout = letterAndLandscape();
+    // The widest page fills the width and the others are centred.
     EXPECT_NEAR(layout.pageRect(1).width(), 900 - 2 * PageLayout::kGap, 1);
     EXPECT_NEAR(layout.pageRect(0).center().x(), 450, 1);
     EXPECT_DOUBLE_EQ(layout.pageRect(1).top(), layout.pageRect(0).bottom() + PageLayout::kGap);
     EXPECT_NEAR(layout.contentSize().height(), layout.pageRect(2).bottom() + PageLayout::kGap, 0.001);
-}
 
-TEST(PageLayout, PointsGoToPageSpaceWithYUpAndBack)
-{
-    const PageLayout layout = letterAndLandscape();
-    const QRectF page = layout.pageRect(2);
-    // The page's top-left corner in the view is its upper-left corner in page space.
-    const QPointF corner = layout.pagePoint(2, page.topLeft());
+    // The page's top-left corner in the view is its upper-left corner in page space, y up.
+    const QPointF corner = layout.pagePoint(2, layout.pageRect(2).topLeft());
     EXPECT_NEAR(corner.x(), 0, 1e-9);
     EXPECT_NEAR(corner.y(), 792, 1e-6);
     const QPointF point(100.5, 300.25);
@@ -125,11 +134,8 @@ TEST(PageLayout, PointsGoToPageSpaceWithYUpAndBack)
     const QRectF line = layout.contentRect(2, QRectF(72, 700, 200, 12));
     EXPECT_NEAR(line.top(), layout.contentPoint(2, {72, 712}).y(), 1e-9);
     EXPECT_NEAR(line.height(), 12 * layout.scale(), 1e-9);
-}
 
-TEST(PageLayout, FindsThePageUnderAPointAndTheNearestOneFromAGap)
-{
-    const PageLayout layout = letterAndLandscape();
+    // The page under a point, and the nearest one from a gap.
     const QRectF second = layout.pageRect(1);
     EXPECT_EQ(layout.pageAt(second.center(), false), 1);
     EXPECT_EQ(layout.pageAt(second.topLeft(), false), 1);
@@ -144,9 +150,7 @@ TEST(PageLayout, FindsThePageUnderAPointAndTheNearestOneFromAGap)
     EXPECT_EQ(PageLayout().pageAt({0, 0}, true), -1);
 }
 
-class DocumentsInWindowTest : public ReaderWindowTest { };
-
-TEST_F(DocumentsInWindowTest, LaunchShowsTheUserGuideAtTheTopOfItsFirstPageWhoseHeadsCanBeChecked)
+TEST_F(ReaderWindowTest, LaunchShowsTheUserGuideAtTheTopOfItsFirstPageWhoseHeadsCanBeChecked)
 {
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Narrata User Guide.pdf"));
     ASSERT_NE(delegate->documents().pdfDocument(), nullptr);
@@ -170,7 +174,7 @@ TEST_F(DocumentsInWindowTest, LaunchShowsTheUserGuideAtTheTopOfItsFirstPageWhose
     EXPECT_LT(selected.size(), 40);
 }
 
-TEST_F(DocumentsInWindowTest, APDFDroppedOnTheWindowIsShownWithItsPageLabelAndPagesAtTheirOwnSizes)
+TEST_F(ReaderWindowTest, APDFDroppedOnTheWindowIsShownWithItsPageLabelAndPagesAtTheirOwnSizes)
 {
     testing::PdfFixture three;
     three.addPage(testing::textPage({QStringLiteral("First page.")}));
@@ -207,7 +211,7 @@ TEST_F(DocumentsInWindowTest, APDFDroppedOnTheWindowIsShownWithItsPageLabelAndPa
     EXPECT_EQ(window.labelTextPDFInfo()->text(), QStringLiteral("Page 2 of 3 (67%)"));
 }
 
-TEST_F(DocumentsInWindowTest, TheWheelScrollsAndWithControlZoomsAroundThePointer)
+TEST_F(ReaderWindowTest, TheWheelScrollsAndWithControlZoomsAroundThePointer)
 {
     const auto wheel = [this](int notches, Qt::KeyboardModifiers modifiers, QPointF at) {
         QWheelEvent event(at, view().viewport()->mapToGlobal(at), QPoint(), QPoint(0, notches * 120), Qt::NoButton,
@@ -233,7 +237,7 @@ TEST_F(DocumentsInWindowTest, TheWheelScrollsAndWithControlZoomsAroundThePointer
     EXPECT_TRUE(view().autoScales());
 }
 
-TEST_F(DocumentsInWindowTest, MenusFollowTheSelectionThePageAndTheWindow)
+TEST_F(ReaderWindowTest, MenusFollowTheSelectionThePageAndTheWindowAndRecentPdfsPopUp)
 {
     QAction *speak = window.action(QStringLiteral("menuCommandSpeakFromCurrentSelection"));
     QAction *ignoreFont = window.action(QStringLiteral("menuCommandAddFontToIgnoreList"));
@@ -271,10 +275,8 @@ TEST_F(DocumentsInWindowTest, MenusFollowTheSelectionThePageAndTheWindow)
     window.validateMenus();
     onTop->trigger();
     EXPECT_EQ(window.windowLevel(), 0);
-}
 
-TEST_F(DocumentsInWindowTest, RecentPdfsPopUpByNameAndTheOneChosenIsHandedBack)
-{
+    // The watched folder's recent PDFs pop up by name and the one chosen is handed back.
     const std::vector<RecentFileEntry> entries{{QUrl::fromLocalFile(QStringLiteral("/papers/paper 6.pdf")), {}},
         {QUrl::fromLocalFile(QStringLiteral("/papers/paper 5.pdf")), {}}};
     std::optional<RecentFileEntry> chosen;
@@ -317,30 +319,7 @@ TEST(ReadingKeys, ModifiersDecideAsPressed)
     }
 }
 
-class ReadingInWindowTest : public ReaderWindowTest {
-protected:
-    std::vector<SentenceRecord> pageSentences(int pageIndex)
-    {
-        return sentencesOnPageIndex(shown().pageAtIndex(pageIndex)->string(), pageIndex);
-    }
-    SentenceRecord sentenceHolding(int pageIndex, const QString &text)
-    {
-        const qint64 at = indexOf(pageIndex, text);
-        return setOfSentencesFromIndex(shown().pageAtIndex(pageIndex)->string(), at, pageIndex).front();
-    }
-    // The darkest grey in the viewport's square of a radius around a point.
-    int darkestAround(QPoint centre, int radius = 3)
-    {
-        const QImage image = view().viewport()->grab().toImage();
-        int darkest = 255;
-        for (int dx = -radius; dx <= radius; ++dx)
-            for (int dy = -radius; dy <= radius; ++dy)
-                darkest = std::min(darkest, qGray(image.pixel(centre + QPoint(dx, dy))));
-        return darkest;
-    }
-};
-
-TEST_F(ReadingInWindowTest, DoubleClicksReadFromTheWordsSentenceIgnoreTrimmedTextAndStopInTheMargin)
+TEST_F(ReaderWindowTest, DoubleClicksReadFromTheWordsSentenceIgnoreTrimmedTextAndStopInTheMargin)
 {
     const SentenceRecord sentence = sentenceHolding(0, QStringLiteral("bakery"));
     doubleClick(pointOfCharacter(0, indexOf(0, QStringLiteral("bakery")) + 2));
@@ -370,7 +349,7 @@ TEST_F(ReadingInWindowTest, DoubleClicksReadFromTheWordsSentenceIgnoreTrimmedTex
     EXPECT_EQ(speech.latest->spoken.size(), spoken);
 }
 
-TEST_F(ReadingInWindowTest, ReadingFollowsTheSentenceAcrossThePageTurn)
+TEST_F(ReaderWindowTest, ReadingFollowsTheSentenceAcrossThePageTurn)
 {
     doubleClick(pointOfCharacter(0, indexOf(0, QStringLiteral("It was a better question"))));
     ASSERT_TRUE(testing::waitUntil([&] { return !view().currentSelection().isEmpty(); }));
@@ -388,7 +367,7 @@ TEST_F(ReadingInWindowTest, ReadingFollowsTheSentenceAcrossThePageTurn)
     EXPECT_TRUE(view().viewport()->rect().contains(selection.topLeft()));
 }
 
-TEST_F(ReadingInWindowTest, SelectionKeysStepWithinThePageAndClearAtItsEdges)
+TEST_F(ReaderWindowTest, KeysStepTheSelectionWithinThePageAndSpeakPauseStopWalkAndResetAsTyped)
 {
     const std::vector<SentenceRecord> sentences = pageSentences(0);
     ASSERT_GE(sentences.size(), 4u);
@@ -418,11 +397,7 @@ TEST_F(ReadingInWindowTest, SelectionKeysStepWithinThePageAndClearAtItsEdges)
     view().selectSentence(sentences.back());
     keyStroke(Qt::Key_Right);
     EXPECT_TRUE(view().currentSelection().isEmpty());
-}
 
-TEST_F(ReadingInWindowTest, LetterAndSlashKeysSpeakPauseStopWalkAndResetAsTyped)
-{
-    const SentenceRecord second = sentenceHolding(0, QStringLiteral("bakery"));
     view().selectSentence(second);
 
     keyStroke(Qt::Key_K, {}, QStringLiteral("k"));
@@ -468,7 +443,7 @@ TEST_F(ReadingInWindowTest, LetterAndSlashKeysSpeakPauseStopWalkAndResetAsTyped)
     EXPECT_TRUE(speech.latest->spoken.back().startsWith(QStringLiteral("Every story has to begin")));
 }
 
-TEST_F(ReadingInWindowTest, OnTurnedCroppedOrSmallPagesTheSentencePickedIsTheSentenceRead)
+TEST_F(ReaderWindowTest, OnTurnedCroppedOrSmallPagesTheSentencePickedIsTheSentenceRead)
 {
     testing::PdfFixture turned;
     testing::FixturePage rotated = testing::textPage(
@@ -507,7 +482,7 @@ TEST_F(ReadingInWindowTest, OnTurnedCroppedOrSmallPagesTheSentencePickedIsTheSen
     EXPECT_EQ(speech.latest->spoken.back(), small.sentence);
 }
 
-TEST_F(ReadingInWindowTest, WhileTheButtonIsHeldTheSpokenSentenceWaitsAndComesBackAfterRelease)
+TEST_F(ReaderWindowTest, WhileTheButtonIsHeldTheSpokenSentenceWaitsAndComesBackAfterRelease)
 {
     const std::vector<SentenceRecord> sentences = pageSentences(0);
     delegate->loadSpeechSet({sentences.begin() + 1, sentences.end()});
@@ -532,7 +507,7 @@ TEST_F(ReadingInWindowTest, WhileTheButtonIsHeldTheSpokenSentenceWaitsAndComesBa
     EXPECT_TRUE(testing::waitUntil([&] { return view().verticalScrollBar()->value() != scrolledAway; }));
 }
 
-TEST_F(ReadingInWindowTest, PagesAreDrawnAndTheSelectionTintsThem)
+TEST_F(ReaderWindowTest, PagesAreDrawnAndTheSelectionTintsThem)
 {
     view().waitForRenderedPages();
     const QPoint word = pointOfCharacter(0, indexOf(0, QStringLiteral("Margaret")));
