@@ -1,8 +1,7 @@
 #pragma once
 
 #include <QApplication>
-#include <QDeadlineTimer>
-#include <QThread>
+#include <QtCore/qtestsupport_core.h>
 
 #include <gtest/gtest.h>
 
@@ -27,14 +26,7 @@ inline QApplication &widgetApp()
 // held. (Qt's QTRY_ macros report to QTest, which a GoogleTest run never hears.)
 template<typename Condition> bool waitUntil(Condition condition, int milliseconds = 3000)
 {
-    const QDeadlineTimer deadline(milliseconds);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(2);
-    }
-    return true;
+    return QTest::qWaitFor(condition, milliseconds);
 }
 
 // A base for fixtures holding widgets as members: a base is made before the members are.
