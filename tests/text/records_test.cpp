@@ -76,19 +76,11 @@ TYPED_TEST(RecordTest, RejectsAMissingKeyOrAWrongType)
     }
 }
 
-QStringList texts(const std::vector<ParagraphRecord> &paragraphs)
+template<typename Record> QStringList texts(const std::vector<Record> &records)
 {
     QStringList result;
-    for (const ParagraphRecord &p : paragraphs)
-        result << p.paragraph;
-    return result;
-}
-
-QStringList texts(const std::vector<SentenceRecord> &sentences)
-{
-    QStringList result;
-    for (const SentenceRecord &s : sentences)
-        result << s.sentence;
+    for (const Record &record : records)
+        result << record.toJson().value(textKey<Record>()).toString();
     return result;
 }
 
