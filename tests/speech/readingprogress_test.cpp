@@ -53,24 +53,6 @@ protected:
     ReadingProgress progress{store};
 };
 
-TEST_F(ReadingProgressTest, StoredPagesOutsideTheDocumentAreNotReadBack)
-{
-    // Records a damaged or hand-edited file may hold, for a document of ten pages.
-    progress.setDocumentFileName(QStringLiteral("book.pdf"));
-    progress.setDocumentPageCount(10);
-    for (const qint64 page : {std::numeric_limits<qint64>::max(), qint64(10), qint64(-1)}) {
-        SCOPED_TRACE(page);
-        store.setValue(
-            kMostRecent, QVariantMap{{QStringLiteral("book.pdf"), ReadingProgress::archived(sentence("X.", page))}});
-        store.setValue(kFurthest, store.value(kMostRecent));
-        EXPECT_EQ(progress.mostRecentSentenceRead(QStringLiteral("book.pdf")), std::nullopt);
-        EXPECT_EQ(progress.goToFurthestSentenceRead().select, std::nullopt);
-        // One past the end no longer keeps the furthest position from moving.
-        progress.saveSentencesReadProgress(sentence("Two.", 2));
-        EXPECT_EQ(progress.furthestSentenceRead(QStringLiteral("book.pdf")), sentence("Two.", 2));
-    }
-}
-
 TEST_F(ReadingProgressTest, FurthestMovesOnlyToALaterPageAndHoldsItsFirstSentence)
 {
     progress.setDocumentFileName(QStringLiteral("book.pdf"));
@@ -97,8 +79,18 @@ TEST_F(ReadingProgressTest, FurthestMovesOnlyToALaterPageAndHoldsItsFirstSentenc
     EXPECT_EQ(QJsonDocument::fromJson(stored.toUtf8()).object(), p2.toJson()) << "kept as JSON text";
 }
 
-TEST_F(ReadingProgressTest, PositionsAreKeptPerFileNameWhateverTheFolder)
+TEST_F(ReadingProgressTest, PositionsAreKeptPerFileNameWhateverTheFolderAndNoneWithoutOne)
 {
+    progress.saveSentencesReadProgress(sentence("Unsaved.", 2));
+    EXPECT_TRUE(store.values().isEmpty());
+    EXPECT_EQ(store.synchronizeCount(), 0);
+    EXPECT_FALSE(progress.hasMostRecentSentenceRead());
+    EXPECT_FALSE(progress.hasFurthestSentenceRead());
+    EXPECT_FALSE(progress.goToMostRecentSentenceRead().select);
+    EXPECT_FALSE(progress.goToMostRecentSentenceRead().beep) << "no document name: no beep either";
+    EXPECT_FALSE(progress.goToFurthestSentenceRead().select);
+    EXPECT_FALSE(progress.mostRecentSentenceRead(QString()));
+
     progress.setDocumentFileName(QStringLiteral("a.pdf"));
     progress.saveSentencesReadProgress(sentence("In a.", 4));
     progress.setDocumentFileName(QStringLiteral("b.pdf"));
@@ -122,22 +114,7 @@ TEST_F(ReadingProgressTest, PositionsAreKeptPerFileNameWhateverTheFolder)
     EXPECT_EQ(other.goToFurthestSentenceRead().select, sentence("In a.", 4));
 }
 
-TEST_F(ReadingProgressTest, WithoutAFileNameNothingIsStoredOrOffered)
-{
-    progress.saveSentencesReadProgress(sentence("Unsaved.", 2));
-    EXPECT_TRUE(store.values().isEmpty());
-    EXPECT_EQ(store.synchronizeCount(), 0);
-    EXPECT_FALSE(progress.hasMostRecentSentenceRead());
-    EXPECT_FALSE(progress.hasFurthestSentenceRead());
-
-    const ReadingProgress::GoTo mostRecent = progress.goToMostRecentSentenceRead();
-    EXPECT_FALSE(mostRecent.select);
-    EXPECT_FALSE(mostRecent.beep) << "no document name: no beep either";
-    EXPECT_FALSE(progress.goToFurthestSentenceRead().select);
-    EXPECT_FALSE(progress.mostRecentSentenceRead(QString()));
-}
-
-TEST_F(ReadingProgressTest, MalformedStoredEntriesAreIgnored)
+TEST_F(ReadingProgressTest, MalformedStoredEntriesAndPagesOutsideTheDocumentAreIgnored)
 {
     store.setValue(kMostRecent,
         QVariantMap{
@@ -175,6 +152,21 @@ TEST_F(ReadingProgressTest, MalformedStoredEntriesAreIgnored)
     progress.saveSentencesReadProgress(first);
     EXPECT_EQ(progress.mostRecentSentenceRead("text.pdf"), first);
     EXPECT_EQ(progress.furthestSentenceRead("text.pdf"), first);
+
+    // Records a damaged or hand-edited file may hold, for a document of ten pages.
+    progress.setDocumentFileName(QStringLiteral("book.pdf"));
+    progress.setDocumentPageCount(10);
+    for (const qint64 page : {std::numeric_limits<qint64>::max(), qint64(10), qint64(-1)}) {
+        SCOPED_TRACE(page);
+        store.setValue(
+            kMostRecent, QVariantMap{{QStringLiteral("book.pdf"), ReadingProgress::archived(sentence("X.", page))}});
+        store.setValue(kFurthest, store.value(kMostRecent));
+        EXPECT_EQ(progress.mostRecentSentenceRead(QStringLiteral("book.pdf")), std::nullopt);
+        EXPECT_EQ(progress.goToFurthestSentenceRead().select, std::nullopt);
+        // One past the end no longer keeps the furthest position from moving.
+        progress.saveSentencesReadProgress(sentence("Two.", 2));
+        EXPECT_EQ(progress.furthestSentenceRead(QStringLiteral("book.pdf")), sentence("Two.", 2));
+    }
 }
 
 TEST(ReadingProgressArchive, RecordsReadBackFromTextOrANestedMapAndTheCounterIsAnInteger)
