@@ -80,52 +80,45 @@ TEST_F(SpeakingLoopTest, ANewSetReplacesTheOneBeingSpokenAndItsLateReportMovesNo
     EXPECT_EQ(lastSpoken(), QStringLiteral("New two."));
 }
 
-TEST_F(SpeakingLoopTest, PauseAndResumeRestartTheSentenceAndTheSessionLeavesThePauseOut)
+TEST_F(SpeakingLoopTest, PauseResumesFromTheHeadWhichStopOnlyEmptiesWhileSpeaking)
 {
-    loop.loadSpeechSet({sentence("Halfway through this one.", 0), sentence("Then this.", 0, 26)});
-    loop.togglePauseSpeech();
-    EXPECT_TRUE(loop.isSpeechPausedByUser);
-    EXPECT_FALSE(synth().isSpeaking());
-    EXPECT_EQ(loop.speechSet().size(), 2u) << "the interrupted sentence stays at the head";
-
-    clock = clock.addSecs(30);
-    loop.stopSpeaking();
-    EXPECT_EQ(loop.speechSet().size(), 2u) << "stop while paused changes nothing";
-    EXPECT_TRUE(loop.isSpeechPausedByUser);
-
-    loop.togglePauseSpeech();
-    EXPECT_FALSE(loop.isSpeechPausedByUser);
-    EXPECT_EQ(synth().spoken, QStringList({"Halfway through this one.", "Halfway through this one."}));
-    EXPECT_DOUBLE_EQ(session.sessionPauseDurationSeconds, 30);
-}
-
-TEST_F(SpeakingLoopTest, TogglingWithNothingQueuedOrAfterAResetOnlyFlipsTheFlag)
-{
+    // With nothing queued a toggle only flips the flag.
     loop.togglePauseSpeech();
     EXPECT_TRUE(loop.isSpeechPausedByUser);
     loop.togglePauseSpeech();
     EXPECT_FALSE(loop.isSpeechPausedByUser);
     EXPECT_TRUE(synth().spoken.isEmpty());
 
+    loop.loadSpeechSet({sentence("Halfway through this one.", 0), sentence("Then this.", 0, 26)});
+    loop.togglePauseSpeech();
+    EXPECT_TRUE(loop.isSpeechPausedByUser);
+    EXPECT_FALSE(synth().isSpeaking());
+    EXPECT_EQ(loop.speechSet().size(), 2u) << "the interrupted sentence stays at the head";
+    clock = clock.addSecs(30);
+    loop.stopSpeaking();
+    EXPECT_EQ(loop.speechSet().size(), 2u) << "stop while paused changes nothing";
+    EXPECT_TRUE(loop.isSpeechPausedByUser);
+    loop.togglePauseSpeech();
+    EXPECT_FALSE(loop.isSpeechPausedByUser);
+    EXPECT_EQ(synth().spoken, QStringList({"Halfway through this one.", "Halfway through this one."}));
+    EXPECT_DOUBLE_EQ(session.sessionPauseDurationSeconds, 30);
+
+    loop.stopSpeaking();
+    EXPECT_TRUE(loop.speechSet().empty()) << "stop while speaking empties the queue";
+    EXPECT_FALSE(synth().isSpeaking());
+    synth().deliverReport(true); // even a stray finished report finds nothing to take
+    EXPECT_EQ(loop.numSentencesCompleted, 0u);
+
     loop.loadSpeechSet({sentence("Something.", 0)});
     loop.togglePauseSpeech();
     loop.resetCurrentSession();
     EXPECT_FALSE(loop.isSpeechPausedByUser) << "a reset forgets the pause";
     EXPECT_FALSE(session.sessionStartTime.has_value());
+    const qsizetype spoken = synth().spoken.size();
     loop.togglePauseSpeech(); // only sets the flag again
-    EXPECT_EQ(synth().spoken.size(), 1);
+    EXPECT_EQ(synth().spoken.size(), spoken);
     loop.togglePauseSpeech();
-    EXPECT_EQ(synth().spoken.size(), 2) << "the second toggle resumes from the head";
-}
-
-TEST_F(SpeakingLoopTest, StopEmptiesTheQueueOnlyWhileSpeaking)
-{
-    loop.loadSpeechSet({sentence("One.", 0), sentence("Two.", 0, 5)});
-    loop.stopSpeaking();
-    EXPECT_TRUE(loop.speechSet().empty());
-    EXPECT_FALSE(synth().isSpeaking());
-    synth().deliverReport(true); // even a stray finished report finds nothing to take
-    EXPECT_EQ(loop.numSentencesCompleted, 0u);
+    EXPECT_EQ(synth().spoken.size(), spoken + 1) << "the second toggle resumes from the head";
 }
 
 TEST_F(SpeakingLoopTest, HyphenatedLineEndsAreJoinedAndWordsCountedAsSpoken)
