@@ -265,61 +265,25 @@ FixturePage textPage(const QStringList &lines, double top, double left, double l
 
 namespace {
 
-// The sample prose lives in text files compiled in as resources: one paragraph a line, '~'
-// where a word may be split at the end of a line.
-QStringList markedParagraphs(const QString &name)
+// The sample prose lives in text files compiled in as resources, set in the lines of its
+// columns: paragraphs apart by an empty line, and "~" ending a line where a word is split.
+std::vector<QStringList> paragraphLines(const QString &name)
 {
     QFile file(QStringLiteral(":/fixturetext/") + name);
     if (!file.open(QIODevice::ReadOnly))
         qFatal("missing fixture text %s", qPrintable(name));
-    return QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
+    std::vector<QStringList> paragraphs;
+    for (const QString &paragraph : QString::fromUtf8(file.readAll()).trimmed().split(QStringLiteral("\n\n")))
+        paragraphs.push_back(paragraph.split(u'\n'));
+    return paragraphs;
 }
 
 QStringList plainParagraphs(const QString &name)
 {
     QStringList out;
-    for (const QString &paragraph : markedParagraphs(name))
-        out += QString(paragraph).remove(u'~');
+    for (const QStringList &lines : paragraphLines(name))
+        out += lines.join(u' ').replace(QStringLiteral("~ "), QString());
     return out;
-}
-
-// Breaks a marked paragraph into lines of at most `columns` characters at spaces. A word is
-// split at the last of its marks that leaves room for its first part and a "-" ("exam-" /
-// "ple"); a word too long to fit and without such a mark gets a line of its own.
-QStringList wrapText(const QString &paragraph, qsizetype columns)
-{
-    QStringList lines;
-    QString line;
-    const auto append = [&line](const QString &piece) {
-        line += (line.isEmpty() ? QString() : QStringLiteral(" ")) + QString(piece).remove(u'~');
-    };
-    for (QString word : paragraph.split(u' ', Qt::SkipEmptyParts)) {
-        while (!word.isEmpty()) {
-            const qsizetype room = columns - line.size() - (line.isEmpty() ? 0 : 1);
-            if (QString(word).remove(u'~').size() <= room) {
-                append(word);
-                break;
-            }
-            qsizetype cut = -1;
-            for (qsizetype i = word.indexOf(u'~'); i >= 0; i = word.indexOf(u'~', i + 1)) {
-                const qsizetype visible = word.left(i).remove(u'~').size();
-                if (visible > 0 && visible + 1 <= room)
-                    cut = i;
-            }
-            if (cut >= 0) {
-                append(word.left(cut) + u'-');
-                word = word.mid(cut + 1);
-            } else if (line.isEmpty()) {
-                append(word); // nowhere to split: an overfull line
-                break;
-            }
-            lines += line;
-            line.clear();
-        }
-    }
-    if (!line.isEmpty())
-        lines += line;
-    return lines;
 }
 
 // Flows paragraphs into columns of lines, top to bottom, then on to the next column.
@@ -328,7 +292,6 @@ struct FlowFrame {
     double bottom = 72; // no baseline below this
     double leading = 14;
     double paragraphGap = 0; // extra space after each paragraph
-    qsizetype columns = 70; // characters per line
     double size = 12; // of Times-Roman
 };
 
@@ -336,13 +299,14 @@ std::vector<std::vector<FixtureText>> flowParagraphs(const QString &name, const 
 {
     std::vector<std::vector<FixtureText>> columns(1);
     double y = frame.top;
-    for (const QString &paragraph : markedParagraphs(name)) {
-        for (const QString &line : wrapText(paragraph, frame.columns)) {
+    for (const QStringList &lines : paragraphLines(name)) {
+        for (const QString &line : lines) {
             if (y < frame.bottom) {
                 columns.emplace_back();
                 y = frame.top;
             }
-            columns.back().push_back({72, y, line, QStringLiteral("Times-Roman"), frame.size});
+            const QString shown = line.endsWith(u'~') ? line.chopped(1) + u'-' : line;
+            columns.back().push_back({72, y, shown, QStringLiteral("Times-Roman"), frame.size});
             y -= frame.leading;
         }
         y -= frame.paragraphGap;
@@ -380,8 +344,8 @@ PdfFixture sampleTwoColumnArticle()
     FixturePage page;
     page.texts.push_back({72, 720, QString::fromLatin1(sampleArticleTitle), QStringLiteral("Helvetica-Bold"), 20});
     page.texts.push_back({72, 698, QString::fromLatin1(sampleArticleSubtitle), QStringLiteral("Helvetica"), 12});
-    const auto columns = flowParagraphs(QStringLiteral("article.txt"),
-        {.top = 664, .bottom = 300, .leading = 12.5, .paragraphGap = 6, .columns = 42, .size = 10});
+    const auto columns = flowParagraphs(
+        QStringLiteral("article.txt"), {.top = 664, .bottom = 300, .leading = 12.5, .paragraphGap = 6, .size = 10});
     Q_ASSERT(columns.size() == 2);
     constexpr double kColumnStep = 252; // 216 points of text and a 36-point gutter
     for (size_t i = 0; i < columns.size(); ++i) {
