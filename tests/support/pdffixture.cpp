@@ -7,7 +7,6 @@
 #include <mupdf/pdf.h>
 
 #include <algorithm>
-#include <cstring>
 #include <map>
 #include <string_view>
 #include <utility>
@@ -200,16 +199,6 @@ QByteArray written(const std::vector<FixturePage> &pages, const pdf_write_option
     return result;
 }
 
-bool copyPassword(const QString &password, char (&field)[128])
-{
-    const QByteArray utf8 = password.toUtf8();
-    if (static_cast<size_t>(utf8.size()) >= sizeof field)
-        return false;
-    std::memcpy(field, utf8.constData(), static_cast<size_t>(utf8.size()));
-    field[utf8.size()] = '\0';
-    return true;
-}
-
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -235,8 +224,11 @@ QByteArray PdfFixture::encryptedBytes(const QString &userPassword, const QString
     pdf_write_options options{}; // zero-filled, as MuPDF asks, so unknown fields stay off
     options.do_encrypt = PDF_ENCRYPT_AES_256;
     options.permissions = ~0; // everything allowed: the fixtures test opening, not rights
-    if (!copyPassword(userPassword, options.upwd_utf8) || !copyPassword(ownerPassword, options.opwd_utf8))
+    const QByteArray user = userPassword.toUtf8(), owner = ownerPassword.toUtf8();
+    if (user.size() >= qsizetype(sizeof options.upwd_utf8) || owner.size() >= qsizetype(sizeof options.opwd_utf8))
         return {};
+    qstrncpy(options.upwd_utf8, user.constData(), sizeof options.upwd_utf8);
+    qstrncpy(options.opwd_utf8, owner.constData(), sizeof options.opwd_utf8);
     return written(m_pages, options);
 }
 
