@@ -45,29 +45,26 @@ TEST(TextLayerBuilder, JoinsLinesWithOneSpaceAndBlocksWithOneLineFeedThatTakeNoR
     }
 }
 
-TEST(TextLayerBuilder, CharactersOutsideTheBasicPlaneTakeTwoUnitsWithOneBox)
+TEST(TextLayerBuilder, WideCharactersLigaturesAndOverstruckAccentsKeepTheirBoxes)
 {
-    const TextLayer layer = buildTextLayer(pageOf({{{lineOf(U"x\U0001D400y", 72, 700)}}}));
-    ASSERT_EQ(layer.string().size(), 4);
-    EXPECT_TRUE(layer.string().at(1).isHighSurrogate());
-    EXPECT_EQ(layer.characterBoundsAtIndex(1), layer.characterBoundsAtIndex(2));
-    EXPECT_EQ(layer.string().at(3), u'y');
-    EXPECT_EQ(layer.characterBoundsAtIndex(3).left(), 72 + 2 * kAdvance);
-}
+    // Characters outside the basic plane take two units with one box.
+    const TextLayer wide = buildTextLayer(pageOf({{{lineOf(U"x\U0001D400y", 72, 700)}}}));
+    ASSERT_EQ(wide.string().size(), 4);
+    EXPECT_TRUE(wide.string().at(1).isHighSurrogate());
+    EXPECT_EQ(wide.characterBoundsAtIndex(1), wide.characterBoundsAtIndex(2));
+    EXPECT_EQ(wide.string().at(3), u'y');
+    EXPECT_EQ(wide.characterBoundsAtIndex(3).left(), 72 + 2 * kAdvance);
 
-TEST(TextLayerBuilder, LigaturesBecomeLettersThatShareTheGlyphBox)
-{
-    const TextLayer layer = buildTextLayer(pageOf({{{lineOf(U"e\uFB03cient \uFB02ow \uFB00", 72, 700)}}}));
-    EXPECT_EQ(layer.string(), QStringLiteral("efficient flow ff"));
-    const QRectF f = layer.characterBoundsAtIndex(1), i = layer.characterBoundsAtIndex(3);
+    // Ligatures become letters that share the glyph box.
+    const TextLayer ligatures = buildTextLayer(pageOf({{{lineOf(U"e\uFB03cient \uFB02ow \uFB00", 72, 700)}}}));
+    EXPECT_EQ(ligatures.string(), QStringLiteral("efficient flow ff"));
+    const QRectF f = ligatures.characterBoundsAtIndex(1), i = ligatures.characterBoundsAtIndex(3);
     EXPECT_DOUBLE_EQ(f.width(), kAdvance / 3);
     EXPECT_DOUBLE_EQ(f.left(), 72 + kAdvance);
     EXPECT_DOUBLE_EQ(i.right(), 72 + 2 * kAdvance);
-}
 
-TEST(TextLayerBuilder, SpacingAccentsDrawnOverALetterAreComposedWithIt)
-{
-    // The accent is set at the letter's position, as TeX fonts without a Unicode map do it.
+    // An accent set at the letter's position, as TeX fonts without a Unicode map do it, is
+    // composed with it.
     GlyphLine line = lineOf(U"Pr\u00B4eface r`eglures na\u00A8\u0131ve", 72, 700);
     for (size_t k = 0; k + 1 < line.glyphs.size(); ++k)
         if (line.glyphs[k].c == U'\u00B4' || line.glyphs[k].c == U'`' || line.glyphs[k].c == U'\u00A8')
@@ -78,12 +75,19 @@ TEST(TextLayerBuilder, SpacingAccentsDrawnOverALetterAreComposedWithIt)
     EXPECT_EQ(layer.characterBoundsAtIndex(2).left(), 72 + 2 * kAdvance) << "the letter keeps its box";
 }
 
-TEST(TextLayerBuilder, ReplacementCharactersAndControlsAreLeftOut)
+TEST(TextLayerBuilder, ReplacementCharactersControlsAndEmptyBlocksOrPagesLeaveNothing)
 {
     const TextLayer layer
         = buildTextLayer(pageOf({{{lineOf(U"a\uFFFDb\u0007c", 72, 700)}}, {{lineOf(U"\uFFFD", 72, 600)}}}));
     EXPECT_EQ(layer.string(), QStringLiteral("abc"));
     EXPECT_EQ(layer.blocks().size(), 1u) << "a block with nothing left is dropped";
+
+    const TextLayer empty = buildTextLayer(pageOf({}));
+    EXPECT_TRUE(empty.isEmpty());
+    EXPECT_EQ(empty.characterIndexAtPoint(QPointF(0, 0)), kNotFound);
+    EXPECT_TRUE(empty.characterBoundsAtIndex(0).isNull());
+    EXPECT_TRUE(empty.characterBoundsAtIndex(-1).isNull());
+    EXPECT_TRUE(empty.attributedString().runs.empty());
 }
 
 TEST(TextLayerBuilder, ParagraphsAreFoundAndReadInOrder)
@@ -129,16 +133,6 @@ TEST(TextLayerBuilder, FontsOfRunsCoverEveryCharacterIncludingSeparators)
     EXPECT_EQ(text.runs[1].font, (PDFFont{"Courier", 10, true}));
     EXPECT_EQ(text.fontAtIndex(7)->name, QStringLiteral("Courier"));
     EXPECT_FALSE(text.fontAtIndex(10).has_value());
-}
-
-TEST(TextLayerBuilder, AnEmptyPageGivesAnEmptyLayer)
-{
-    const TextLayer layer = buildTextLayer(pageOf({}));
-    EXPECT_TRUE(layer.isEmpty());
-    EXPECT_EQ(layer.characterIndexAtPoint(QPointF(0, 0)), kNotFound);
-    EXPECT_TRUE(layer.characterBoundsAtIndex(0).isNull());
-    EXPECT_TRUE(layer.characterBoundsAtIndex(-1).isNull());
-    EXPECT_TRUE(layer.attributedString().runs.empty());
 }
 
 } // namespace
