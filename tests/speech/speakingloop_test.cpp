@@ -308,7 +308,7 @@ TEST_F(SmarteningTest, NothingPronounceableIsDroppedOnlyForEnglishVoices)
     EXPECT_EQ(spoken(sentences).size(), 4) << "no voice chosen: no test";
 }
 
-TEST_F(SmarteningTest, FixedPitchAndIgnoredFontsAreLeftOut)
+TEST_F(SmarteningTest, FixedPitchAndIgnoredFontsAreLeftOutOrCutOffASentenceTheyOpen)
 {
     const std::vector<SentenceRecord> sentences{
         add("Prose.", {72, 700, 30, 10}), add("int main();", {72, 680, 50, 9}, kCode)};
@@ -318,39 +318,10 @@ TEST_F(SmarteningTest, FixedPitchAndIgnoredFontsAreLeftOut)
     smartener.options.skipFixedWidthFonts = false;
     smartener.currentPDFignoredFontsList.insert(QStringLiteral("Times-Roman 10.0 pt"));
     EXPECT_EQ(spoken(sentences), QStringList{"int main();"});
-}
 
-TEST_F(SmarteningTest, VisualOrderReadsTopDownAndTiesByTextPosition)
-{
-    // The text layer runs bottom first; the right column's box starts higher than the left's.
-    const std::vector<SentenceRecord> sentences{add("Bottom.", {72, 100, 200, 10}),
-        add("Left column.", {72, 690, 200, 12}), add("Right column.", {320, 695, 200, 10}),
-        add("Same top one.", {72, 500, 100, 10}), add("Same top two.", {320, 500, 100, 10})};
-    EXPECT_EQ(spoken(sentences).first(), QStringLiteral("Bottom.")) << "off: the text layer's order";
-    smartener.options.sortVisually = true;
-    EXPECT_EQ(
-        spoken(sentences), QStringList({"Right column.", "Left column.", "Same top one.", "Same top two.", "Bottom."}));
-}
-
-TEST_F(SmarteningTest, ImplausiblyTallBoxesAreDroppedOnlyWhenSortingVisually)
-{
-    const std::vector<SentenceRecord> sentences{add("One line.", {72, 700, 100, 10}),
-        add("Exactly eight lines tall.", {72, 500, 100, 80}), add("Taller than eight.", {72, 300, 100, 80.5})};
-    smartener.options.skipWeirdBounds = true;
-    EXPECT_EQ(spoken(sentences).size(), 3) << "without visual order the setting does nothing";
-    smartener.options.sortVisually = true;
-    EXPECT_EQ(spoken(sentences), QStringList({"One line.", "Exactly eight lines tall."}));
-    // Kept, a tall box is placed by its bottom line: above a box whose top is lower than that.
-    smartener.options.skipWeirdBounds = false;
-    const std::vector<SentenceRecord> more{add("Tall, bottom line at 610.", {72, 600, 100, 200}),
-        add("Short at 650.", {300, 640, 100, 10}), add("Short at 605.", {300, 595, 100, 10})};
-    EXPECT_EQ(spoken(more), QStringList({"Short at 650.", "Tall, bottom line at 610.", "Short at 605."}));
-}
-
-TEST_F(SmarteningTest, AnIgnoredFontOpeningASentenceIsCutOff)
-{
+    // An ignored font opening a sentence is cut off: a paragraph whose first run is a caption.
+    smartener.currentPDFignoredFontsList.clear();
     const PDFFont caption{QStringLiteral("Helvetica-Oblique"), 8, false};
-    // One paragraph whose first run is in the caption font.
     const QString text = QStringLiteral("Figure 3: The river at dusk.");
     std::vector<TextLayer::Unit> units(static_cast<size_t>(text.size()), TextLayer::Unit{QRectF(), 1});
     for (size_t i = 0; i < 9; ++i)
@@ -363,6 +334,32 @@ TEST_F(SmarteningTest, AnIgnoredFontOpeningASentenceIsCutOff)
     const SentenceRecord cut = smartener.cutIgnoredFontLeadIn(whole, document);
     EXPECT_EQ(cut.sentence, QStringLiteral(" The river at dusk."));
     EXPECT_EQ(cut.range, (TextRange{9, static_cast<quint64>(text.size()) - 9}));
+}
+
+TEST_F(SmarteningTest, VisualOrderReadsTopDownTiesByTextPositionAndDropsImplausiblyTallBoxes)
+{
+    // The text layer runs bottom first; the right column's box starts higher than the left's.
+    const std::vector<SentenceRecord> sentences{add("Bottom.", {72, 100, 200, 10}),
+        add("Left column.", {72, 690, 200, 12}), add("Right column.", {320, 695, 200, 10}),
+        add("Same top one.", {72, 500, 100, 10}), add("Same top two.", {320, 500, 100, 10})};
+    EXPECT_EQ(spoken(sentences).first(), QStringLiteral("Bottom.")) << "off: the text layer's order";
+    smartener.options.sortVisually = true;
+    EXPECT_EQ(
+        spoken(sentences), QStringList({"Right column.", "Left column.", "Same top one.", "Same top two.", "Bottom."}));
+
+    // Implausibly tall boxes are dropped, only when sorting visually.
+    smartener.options.sortVisually = false;
+    const std::vector<SentenceRecord> tall{add("One line.", {72, 700, 100, 10}),
+        add("Exactly eight lines tall.", {72, 500, 100, 80}), add("Taller than eight.", {72, 300, 100, 80.5})};
+    smartener.options.skipWeirdBounds = true;
+    EXPECT_EQ(spoken(tall).size(), 3) << "without visual order the setting does nothing";
+    smartener.options.sortVisually = true;
+    EXPECT_EQ(spoken(tall), QStringList({"One line.", "Exactly eight lines tall."}));
+    // Kept, a tall box is placed by its bottom line: above a box whose top is lower than that.
+    smartener.options.skipWeirdBounds = false;
+    const std::vector<SentenceRecord> more{add("Tall, bottom line at 610.", {72, 600, 100, 200}),
+        add("Short at 650.", {300, 640, 100, 10}), add("Short at 605.", {300, 595, 100, 10})};
+    EXPECT_EQ(spoken(more), QStringList({"Short at 650.", "Tall, bottom line at 610.", "Short at 605."}));
 }
 
 } // namespace
