@@ -73,7 +73,7 @@ TEST(MuPDFDocument, OpensFromFileOrBytesWithPagesThatKnowTheirIndexAndOutliveThe
     EXPECT_FALSE(second->renderRegion(second->boundsForBox(PDFDisplayBox::CropBox), 0.5).isNull());
 }
 
-TEST(MuPDFDocument, RefusesWhatIsNotAReadablePDF)
+TEST(MuPDFDocument, RefusesWhatIsNotAReadablePDFAndSurvivesDamageAndLies)
 {
     QTemporaryDir dir;
     const std::vector<std::pair<const char *, QByteArray>> bad{
@@ -90,10 +90,8 @@ TEST(MuPDFDocument, RefusesWhatIsNotAReadablePDF)
     }
     EXPECT_EQ(MuPDFService().openFile(dir.filePath(QStringLiteral("missing.pdf"))), nullptr);
     EXPECT_EQ(MuPDFService().openFile(dir.path()), nullptr) << "a folder";
-}
 
-TEST(MuPDFDocument, DamagedFilesNeverCrashWhateverIsLeftOfThem)
-{
+    // Damaged files never crash, whatever is left of them.
     const QByteArray good = testing::sampleBook().bytes();
     for (qsizetype cut = 64; cut < good.size(); cut += good.size() / 23) {
         QByteArray damaged = good;
@@ -108,12 +106,10 @@ TEST(MuPDFDocument, DamagedFilesNeverCrashWhateverIsLeftOfThem)
                     (void)page->string();
         }
     }
-}
 
-TEST(MuPDFDocument, APageTreeThatClaimsBillionsOfPagesCostsNothing)
-{
-    // The lie that once ended every command with bad_alloc: a vector sized to the claim.
-    QByteArray lying = testing::sampleBook().bytes();
+    // A page tree that claims billions of pages, the lie that once ended every command with
+    // bad_alloc: a vector sized to the claim.
+    QByteArray lying = good;
     lying.replace("/Count 6", "/Count 2147483647");
     const auto document = MuPDFService().openData(lying);
     ASSERT_NE(document, nullptr);
@@ -216,15 +212,25 @@ PDFOutline sampleOutline()
     return root;
 }
 
-TEST(MuPDFDocument, WrittenFilesKeepOutlineAndMarksAndAFailedWriteChangesNothing)
+TEST(MuPDFDocument, MarksComeAndGoAndWrittenFilesKeepThemAndTheOutlineButAFailedWriteChangesNothing)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("written.pdf"));
     const auto document = openFixture(threePages());
     ASSERT_TRUE(document->setOutlineRoot(sampleOutline()));
-    const auto marked = document->pageAtIndex(1)->addAnnotation(
+    // Marks are listed, added and removed, and add no text.
+    const auto page = document->pageAtIndex(1);
+    const auto highlight = page->addAnnotation(
+        PDFAnnotation::markup(PDFMarkupType::Highlight, {QRectF(72, 716, 80, 12)}, AnnotationColor{255, 255, 0}));
+    const auto marked = page->addAnnotation(
         PDFAnnotation::markup(PDFMarkupType::Underline, {QRectF(72, 716, 80, 12)}, AnnotationColor{255, 0, 0}));
-    ASSERT_TRUE(marked);
+    ASSERT_TRUE(highlight && marked);
+    ASSERT_EQ(page->annotations().size(), 2u);
+    EXPECT_EQ(page->string(), QStringLiteral("Second page."));
+    EXPECT_TRUE(page->removeAnnotation(*highlight));
+    EXPECT_FALSE(page->removeAnnotation(*highlight)) << "already gone";
+    ASSERT_EQ(page->annotations().size(), 1u);
+    EXPECT_EQ(page->annotations()[0].id, marked->id);
     ASSERT_TRUE(document->writeToFile(path));
     EXPECT_EQ(document->documentURL().toLocalFile(), path);
 
@@ -360,27 +366,6 @@ TEST(MuPDFPage, SelectionsOfRangesAndLines)
     EXPECT_EQ(joined.numberOfTextRangesOnPage(*page), 2);
     EXPECT_EQ(joined.rangeAtIndex(0, *page), (TextRange{0, 7}));
     EXPECT_EQ(joined.string(), QStringLiteral("Alpha btheta"));
-}
-
-TEST(MuPDFPage, MarksAreListedAddedAndRemoved)
-{
-    const auto document = openLines({QStringLiteral("Something worth marking.")});
-    const auto page = firstPage(document);
-    const QRectF line = page->selectionForRange({0, 9}).boundsForPage(*page);
-    const auto highlight
-        = page->addAnnotation(PDFAnnotation::markup(PDFMarkupType::Highlight, {line}, AnnotationColor{255, 255, 0}));
-    const auto underline
-        = page->addAnnotation(PDFAnnotation::markup(PDFMarkupType::Underline, {line}, AnnotationColor{0, 0, 255}));
-    ASSERT_TRUE(highlight && underline);
-    ASSERT_EQ(page->annotations().size(), 2u);
-    EXPECT_EQ(page->string(), QStringLiteral("Something worth marking.")) << "marks add no text";
-
-    EXPECT_TRUE(page->removeAnnotation(*highlight));
-    EXPECT_FALSE(page->removeAnnotation(*highlight)) << "already gone";
-    const auto left = page->annotations();
-    ASSERT_EQ(left.size(), 1u);
-    EXPECT_EQ(left[0].markupType, PDFMarkupType::Underline);
-    EXPECT_EQ(left[0].id, underline->id);
 }
 
 TEST(MuPDFPage, RenderingIsTheSameFromManyThreadsAtOnce)
