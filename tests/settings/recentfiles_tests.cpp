@@ -6,6 +6,7 @@
 #include "settings/registereddefaults.h"
 #include "settings/watchedfolder.h"
 
+#include "support/pdffixture.h"
 #include "support/qtprinters.h"
 
 #include <QDir>
@@ -39,7 +40,7 @@ QStringList titles(const std::vector<RecentFileEntry> &entries, std::size_t coun
     return result;
 }
 
-TEST(WatchedFolder, OffersThePdfsNewestFirstByTitle)
+TEST(WatchedFolder, OffersThePdfsNewestFirstByTitleAndNothingWithoutAReadableFolder)
 {
     QTemporaryDir dir;
     // Written oldest last, so that neither creation nor name order gives the answer.
@@ -63,19 +64,17 @@ TEST(WatchedFolder, OffersThePdfsNewestFirstByTitle)
     EXPECT_EQ(recentFileTitle({QUrl::fromLocalFile(QStringLiteral("/d/a.b.pdf")), {}}), QStringLiteral("a.b"));
     EXPECT_EQ(recentFileTitle({QUrl::fromLocalFile(QStringLiteral("/d/My report #1 100%.pdf")), {}}),
         QStringLiteral("My report #1 100%"));
-}
 
-TEST(WatchedFolder, AnEmptyMissingOrUnreadableFolderOffersNothing)
-{
-    QTemporaryDir dir;
-    EXPECT_TRUE(scanWatchedFolder(dir.path()).empty());
-    EXPECT_TRUE(scanWatchedFolder(dir.filePath(QStringLiteral("gone"))).empty());
-    const QString file = dir.filePath(QStringLiteral("a.pdf"));
+    // An empty, missing or unreadable folder offers nothing.
+    QTemporaryDir empty;
+    EXPECT_TRUE(scanWatchedFolder(empty.path()).empty());
+    EXPECT_TRUE(scanWatchedFolder(empty.filePath(QStringLiteral("gone"))).empty());
+    const QString file = empty.filePath(QStringLiteral("a.pdf"));
     writeFile(file, kEpoch);
     EXPECT_TRUE(scanWatchedFolder(file).empty()) << "a file is no folder";
 
-    const QString locked = dir.filePath(QStringLiteral("locked"));
-    ASSERT_TRUE(QDir(dir.path()).mkdir(locked));
+    const QString locked = empty.filePath(QStringLiteral("locked"));
+    ASSERT_TRUE(QDir(empty.path()).mkdir(locked));
     writeFile(locked + QStringLiteral("/a.pdf"), kEpoch);
     ASSERT_TRUE(QFile::setPermissions(locked, {}));
     if (!QDir(locked).isReadable()) { // permissions do not bind the superuser
@@ -113,63 +112,52 @@ TEST(WatchedFolder, TheChosenFolderIsRememberedAsItsUrlText)
 
 const QString kRecentKey(settingskeys::recentDocuments);
 
-class RecentDocumentsTest : public ::testing::Test {
-protected:
-    QString file(const QString &name)
-    {
-        const QString path = m_dir.filePath(name);
-        QFile out(path);
-        EXPECT_TRUE(out.open(QIODevice::WriteOnly));
-        return path;
-    }
-
-    QTemporaryDir m_dir;
-    MemoryDefaultsStore m_store;
-    RecentDocuments m_recent{m_store};
-};
-
-TEST_F(RecentDocumentsTest, NewestFirstAndEachFileOnce)
+TEST(RecentDocuments, NewestFirstEachFileOnceCappedAndVanishedFilesLeftOut)
 {
+    QTemporaryDir dir;
+    MemoryDefaultsStore store;
+    RecentDocuments recent{store};
+    const auto file = [&dir](const QString &name) {
+        const QString path = dir.filePath(name);
+        EXPECT_TRUE(testing::writeBytes(path, {}));
+        return path;
+    };
     const QString a = file("a.pdf"), b = file("b.pdf"), c = file("c.pdf");
-    m_recent.noteNewRecentDocument(a);
-    m_recent.noteNewRecentDocument(b);
-    m_recent.noteNewRecentDocument(c);
-    m_recent.noteNewRecentDocument(a);
-    EXPECT_EQ(m_recent.paths(), (QStringList{a, c, b}));
-    EXPECT_EQ(m_store.value(kRecentKey).toStringList(), (QStringList{a, c, b}));
-    EXPECT_EQ(m_store.synchronizeCount(), 4);
+    recent.noteNewRecentDocument(a);
+    recent.noteNewRecentDocument(b);
+    recent.noteNewRecentDocument(c);
+    recent.noteNewRecentDocument(a);
+    EXPECT_EQ(recent.paths(), (QStringList{a, c, b}));
+    EXPECT_EQ(store.value(kRecentKey).toStringList(), (QStringList{a, c, b}));
+    EXPECT_EQ(store.synchronizeCount(), 4);
 
     // Another spelling of a listed file moves it rather than adding a row.
-    const QString relative = QDir::current().relativeFilePath(m_dir.filePath("sub/../c.pdf"));
-    m_recent.noteNewRecentDocument(relative);
-    m_recent.noteNewRecentDocument(QString());
-    EXPECT_EQ(m_recent.paths(), (QStringList{c, a, b}));
+    const QString relative = QDir::current().relativeFilePath(dir.filePath("sub/../c.pdf"));
+    recent.noteNewRecentDocument(relative);
+    recent.noteNewRecentDocument(QString());
+    EXPECT_EQ(recent.paths(), (QStringList{c, a, b}));
 
-    m_recent.clear();
-    EXPECT_TRUE(m_recent.paths().isEmpty());
-    EXPECT_FALSE(m_store.contains(kRecentKey));
-}
+    recent.clear();
+    EXPECT_TRUE(recent.paths().isEmpty());
+    EXPECT_FALSE(store.contains(kRecentKey));
 
-TEST_F(RecentDocumentsTest, VanishedFilesAreLeftOutAndOnlyTheNewestKept)
-{
-    const QString a = file("a.pdf"), b = file("b.pdf"), c = file("c.pdf");
     for (const QString &path : {a, b, c})
-        m_recent.noteNewRecentDocument(path);
+        recent.noteNewRecentDocument(path);
     ASSERT_TRUE(QFile::remove(b));
-    EXPECT_EQ(m_recent.paths(), (QStringList{c, a}));
+    EXPECT_EQ(recent.paths(), (QStringList{c, a}));
 
     // A list stored as a single string, as a settings file may read back a one-element list.
-    m_store.setValue(kRecentKey, a);
-    EXPECT_EQ(m_recent.paths(), QStringList{a});
+    store.setValue(kRecentKey, a);
+    EXPECT_EQ(recent.paths(), QStringList{a});
 
     QStringList noted;
     for (int i = 0; i < RecentDocuments::kMaximumCount + 3; ++i) {
         noted.prepend(file(QStringLiteral("%1.pdf").arg(i)));
-        m_recent.noteNewRecentDocument(noted.first());
+        recent.noteNewRecentDocument(noted.first());
     }
     const QStringList newest = noted.first(RecentDocuments::kMaximumCount);
-    EXPECT_EQ(m_recent.paths(), newest) << "only the newest are kept";
-    EXPECT_EQ(m_store.value(kRecentKey).toStringList(), newest);
+    EXPECT_EQ(recent.paths(), newest) << "only the newest are kept";
+    EXPECT_EQ(store.value(kRecentKey).toStringList(), newest);
 }
 
 } // namespace
