@@ -200,7 +200,7 @@ TEST_F(ReaderWindowTest, APDFDroppedOnTheWindowIsShownWithItsPageLabelAndPagesAt
     const auto gap = [this] {
         return view().viewportPointForPagePoint(1, {0, 612}).y() - view().viewportPointForPagePoint(0, {0, 0}).y();
     };
-    EXPECT_TRUE(testing::waitUntil([&gap] { return std::abs(gap() - PageLayout::kGap) <= 1; }));
+    EXPECT_TRUE(QTest::qWaitFor([&gap] { return std::abs(gap() - PageLayout::kGap) <= 1; }));
 
     view().goToPageIndex(1, {0, 612});
     EXPECT_EQ(window.labelTextPDFInfo()->text(), QStringLiteral("Page 2 of 3 (67%)"));
@@ -220,7 +220,7 @@ TEST_F(ReaderWindowTest, TheWheelScrollsAndWithControlZoomsAroundThePointer)
     };
     const QPointF centre(view().viewport()->width() / 2.0, view().viewport()->height() / 2.0);
     wheel(-2, {}, centre);
-    EXPECT_TRUE(testing::waitUntil([this] { return view().verticalScrollBar()->value() > 0; }));
+    EXPECT_TRUE(QTest::qWaitFor([this] { return view().verticalScrollBar()->value() > 0; }));
 
     const double fitted = view().scaleFactor();
     const auto [page, underPointer] = view().pagePointForViewportPoint(centre);
@@ -332,7 +332,7 @@ TEST_F(ReaderWindowTest, DoubleClicksReadFromTheWordsSentenceIgnoreTrimmedTextAn
     EXPECT_EQ(loop().speechSet().front(), sentence);
     // The clicked word is not what ends up selected: the spoken sentence is, once the button
     // is up again.
-    EXPECT_TRUE(testing::waitUntil([&] { return selectedText() == sentence.sentence; }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return selectedText() == sentence.sentence; }));
     EXPECT_FALSE(view().isMouseDown);
     EXPECT_NE(view().viewport()->grab().toImage().pixelColor(word + QPoint(0, -3)), beside) << "and tinted";
 
@@ -356,7 +356,7 @@ TEST_F(ReaderWindowTest, DoubleClicksReadFromTheWordsSentenceIgnoreTrimmedTextAn
 TEST_F(ReaderWindowTest, ReadingFollowsTheSentenceAcrossThePageTurn)
 {
     doubleClick(pointOfCharacter(0, indexOf(0, QStringLiteral("It was a better question"))));
-    ASSERT_TRUE(testing::waitUntil([&] { return !view().currentSelection().isEmpty(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !view().currentSelection().isEmpty(); }));
     // The last sentence of the page runs on to the next one; the page number is never read.
     for (int i = 0; i < 3 && view().currentSelection().pages().front() == shown().pageAtIndex(0); ++i) {
         speech.latest->finishUtterance();
@@ -410,8 +410,8 @@ TEST_F(ReaderWindowTest, KeysStepTheSelectionWithinThePageAndSpeakPauseStopWalkA
     keyStroke(Qt::Key_L, {}, QStringLiteral("l"));
     EXPECT_EQ(speech.latest->spoken.back(), delegate->pageContent().nextSentenceFor(second)->sentence);
     speech.latest->finishUtterance();
-    EXPECT_TRUE(testing::waitUntil(
-        [&] { return selectedText() == delegate->pageContent().nextSentenceFor(second)->sentence; }));
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return selectedText() == delegate->pageContent().nextSentenceFor(second)->sentence; }));
     keyStroke(Qt::Key_J, {}, QStringLiteral("j"));
     EXPECT_EQ(speech.latest->spoken.back(), second.sentence);
 
@@ -507,8 +507,8 @@ TEST_F(ReaderWindowTest, WhileTheButtonIsHeldTheSpokenSentenceWaitsAndComesBackA
     QTest::mouseMove(view().viewport(), somewhere + QPoint(40, 0));
     QTest::mouseRelease(view().viewport(), Qt::LeftButton, {}, somewhere + QPoint(40, 0));
     EXPECT_FALSE(view().didSkipUpdateOfSelection);
-    EXPECT_TRUE(testing::waitUntil([&] { return selectedText() == third.sentence; }));
-    EXPECT_TRUE(testing::waitUntil([&] { return view().verticalScrollBar()->value() != scrolledAway; }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return selectedText() == third.sentence; }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return view().verticalScrollBar()->value() != scrolledAway; }));
 }
 
 } // namespace

@@ -22,13 +22,6 @@ inline QApplication &widgetApp()
     return *app;
 }
 
-// Runs the event loop until the condition holds, for at most `milliseconds`; says whether it
-// held. (Qt's QTRY_ macros report to QTest, which a GoogleTest run never hears.)
-template<typename Condition> bool waitUntil(Condition condition, int milliseconds = 3000)
-{
-    return QTest::qWaitFor(condition, milliseconds);
-}
-
 // A base for fixtures holding widgets as members: a base is made before the members are.
 class WidgetTest : public ::testing::Test {
 protected:
