@@ -36,6 +36,13 @@ wait_for() { # PATTERN SECONDS
     done
     echo "timed out waiting for: $1"; cat "$out"; cat "$work/narrata.err"; return 1
 }
+within() { # SECONDS COMMAND...: true once the command succeeds
+    local tries=$(($1 * 10)); shift
+    for _ in $(seq 1 "$tries"); do "$@" && return 0; sleep 0.1; done
+    return 1
+}
+alert_shown() { [ -n "$(xdotool search --onlyvisible --name '^Narrata$' 2>/dev/null | head -n1)" ]; }
+alert_gone() { ! alert_shown; }
 
 wait_for '^word at ' 20
 read -r x y < <(sed -n 's/^word at \([0-9-]*\) \([0-9-]*\)$/\1 \2/p' "$out" | head -n1)
@@ -59,8 +66,8 @@ xdotool key ctrl+0 shift+0
 sleep 0.5
 [ "$(count 'session reset')" -eq "$resets" ] || { echo "Ctrl+0 or Shift+0 reset the statistics"; exit 1; }
 xdotool key 0
-for _ in $(seq 1 100); do [ "$(count 'session reset')" -gt "$resets" ] && break; sleep 0.1; done
-[ "$(count 'session reset')" -gt "$resets" ] || { echo "0 did not reset the statistics"; exit 1; }
+reset_seen() { [ "$(count 'session reset')" -gt "$resets" ]; }
+within 10 reset_seen || { echo "0 did not reset the statistics"; exit 1; }
 echo "P pauses and resumes, 0 resets; Shift+P, Shift+0 and Ctrl+0 do neither"
 
 # A file that cannot be opened, handed over: the alert is answered with a real key press, and
@@ -68,27 +75,16 @@ echo "P pauses and resumes, 0 resets; Shift+P, Shift+0 and Ctrl+0 do neither"
 printf '%%PDF-1.7\nnot really' >"$work/damaged.pdf"
 for bad in "$work/missing.pdf" "$work/damaged.pdf"; do
     timeout 20 "$narrata" "$bad" >/dev/null 2>&1
-    alert=""
-    for _ in $(seq 1 100); do
-        alert="$(xdotool search --onlyvisible --name '^Narrata$' 2>/dev/null | head -n1 || true)"
-        [ -n "$alert" ] && break
-        sleep 0.1
-    done
-    [ -n "$alert" ] || { echo "no alert for $bad"; exit 1; }
+    within 10 alert_shown || { echo "no alert for $bad"; exit 1; }
+    alert="$(xdotool search --onlyvisible --name '^Narrata$' | head -n1)"
     xdotool mousemove --window "$alert" 20 20 key Return
-    for _ in $(seq 1 100); do
-        xdotool search --onlyvisible --name '^Narrata$' >/dev/null 2>&1 || break
-        sleep 0.1
-    done
+    within 10 alert_gone || true
     kill -0 "$pid" 2>/dev/null || { echo "narrata ended after the alert for $bad"; cat "$work/narrata.err"; exit 1; }
 done
 before="$(grep -c '^reading p\.1: Margaret Ellis' "$out")"
 xdotool mousemove "$x" "$y" click --repeat 2 --delay 60 1
-for _ in $(seq 1 200); do
-    [ "$(grep -c '^reading p\.1: Margaret Ellis' "$out")" -gt "$before" ] && break
-    sleep 0.1
-done
-[ "$(grep -c '^reading p\.1: Margaret Ellis' "$out")" -gt "$before" ] || { echo "no reading after the alerts"; exit 1; }
+read_again() { [ "$(grep -c '^reading p\.1: Margaret Ellis' "$out")" -gt "$before" ]; }
+within 20 read_again || { echo "no reading after the alerts"; exit 1; }
 echo "alerts for a missing and a damaged file were answered, and reading went on"
 
 timeout 20 "$narrata" "$work/article.pdf" >/dev/null 2>&1

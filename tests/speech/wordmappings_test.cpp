@@ -1,13 +1,16 @@
-// The word mappings file: its line format, its creation from the template, and re-reading it.
+// Making a sentence speakable: web addresses, the fixed and the user's word mappings, the word
+// mappings file (its line format, its creation from the template, re-reading it), and ligature
+// repair.
+#include "speech/ligaturemap.h"
 #include "speech/speakabletext.h"
 #include "speech/wordmappings.h"
 #include "speech/wordmappingtextpath.h"
 
+#include "support/pdffixture.h"
 #include "support/qtprinters.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <QTemporaryDir>
 
 #include <sys/stat.h>
@@ -25,10 +28,97 @@ WordMappings mappings(std::initializer_list<std::pair<QString, QString>> pairs)
     return result;
 }
 
-bool writeFile(const QString &path, const QByteArray &bytes)
+TEST(SpeakableText, AddressesAndFixedMappingsAreSpokenOtherTokensAsWritten)
 {
-    QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+    const std::pair<QString, QString> rows[] = {
+        {"Nothing to change here.", "Nothing to change here."},
+        {"a  b   c ", "a  b   c "}, // consecutive spaces are empty tokens
+        {"a \uFFFC b", "a  b"}, // tokens are trimmed of white space and object replacement
+        {"\nmacOS\t \uFFFCmacOS\u00A0", "Mac OS Mac OS"},
+        {"See https://www.example.com/docs/page.html?q=1&r=two#top now", "See  www.example.com URL  now"},
+        {"http://user:pw@example.org:8080/x", " example.org URL "},
+        {"HTTPS://example.com", "HTTPS://example.com"}, // the prefix is case-sensitive
+        {"(https://example.com)", "(https://example.com)"}, // and must start the token
+        {"ftp://example.com", "ftp://example.com"},
+        {"https://exa<mple.com", "https://exa<mple.com"}, // does not parse
+        {"use https: only", "use https: only"}, // no host
+        {"http:relative", "http:relative"},
+        {"Narrata runs on Linux, not macOS", "Narata runs on Linux, not Mac OS"},
+        {"Visit narrata.app today", "Visit Narata dot app today"},
+        {"narrata.app/index.html", "Narata dot app slash index dot html"},
+        {"macOS, and MacOS and macos", "macOS, and MacOS and macos"}, // whole tokens, exactly
+        {"Narrata's", "Narrata's"},
+    };
+    for (const auto &[text, expected] : rows)
+        EXPECT_EQ(speakableStringWithWordMappings(text, {}), expected) << "for " << qPrintable(text);
+}
+
+TEST(SpeakableText, UserMappingsReplaceTokensOnceAndWinOverFixedOnes)
+{
+    const struct {
+        QString text;
+        WordMappings user;
+        QString expected;
+    } rows[] = {
+        {"on macOS and Narrata", mappings({{"macOS", "mac oh ess"}}), "on mac oh ess and Narata"},
+        {"A GUI [1] here", mappings({{"GUI", "gooey"}, {"[1]", ""}}), "A gooey  here"},
+        {"A B", mappings({{"A", "B"}, {"B", "C"}}), "B C"}, // a replacement is not looked up again
+        {"New York", mappings({{"New York", "NYC"}}), "New York"}, // tokens are split at spaces
+        {"https://narrata.app/index.html", mappings({{"https://narrata.app/index.html", "home"}}), " narrata.app URL "},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(speakableStringWithWordMappings(row.text, row.user), row.expected) << "for " << qPrintable(row.text);
+    EXPECT_EQ(fixedWordMappings().value(QStringLiteral("macOS")), QStringLiteral("Mac OS")) << "fixed table untouched";
+}
+
+class LigatureTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(folder.isValid()); }
+    void writeList(const QString &ligature, const QByteArray &words)
+    {
+        ASSERT_TRUE(testing::writeBytes(QDir(folder.path()).filePath(ligature + QStringLiteral(".txt")), words));
+    }
+    QTemporaryDir folder;
+};
+
+TEST_F(LigatureTest, MapHoldsTheFragmentsTheRulesDescribeAndSubstitutionRepairsThem)
+{
+    writeList(QStringLiteral("fi"), "Fine\nOfficial\nwifi\nfix\nnotes\n");
+    const LigatureMap map = prepareMapForLigatures({QStringLiteral("fi")}, folder.path());
+    LigatureMap expected;
+    expected.insert(QStringLiteral("  ne"), QStringLiteral(" fine"));
+    expected.insert(QStringLiteral("of cial"), QStringLiteral("official"));
+    expected.insert(QStringLiteral("wi  "), QStringLiteral("wifi "));
+    expected.insert(QStringLiteral("wi ."), QStringLiteral("wifi."));
+    expected.insert(QStringLiteral("wi ?"), QStringLiteral("wifi?"));
+    expected.insert(QStringLiteral("wi ,"), QStringLiteral("wifi,"));
+    expected.insert(QStringLiteral("  x"), QStringLiteral(" fix"));
+    EXPECT_EQ(map, expected);
+    EXPECT_TRUE(prepareMapForLigatures({QStringLiteral("zz")}, folder.path()).isEmpty()) << "no word list";
+
+    // Substitution lowers the text and repairs the lost ligatures.
+    writeList(QStringLiteral("fi"), "fine\ndefine\nofficial\n");
+    writeList(QStringLiteral("fl"), "flow\nreflect\n");
+    const LigatureMap both = prepareMapForLigatures({QStringLiteral("fi"), QStringLiteral("fl")}, folder.path());
+    EXPECT_EQ(substituteForLigaturesInString(QStringLiteral("The  ne print will de ne the re ect of the  ow."), both),
+        QStringLiteral("the fine print will define the reflect of the flow."));
+    EXPECT_EQ(
+        substituteForLigaturesInString(QStringLiteral("An Of cial Word"), both), QStringLiteral("an official word"));
+}
+
+TEST(LigatureResources, ShippedWordListsRepairWordsButLeaveOrdinaryPhrasesAlone)
+{
+    for (const QString &ligature : knownLigatures())
+        EXPECT_GE(prepareMapForLigatures({ligature}).size(), 3) << ligature.toStdString();
+    const LigatureMap all = prepareMapForLigatures(knownLigatures());
+    EXPECT_EQ(
+        substituteForLigaturesInString(QStringLiteral("The of cial report was signi cant, e cient and di cult."), all),
+        QStringLiteral("the official report was significant, efficient and difficult."));
+    // Fragments such as "de ne" (define) or "of ce" (office) would also match across the words
+    // of "made new" or "proof of certain"; the shipped lists leave such words out.
+    const QString phrases = QStringLiteral("we made new proof of certain points to counter a tree ect. "
+                                           "do the office staff offer coffee? no, they differ");
+    EXPECT_EQ(substituteForLigaturesInString(phrases, all), phrases);
 }
 
 TEST(WordMappingsParser, AWordLineEndingInAColonDeclaresTheNextLineAsItsReplacement)
@@ -81,23 +171,17 @@ TEST_F(WordMappingsFileTest, AMissingFileReadsNothingUntilMadeFromTheTemplateAnd
     ASSERT_TRUE(created.open(QIODevice::ReadOnly));
     EXPECT_EQ(created.readAll(), expected);
     EXPECT_TRUE(QFileInfo(path).isWritable());
-
-    ASSERT_TRUE(writeFile(path, "mine:\nkept\n"));
-    EXPECT_TRUE(file.ensureExists());
+    // The template's examples are switched off: every word they declare has a space in it.
     ASSERT_TRUE(file.reload());
-    EXPECT_EQ(file.mappings(), mappings({{"mine", "kept"}})) << "the template does not replace it";
-}
-
-TEST_F(WordMappingsFileTest, TemplateChangesNoWordThatCanBeSpoken)
-{
-    WordMappingsFile file(pathIn(QStringLiteral("t")));
-    ASSERT_TRUE(file.ensureExists());
-    file.reload();
-    // Its examples are switched off: every word they declare has a space in it.
     for (auto it = file.mappings().cbegin(); it != file.mappings().cend(); ++it)
         EXPECT_TRUE(it.key().contains(u' ')) << it.key().toStdString();
     EXPECT_EQ(speakableStringWithWordMappings(QStringLiteral("GUI SQL e.g. Nguyen"), file.mappings()),
         QStringLiteral("GUI SQL e.g. Nguyen"));
+
+    ASSERT_TRUE(testing::writeBytes(path, "mine:\nkept\n"));
+    EXPECT_TRUE(file.ensureExists());
+    ASSERT_TRUE(file.reload());
+    EXPECT_EQ(file.mappings(), mappings({{"mine", "kept"}})) << "the template does not replace it";
 }
 
 class TextPathTest : public WordMappingsFileTest {
@@ -120,27 +204,31 @@ protected:
     std::unique_ptr<WordMappingTextPath> textPath;
 };
 
-TEST_F(TextPathTest, EditIsHeardFromTheNextReloadOn)
+TEST_F(TextPathTest, EditsAreHeardFromTheNextReloadOnButAnEmptiedFileChangesNothing)
 {
     EXPECT_EQ(speak(QStringLiteral("the GUI")), QStringLiteral("the GUI"));
-    ASSERT_TRUE(writeFile(path, "GUI:\ngooey\n"));
+    ASSERT_TRUE(testing::writeBytes(path, "GUI:\ngooey\n"));
     EXPECT_EQ(textPath->speakableStringWithWordMappings(QStringLiteral("the GUI")), QStringLiteral("the GUI"))
         << "nothing changes before the reload";
     EXPECT_EQ(speak(QStringLiteral("the GUI")), QStringLiteral("the gooey"));
-    ASSERT_TRUE(writeFile(path, "GUI:\ng u i\n"));
+    ASSERT_TRUE(testing::writeBytes(path, "GUI:\ng u i\n"));
     EXPECT_EQ(speak(QStringLiteral("the GUI")), QStringLiteral("the g u i"));
     EXPECT_EQ(textPath->mappings(), mappings({{"GUI", "g u i"}}));
-}
 
-TEST_F(TextPathTest, FileEmptiedOfEntriesKeepsThePreviousMappings)
-{
-    ASSERT_TRUE(writeFile(path, "GUI:\ngooey\n"));
-    EXPECT_EQ(speak(QStringLiteral("GUI")), QStringLiteral("gooey"));
-    ASSERT_TRUE(writeFile(path, ""));
-    EXPECT_EQ(speak(QStringLiteral("GUI")), QStringLiteral("gooey"));
-    ASSERT_TRUE(writeFile(path, "just a note\n"));
-    EXPECT_EQ(speak(QStringLiteral("GUI")), QStringLiteral("gooey"));
+    // Emptied of entries, or gone, the file leaves the previous mappings in place.
+    for (const QByteArray &bytes : {QByteArray(), QByteArray("just a note\n")}) {
+        ASSERT_TRUE(testing::writeBytes(path, bytes));
+        EXPECT_EQ(speak(QStringLiteral("GUI")), QStringLiteral("g u i")) << bytes.constData();
+    }
     ASSERT_TRUE(QFile::remove(path));
+    EXPECT_EQ(speak(QStringLiteral("GUI")), QStringLiteral("g u i"));
+
+    // An editor's text is read instead of the file while it gives one.
+    ASSERT_TRUE(testing::writeBytes(path, "GUI:\ngooey\n"));
+    std::optional<QString> editorText = QStringLiteral("GUI:\nunsaved\n");
+    textPath->mappingsFile().setTextOverride([&editorText] { return editorText; });
+    EXPECT_EQ(speak(QStringLiteral("GUI")), QStringLiteral("unsaved"));
+    editorText.reset();
     EXPECT_EQ(speak(QStringLiteral("GUI")), QStringLiteral("gooey"));
 }
 
@@ -150,7 +238,7 @@ TEST_F(TextPathTest, OnlyARegularFileOfASaneSizeIsReadAndOnlyWhenItChanged)
     const QDateTime modified = QDateTime::currentDateTime().addSecs(-3600);
     const auto writeStamped = [&](const QByteArray &bytes) {
         QFile file(path);
-        return writeFile(path, bytes) && file.open(QIODevice::ReadWrite)
+        return testing::writeBytes(path, bytes) && file.open(QIODevice::ReadWrite)
             && file.setFileTime(modified, QFileDevice::FileModificationTime);
     };
     ASSERT_TRUE(writeStamped("GUI:\ngooey\n"));
@@ -164,7 +252,7 @@ TEST_F(TextPathTest, OnlyARegularFileOfASaneSizeIsReadAndOnlyWhenItChanged)
     EXPECT_EQ(speak(QStringLiteral("GUI")), QStringLiteral("gooey"));
     EXPECT_TRUE(textPath->mappingsFile().problem().contains(QStringLiteral("not a regular file")));
     ASSERT_TRUE(QFile::remove(path));
-    ASSERT_TRUE(writeFile(path, "GUI:\nhuge\n" + QByteArray(WordMappingsFile::kMaximumFileSize, ' ')));
+    ASSERT_TRUE(testing::writeBytes(path, "GUI:\nhuge\n" + QByteArray(WordMappingsFile::kMaximumFileSize, ' ')));
     EXPECT_EQ(speak(QStringLiteral("GUI")), QStringLiteral("gooey"));
     EXPECT_TRUE(textPath->mappingsFile().problem().contains(QStringLiteral("1 MB")));
 }
@@ -178,11 +266,11 @@ void countWarnings(QtMsgType type, const QMessageLogContext &, const QString &)
 
 TEST_F(TextPathTest, InvalidUtf8KeepsThePreviousMappingsAndIsReportedOnce)
 {
-    ASSERT_TRUE(writeFile(path, "GUI:\ngooey\n"));
+    ASSERT_TRUE(testing::writeBytes(path, "GUI:\ngooey\n"));
     EXPECT_EQ(speak(QStringLiteral("GUI")), QStringLiteral("gooey"));
 
     // Latin-1 "café" and a stray continuation byte: not UTF-8.
-    ASSERT_TRUE(writeFile(path, "GUI:\ncaf\xe9\nSQL:\nsequel\x80\n"));
+    ASSERT_TRUE(testing::writeBytes(path, "GUI:\ncaf\xe9\nSQL:\nsequel\x80\n"));
     warnings = 0;
     const QtMessageHandler previous = qInstallMessageHandler(countWarnings);
     EXPECT_EQ(speak(QStringLiteral("GUI SQL")), QStringLiteral("gooey SQL"));
@@ -193,19 +281,9 @@ TEST_F(TextPathTest, InvalidUtf8KeepsThePreviousMappingsAndIsReportedOnce)
     EXPECT_FALSE(textPath->mappingsFile().problem().isEmpty());
     EXPECT_FALSE(textPath->mappingsFile().problem().contains(u'\n'));
 
-    ASSERT_TRUE(writeFile(path, "GUI:\ncaf\xc3\xa9\n"));
+    ASSERT_TRUE(testing::writeBytes(path, "GUI:\ncaf\xc3\xa9\n"));
     EXPECT_EQ(speak(QStringLiteral("GUI")), QStringLiteral("caf\u00e9"));
     EXPECT_TRUE(textPath->mappingsFile().problem().isEmpty());
-}
-
-TEST_F(TextPathTest, TextOverrideIsReadInsteadOfTheFileWhileItGivesText)
-{
-    ASSERT_TRUE(writeFile(path, "GUI:\ngooey\n"));
-    std::optional<QString> editorText = QStringLiteral("GUI:\nunsaved\n");
-    textPath->mappingsFile().setTextOverride([&editorText] { return editorText; });
-    EXPECT_EQ(speak(QStringLiteral("GUI")), QStringLiteral("unsaved"));
-    editorText.reset();
-    EXPECT_EQ(speak(QStringLiteral("GUI")), QStringLiteral("gooey"));
 }
 
 } // namespace

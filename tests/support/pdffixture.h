@@ -9,12 +9,12 @@
 #include <vector>
 
 // Fixture PDFs built from code, so that no test depends on a binary file from elsewhere.
-// The documents are written by hand as plain PDF text with the standard (base-14) fonts,
-// and open in MuPDF without repair.
+// MuPDF writes the documents, with the standard (base-14) fonts and uncompressed content.
 namespace narrata::testing {
 
-// One run of text. Any Unicode text is allowed: characters outside WinAnsi are drawn with
-// a stand-in glyph but still extract as themselves, through the font's ToUnicode map.
+// One run of text. Any Unicode text is allowed: characters outside WinAnsi, up to 31 of them
+// for each font of a document, are drawn with a stand-in glyph but still extract as themselves,
+// through the font's ToUnicode map.
 struct FixtureText {
     double x = 0; // start of the baseline, in PDF user space: points, origin lower-left
     double y = 0;
@@ -60,11 +60,6 @@ bool writeBytes(const QString &path, const QByteArray &bytes);
 // leaves its space blank.
 FixturePage textPage(const QStringList &lines, double top = 720, double left = 72, double leading = 14,
     QString font = QStringLiteral("Helvetica"), double size = 12);
-
-// Breaks text into lines of at most `columns` characters at spaces. A soft hyphen (U+00AD)
-// marks where a word may be split: a split word ends its line with "-" ("exam-" / "ple");
-// soft hyphens that are not used are dropped. A word too long to fit gets a line of its own.
-QStringList wrapText(const QString &text, int columns = 70);
 
 // The sample documents of the make-fixture-pdf tool.
 

@@ -1,0 +1,508 @@
+// espeak-ng's voices as the service offers them, utterances with their reports and audio, the
+// silent service, and the WAV file, silent and sound server outputs.
+#include "platform/espeak/espeakengine.h"
+#include "platform/espeak/espeakspeechservice.h"
+#include "platform/espeak/nulloutput.h"
+#include "platform/espeak/pulseaudiooutput.h"
+#include "platform/espeak/silentspeechservice.h"
+#include "platform/espeak/wavfileoutput.h"
+#include "platform/speech/audiooutput.h"
+#include "platform/speech/speechsynthesizer.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QtCore/qtestsupport_core.h>
+#include <QtEndian>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <functional>
+#include <memory>
+#include <numeric>
+#include <vector>
+
+#include <sys/resource.h>
+
+namespace narrata {
+namespace {
+
+// The reports come through the event loop, so the tests need an application.
+void ensureApplication()
+{
+    static int argc = 1;
+    static char name[] = "speech_platform_tests";
+    static char *argv[] = {name, nullptr};
+    static QCoreApplication application(argc, argv);
+}
+
+// Runs the event loop until the condition holds or the time is up: a bug fails a test, it never
+// hangs it.
+bool spinUntil(const std::function<bool()> &condition, int milliseconds = 20000)
+{
+    return QTest::qWaitFor(condition, milliseconds);
+}
+
+// What a RecordingOutput was given; shared with the test, as the synthesizer owns the output.
+struct Recording {
+    std::atomic<std::size_t> samples = 0;
+    std::atomic<int> drains = 0, discards = 0;
+    std::atomic<bool> fail = false; // makes write() fail
+    std::atomic<bool> paced = false; // plays at the speed of speech, else at once
+};
+
+// Counts the samples; paced like speech (through a NullOutput) when the recording says so.
+class RecordingOutput final : public AudioOutput {
+public:
+    explicit RecordingOutput(std::shared_ptr<Recording> recording)
+        : m_recording(std::move(recording))
+    {
+    }
+
+    bool write(const std::int16_t *samples, std::size_t count, const AudioFormat &format) override
+    {
+        if (m_recording->fail)
+            return false;
+        m_recording->samples += count;
+        return !m_recording->paced || m_pacing.write(samples, count, format);
+    }
+    void drain() override
+    {
+        m_pacing.drain();
+        ++m_recording->drains;
+    }
+    void discard() override
+    {
+        m_pacing.discard();
+        ++m_recording->discards;
+    }
+    QString description() const override { return QStringLiteral("recording"); }
+
+private:
+    std::shared_ptr<Recording> m_recording;
+    NullOutput m_pacing;
+};
+
+// Records the reports, and checks that they come on the main thread.
+class ReportLog final : public SpeechSynthesizerDelegate {
+public:
+    void didFinishSpeaking(SpeechSynthesizer *synthesizer, bool finished) override
+    {
+        EXPECT_EQ(QThread::currentThread(), QCoreApplication::instance()->thread());
+        reports.push_back(finished);
+        if (then)
+            then(synthesizer, finished);
+    }
+
+    std::vector<bool> reports;
+    std::function<void(SpeechSynthesizer *, bool)> then; // what the delegate does next
+};
+
+// The fields of a 44-byte PCM WAV header, and whether it describes the file it heads.
+struct WavHeader {
+    bool valid = false;
+    int channels = 0;
+    int sampleRate = 0;
+    int bitsPerSample = 0;
+    std::uint32_t dataBytes = 0;
+
+    double seconds() const { return valid ? dataBytes / (2.0 * channels * sampleRate) : 0; }
+};
+
+WavHeader readWavHeader(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = file.readAll();
+    if (bytes.size() < 44)
+        return {};
+    const auto *data = reinterpret_cast<const uchar *>(bytes.constData());
+    WavHeader header;
+    header.channels = qFromLittleEndian<quint16>(data + 22);
+    header.sampleRate = static_cast<int>(qFromLittleEndian<quint32>(data + 24));
+    header.bitsPerSample = qFromLittleEndian<quint16>(data + 34);
+    header.dataBytes = qFromLittleEndian<quint32>(data + 40);
+    const bool chunks = bytes.startsWith("RIFF") && bytes.mid(8, 8) == "WAVEfmt " && bytes.mid(36, 4) == "data";
+    const bool sizes = qFromLittleEndian<quint32>(data + 4) == static_cast<quint32>(bytes.size() - 8)
+        && qFromLittleEndian<quint32>(data + 16) == 16 && header.dataBytes == static_cast<quint32>(bytes.size() - 44);
+    const bool pcm = qFromLittleEndian<quint16>(data + 20) == 1 && header.channels > 0
+        && qFromLittleEndian<quint32>(data + 28) == static_cast<quint32>(header.sampleRate * header.channels * 2)
+        && qFromLittleEndian<quint16>(data + 32) == header.channels * 2;
+    header.valid = chunks && sizes && pcm;
+    return header;
+}
+
+const QString kSentence = QStringLiteral("The quick brown fox jumps over the lazy dog near the river.");
+const QString kLongText = QStringLiteral("This text goes on for a good while, so that there is time to interrupt it. "
+                                         "It has a second sentence, and then a third one, each of them long enough.");
+
+class EspeakSynthesizerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ensureApplication();
+        service = EspeakSpeechService::create(
+            [this] { return std::make_shared<RecordingOutput>(recording); }, QLocale(QStringLiteral("en_US")));
+        ASSERT_NE(service, nullptr) << "espeak-ng and its voice data are needed";
+    }
+
+    std::unique_ptr<SpeechSynthesizer> synthesizer(const QString &voice = QStringLiteral("en-us"))
+    {
+        auto created = service->createSynthesizer(voice);
+        created->setDelegate(&log);
+        return created;
+    }
+
+    // Starts a long utterance and waits until it is playing.
+    void startPlaying(SpeechSynthesizer &speaker)
+    {
+        recording->samples = 0;
+        recording->paced = true;
+        speaker.startSpeakingString(kLongText);
+        ASSERT_TRUE(spinUntil([this] { return recording->samples > 0; }));
+    }
+
+    // Speaks a short utterance to its end. Its report comes after any that were already on
+    // their way, so a report that should not come would have shown by then.
+    void speakToTheEnd(SpeechSynthesizer &speaker, const QString &text = QStringLiteral("Next."))
+    {
+        const std::size_t reports = log.reports.size();
+        speaker.startSpeakingString(text);
+        ASSERT_TRUE(spinUntil([&] { return log.reports.size() > reports; }));
+    }
+
+    std::shared_ptr<Recording> recording = std::make_shared<Recording>();
+    std::unique_ptr<EspeakSpeechService> service;
+    ReportLog log;
+};
+
+TEST_F(EspeakSynthesizerTest, SpeaksUtterancesToTheirEndAndReportsEachOnceEvenFromTheReport)
+{
+    const auto speaker = synthesizer();
+    speaker->startSpeakingString(kSentence);
+    EXPECT_TRUE(speaker->isSpeaking());
+    ASSERT_TRUE(spinUntil([&] { return !log.reports.empty(); }));
+    EXPECT_EQ(log.reports, std::vector<bool>{true});
+    EXPECT_FALSE(speaker->isSpeaking());
+    // About 2.5 to 5 seconds of speech at 22 050 samples a second.
+    EXPECT_GT(recording->samples, 22050U * 5 / 2);
+    EXPECT_LT(recording->samples, 22050U * 5);
+    EXPECT_EQ(recording->drains, 1);
+
+    // The delegate starts the next utterance from the report of the last one.
+    QStringList sentences{QStringLiteral("One."), QStringLiteral("Two."), QStringLiteral("Three.")};
+    log.then = [&](SpeechSynthesizer *self, bool) {
+        if (!sentences.isEmpty())
+            self->startSpeakingString(sentences.takeFirst());
+    };
+    speaker->startSpeakingString(sentences.takeFirst());
+    ASSERT_TRUE(spinUntil([&] { return log.reports.size() == 4; }));
+    EXPECT_EQ(log.reports, (std::vector<bool>{true, true, true, true})) << "one report each";
+    EXPECT_EQ(recording->drains, 4);
+
+    // An output that fails ends the utterance as not finished.
+    log.then = nullptr;
+    recording->fail = true;
+    speakToTheEnd(*speaker);
+    EXPECT_FALSE(log.reports.back());
+}
+
+TEST_F(EspeakSynthesizerTest, StoppingOrANewUtteranceReportsTheOneInProgressAsNotFinishedOnceAndLater)
+{
+    const auto speaker = synthesizer();
+    startPlaying(*speaker);
+    speaker->stopSpeaking();
+    EXPECT_FALSE(speaker->isSpeaking());
+    EXPECT_TRUE(log.reports.empty()) << "reports come between events, not from inside stopSpeaking";
+    speaker->stopSpeaking(); // silent now: nothing more to report
+    ASSERT_TRUE(spinUntil([&] { return recording->discards == 1; }));
+    const std::size_t played = recording->samples;
+    EXPECT_LT(played, 22050U * 2);
+    ASSERT_TRUE(spinUntil([&] { return !log.reports.empty(); }));
+    EXPECT_EQ(recording->samples, played);
+    speakToTheEnd(*speaker);
+    EXPECT_EQ(log.reports, (std::vector<bool>{false, true}));
+    EXPECT_LT(recording->samples - played, 22050U) << "only the short next utterance is played after a stop";
+
+    // A new utterance ends the one in progress the same way.
+    startPlaying(*speaker);
+    speaker->startSpeakingString(QStringLiteral("Next."));
+    EXPECT_TRUE(speaker->isSpeaking());
+    ASSERT_TRUE(spinUntil([&] { return log.reports.size() == 4; }));
+    EXPECT_EQ(log.reports, (std::vector<bool>{false, true, false, true}));
+    EXPECT_EQ(recording->discards, 2);
+}
+
+TEST_F(EspeakSynthesizerTest, GoesAwayMidUtteranceWithoutAReportOrFromItsOwnReport)
+{
+    auto speaker = synthesizer();
+    startPlaying(*speaker);
+    speaker->stopSpeaking(); // its report is queued, and goes with the synthesizer
+    speaker->startSpeakingString(kLongText);
+    ASSERT_TRUE(spinUntil([&] { return recording->samples > 0; }));
+    speaker.reset();
+    auto other = synthesizer();
+    speakToTheEnd(*other);
+    EXPECT_EQ(log.reports, std::vector<bool>{true}) << "only the other synthesizer's";
+
+    log.then = [&](SpeechSynthesizer *, bool) { other.reset(); };
+    other->startSpeakingString(QStringLiteral("Short."));
+    ASSERT_TRUE(spinUntil([&] { return other == nullptr; }));
+    log.then = nullptr;
+    speakToTheEnd(*synthesizer());
+    EXPECT_EQ(log.reports, (std::vector<bool>{true, true, true}));
+}
+
+TEST_F(EspeakSynthesizerTest, RateStartsAtTheVoiceDefaultAndSetsTheSpeed)
+{
+    const auto speaker = synthesizer();
+    EXPECT_EQ(speaker->rate(), service->defaultRate());
+    speaker->setRate(5000);
+    EXPECT_EQ(speaker->rate(), service->rateRange().maximum) << "held to what espeak-ng speaks";
+    std::vector<std::size_t> samples;
+    for (const float rate : {120.0F, 350.0F}) {
+        speaker->setRate(rate);
+        EXPECT_EQ(speaker->rate(), rate);
+        recording->samples = 0;
+        speakToTheEnd(*speaker, kSentence);
+        samples.push_back(recording->samples);
+    }
+    // Nearly three times faster; the end pause shrinks less than the words.
+    EXPECT_GT(samples[0], samples[1] * 2);
+}
+
+TEST_F(EspeakSynthesizerTest, EveryOfferedVoiceSpeaksAndAnUnknownOneIsTheDefault)
+{
+    for (const QString &voice : service->availableVoices()) {
+        recording->samples = 0;
+        log.reports.clear();
+        const auto speaker = synthesizer(voice);
+        speaker->startSpeakingString(QStringLiteral("1 2 3"));
+        ASSERT_TRUE(spinUntil([&] { return !log.reports.empty(); })) << qPrintable(voice);
+        EXPECT_EQ(log.reports, std::vector<bool>{true}) << qPrintable(voice);
+        EXPECT_GT(recording->samples, 2205U) << qPrintable(voice);
+    }
+    EXPECT_EQ(synthesizer(QStringLiteral("xx-nowhere"))->voice(), QStringLiteral("en-us")) << "the default speaks";
+    EXPECT_EQ(synthesizer(QString())->voice(), QStringLiteral("en-us"));
+    EXPECT_EQ(synthesizer(QStringLiteral("en+whisper"))->voice(), QStringLiteral("en+whisper"));
+}
+
+TEST_F(EspeakSynthesizerTest, RecordsUtterancesOneAfterTheOtherIntoAWavFile)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("speech.wav"));
+    std::shared_ptr<WavFileOutput> wav = WavFileOutput::create(path);
+    ASSERT_NE(wav, nullptr);
+    auto wavService = EspeakSpeechService::create([wav] { return wav; });
+    // Two synthesizers share the file, as after a change of voice.
+    for (const QString &voice : {QStringLiteral("en-us"), QStringLiteral("en")}) {
+        const auto speaker = wavService->createSynthesizer(voice);
+        speaker->setDelegate(&log);
+        speaker->startSpeakingString(kSentence);
+        ASSERT_TRUE(spinUntil([&] { return !speaker->isSpeaking(); }));
+        const WavHeader header = readWavHeader(path);
+        ASSERT_TRUE(header.valid);
+        EXPECT_EQ(header.sampleRate, 22050);
+    }
+    EXPECT_EQ(log.reports, (std::vector<bool>{true, true}));
+    const double seconds = readWavHeader(path).seconds();
+    EXPECT_GT(seconds, 2 * 2.5);
+    EXPECT_LT(seconds, 2 * 5.0);
+}
+
+std::vector<std::int16_t> ramp(std::size_t count)
+{
+    std::vector<std::int16_t> samples(count);
+    std::iota(samples.begin(), samples.end(), std::int16_t(-300));
+    return samples;
+}
+
+TEST(WavFileOutput, IsAValidWavFileAfterEveryWriteAndAfterAWriteThatFails)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("out.wav"));
+    const auto wav = WavFileOutput::create(path);
+    ASSERT_NE(wav, nullptr);
+    EXPECT_EQ(wav->description(), QStringLiteral("WAV file out.wav"));
+    EXPECT_TRUE(readWavHeader(path).valid) << "valid, and empty, from the start";
+    const auto samples = ramp(1000);
+    const AudioFormat format{16000, 1};
+    EXPECT_TRUE(wav->write(samples.data(), 600, format));
+    EXPECT_EQ(readWavHeader(path).dataBytes, 1200U);
+    wav->discard(); // a stopped utterance keeps what it wrote
+    EXPECT_TRUE(wav->write(samples.data() + 600, 400, format));
+    wav->drain();
+    const WavHeader header = readWavHeader(path);
+    ASSERT_TRUE(header.valid);
+    EXPECT_EQ(header.sampleRate, 16000);
+    EXPECT_EQ(header.channels, 1);
+    EXPECT_EQ(header.bitsPerSample, 16);
+    EXPECT_EQ(header.dataBytes, 2000U);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray data = file.readAll().mid(44);
+    EXPECT_EQ(qFromLittleEndian<qint16>(data.constData()), -300);
+    EXPECT_EQ(qFromLittleEndian<qint16>(data.constData() + 1998), 699);
+    EXPECT_FALSE(wav->write(samples.data(), 10, AudioFormat{22050, 1})) << "one format per file";
+    EXPECT_TRUE(wav->close());
+    EXPECT_FALSE(wav->write(samples.data(), 10, format));
+    EXPECT_EQ(readWavHeader(path).dataBytes, 2000U);
+
+    const QString limitedPath = dir.filePath(QStringLiteral("limited.wav"));
+    const auto limitedWav = WavFileOutput::create(limitedPath);
+    ASSERT_NE(limitedWav, nullptr);
+    // The file size limit stands in for a full disk; exceeding it must not kill the process.
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit previous{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
+    rlimit limited = previous;
+    limited.rlim_cur = 44 + 3000;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    const bool first = limitedWav->write(samples.data(), 1000, AudioFormat{});
+    const bool second = limitedWav->write(samples.data(), 1000, AudioFormat{});
+    const bool third = limitedWav->write(samples.data(), 10, AudioFormat{});
+    setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, previousHandler);
+    EXPECT_TRUE(first);
+    EXPECT_FALSE(second);
+    EXPECT_FALSE(third) << "nothing is appended after a failure";
+    EXPECT_TRUE(readWavHeader(limitedPath).valid);
+    EXPECT_EQ(readWavHeader(limitedPath).dataBytes, 2000U);
+
+    QString error;
+    EXPECT_EQ(WavFileOutput::create(QStringLiteral("/nonexistent/folder/out.wav"), &error), nullptr);
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(WavFileOutput::create(QStringLiteral("/dev/full")), nullptr) << "a full disk";
+}
+
+TEST(PulseAudioOutput, OpensOnlyWhenASoundServerAnswers)
+{
+    const auto output = PulseAudioOutput::open();
+    if (!output)
+        GTEST_SKIP() << "no sound server";
+    const auto slice = ramp(2205);
+    EXPECT_TRUE(output->write(slice.data(), slice.size(), AudioFormat{}));
+    output->drain();
+    const auto stereo = ramp(8820);
+    EXPECT_TRUE(output->write(stereo.data(), stereo.size(), AudioFormat{44100, 2})) << "reopens for another format";
+    EXPECT_FALSE(output->write(stereo.data(), 3, AudioFormat{44100, 2})) << "a part of a frame";
+    output->discard();
+}
+
+std::unique_ptr<EspeakSpeechService> serviceFor(const char *userLocale)
+{
+    return EspeakSpeechService::create({}, QLocale(QString::fromLatin1(userLocale)));
+}
+
+TEST(EspeakVoices, OfferEnglishVoicesOfAmericaAndBritainAndTheirVariantsAndNoOthers)
+{
+    const auto service = serviceFor("en_US");
+    ASSERT_NE(service, nullptr) << "espeak-ng and its voice data are needed";
+    const QStringList voices = service->availableVoices();
+    EXPECT_GT(voices.size(), 50);
+    EXPECT_EQ(QStringList(voices).removeDuplicates(), 0);
+    EXPECT_EQ(service->attributesForVoice(QStringLiteral("en-us")),
+        (VoiceAttributes{QStringLiteral("English (America)"), QStringLiteral("en_US"), 35, false}));
+    EXPECT_EQ(service->attributesForVoice(QStringLiteral("en")),
+        (VoiceAttributes{QStringLiteral("English (Great Britain)"), QStringLiteral("en_GB"), 35, false}));
+    int novelties = 0;
+    for (const QString &voice : voices) {
+        const VoiceAttributes attributes = service->attributesForVoice(voice);
+        EXPECT_FALSE(attributes.name.isEmpty()) << qPrintable(voice);
+        EXPECT_FALSE(attributes.localeIdentifier.isEmpty()) << qPrintable(voice);
+        EXPECT_GE(attributes.age, 18) << qPrintable(voice);
+        novelties += attributes.novelty ? 1 : 0;
+    }
+    EXPECT_GE(novelties, 3);
+
+    // Variants are spoken by a voice, and the effects among them are novelties.
+    for (const char *offered : {"en+whisper", "en+croak", "en+f2", "en+grandma"})
+        EXPECT_TRUE(voices.contains(QLatin1String(offered))) << offered;
+    const VoiceAttributes whisper = service->attributesForVoice(QStringLiteral("en+whisper"));
+    EXPECT_EQ(whisper,
+        (VoiceAttributes{QStringLiteral("English (Great Britain) + whisper"), QStringLiteral("en_GB"), 35, true}));
+    // Where a variant's file gives an age, the voice has it.
+    EXPECT_EQ(service->attributesForVoice(QStringLiteral("en+croak")).age, 70);
+    EXPECT_TRUE(service->attributesForVoice(QStringLiteral("en+croak")).novelty);
+    EXPECT_EQ(service->attributesForVoice(QStringLiteral("en+grandma")).age, 90);
+    EXPECT_FALSE(service->attributesForVoice(QStringLiteral("en+grandma")).novelty);
+    // Another language voice with an offered variant is a voice too, unlisted.
+    const VoiceAttributes american = service->attributesForVoice(QStringLiteral("en-us+whisper"));
+    EXPECT_EQ(american.localeIdentifier, QStringLiteral("en_US"));
+    EXPECT_TRUE(american.novelty);
+    // Unknown voices have no attributes; espeak-ng itself would take "en+nonexistent" for "en".
+    for (const char *unknown :
+        {"", "xx", "en+nonexistent", "en+Mr serious", "en-us+", "+whisper", "EN-US", "gmw/en-US"})
+        EXPECT_EQ(service->attributesForVoice(QString::fromLatin1(unknown)), VoiceAttributes{}) << unknown;
+}
+
+TEST(EspeakVoices, TheDefaultVoiceIsTheEnglishOfTheUsersRegion)
+{
+    const std::pair<const char *, const char *> expected[] = {
+        {"en_US", "en-us"},
+        {"en_GB", "en"},
+        {"en_IE", "en"}, // no Irish English in espeak-ng
+        {"fr_FR", "en"},
+        {"C", "en"},
+    };
+    for (const auto &[userLocale, voice] : expected) {
+        const auto service = serviceFor(userLocale);
+        ASSERT_NE(service, nullptr);
+        EXPECT_EQ(service->defaultVoice(), QLatin1String(voice)) << userLocale;
+    }
+}
+
+TEST(EspeakVoiceLocales, TakeTheRegionFromTheTagThenTheListedLanguagesThenQt)
+{
+    const struct {
+        EspeakVoiceFile voice;
+        const char *locale;
+    } cases[] = {
+        {{{}, QStringLiteral("gmw/en-US"), {QStringLiteral("en-us"), QStringLiteral("en")}}, "en_US"},
+        {{{}, QStringLiteral("gmw/en"), {QStringLiteral("en-gb"), QStringLiteral("en")}}, "en_GB"},
+        {{{}, QStringLiteral("gmw/en-GB-x-rp"), {QStringLiteral("en-gb-x-rp")}}, "en_GB"},
+        {{{}, QStringLiteral("gmw/en-029"), {QStringLiteral("en-029")}}, "en_029"},
+        {{{}, QStringLiteral("roa/fr"), {QStringLiteral("fr-fr"), QStringLiteral("fr")}}, "fr_FR"},
+        {{{}, QStringLiteral("roa/pt"), {QStringLiteral("pt"), QStringLiteral("pt-pt")}}, "pt_PT"},
+        {{{}, QStringLiteral("aav/vi-VN-x-central"), {}}, "vi_VN"},
+        {{{}, QStringLiteral("gmw/de"), {QStringLiteral("de")}}, "de_DE"},
+        {{{}, QStringLiteral("sit/cmn-Latn-pinyin"), {QStringLiteral("zh-cmn")}}, "cmn"},
+        {{{}, QStringLiteral("art/eo"), {QStringLiteral("eo")}}, "eo"},
+        {{{}, QStringLiteral("iro/chr"), {QStringLiteral("chr-US-Qaaa-x-west")}}, "chr_US"},
+    };
+    for (const auto &[voice, locale] : cases)
+        EXPECT_EQ(localeIdentifierForVoice(voice), QLatin1String(locale)) << qPrintable(voice.identifier);
+}
+
+TEST(SilentSpeech, OffersEspeakVoicesAndEndsAnUtteranceWhenItsWordsWouldHaveBeenSpoken)
+{
+    ensureApplication();
+    const auto espeak = EspeakSpeechService::create({});
+    ASSERT_NE(espeak, nullptr) << "espeak-ng and its voice data are needed";
+    SilentSpeechService silent(EspeakEngine::instance());
+    EXPECT_EQ(silent.availableVoices(), espeak->availableVoices());
+    EXPECT_EQ(silent.defaultVoice(), espeak->defaultVoice());
+
+    ReportLog reports;
+    const auto synthesizer = silent.createSynthesizer(QStringLiteral("en"));
+    synthesizer->setDelegate(&reports);
+    synthesizer->setRate(300); // five words a second
+    synthesizer->startSpeakingString(QStringLiteral("Stopped at once, so never reported as finished."));
+    synthesizer->stopSpeaking();
+    synthesizer->startSpeakingString(QStringLiteral(" Six words take a while here. "));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(synthesizer->isSpeaking()) << "the words take their time";
+    ASSERT_TRUE(spinUntil([&] { return reports.reports.size() == 2; }));
+    // One more utterance: a second report of the last one would come before its own.
+    synthesizer->startSpeakingString(QStringLiteral("Done."));
+    ASSERT_TRUE(spinUntil([&] { return reports.reports.size() >= 3; }));
+    EXPECT_EQ(reports.reports, (std::vector<bool>{false, true, true}));
+}
+
+} // namespace
+} // namespace narrata
