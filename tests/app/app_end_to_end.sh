@@ -4,48 +4,15 @@
 # the statistics, and with Shift or Ctrl do not; a second launch hands over a missing and a
 # damaged file, whose alerts are answered with Return, and then a good one.
 # Usage: app_end_to_end.sh NARRATA MAKE_FIXTURE_PDF
-set -euo pipefail
-narrata="$1"
-make_fixture="$2"
-
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-# Settings, word mappings and the extracted guide stay in the test's own folders.
-export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_CACHE_HOME="$work/cache"
-export XDG_RUNTIME_DIR="$work/runtime"
-mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-unset QT_QPA_PLATFORM
+source "$(dirname "$0")/window-session.sh" "$@"
 "$make_fixture" "$work/book.pdf" --kind book
 "$make_fixture" "$work/article.pdf" --kind two-column
 
-cat >"$work/session.sh" <<'SESSION'
-#!/usr/bin/env bash
-set -euo pipefail
-work="$1"
-narrata="$2"
-out="$work/narrata.out"
-"$narrata" --report-reading --report-word-position Margaret "$work/book.pdf" >"$out" 2>"$work/narrata.err" &
-pid=$!
-trap 'kill "$pid" 2>/dev/null || true' EXIT
-
-wait_for() { # PATTERN SECONDS
-    for _ in $(seq 1 $(($2 * 10))); do
-        grep -q "$1" "$out" && return 0
-        kill -0 "$pid" 2>/dev/null || { echo "narrata exited early:"; cat "$work/narrata.err"; return 1; }
-        sleep 0.1
-    done
-    echo "timed out waiting for: $1"; cat "$out"; cat "$work/narrata.err"; return 1
-}
-within() { # SECONDS COMMAND...: true once the command succeeds
-    local tries=$(($1 * 10)); shift
-    for _ in $(seq 1 "$tries"); do "$@" && return 0; sleep 0.1; done
-    return 1
-}
+start_reader --report-word-position Margaret "$work/book.pdf"
 alert_shown() { [ -n "$(xdotool search --onlyvisible --name '^Narrata$' 2>/dev/null | head -n1)" ]; }
 alert_gone() { ! alert_shown; }
 
-wait_for '^word at ' 20
-read -r x y < <(sed -n 's/^word at \([0-9-]*\) \([0-9-]*\)$/\1 \2/p' "$out" | head -n1)
+read -r x y <<<"$(word_position)"
 xdotool mousemove "$x" "$y"
 sleep 0.3
 xdotool click --repeat 2 --delay 60 1
@@ -90,6 +57,3 @@ echo "alerts for a missing and a damaged file were answered, and reading went on
 timeout 20 "$narrata" "$work/article.pdf" >/dev/null 2>&1
 wait_for '^showing article\.pdf$' 20
 echo "the second launch handed over article.pdf"
-SESSION
-chmod +x "$work/session.sh"
-xvfb-run -a -s "-screen 0 1280x1024x24" "$work/session.sh" "$work" "$narrata"

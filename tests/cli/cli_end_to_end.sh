@@ -110,6 +110,19 @@ cp "$work/book.pdf" "$latin1"
 check "a file name that is not UTF-8 is read" grep -q '^p\.1 \[' <("$cli" sentences "$latin1")
 check "no temporary WAV file is left behind" test -z "$(find "$work" -name '.*.wav.*')"
 
+# Packs: the files joined with a table of contents; nothing written when one is refused.
+"$make_pdf" "$work/article.pdf" --kind two-column
+out=$("$cli" pack "$work/pack.pdf" "$work/book.pdf" "$work/article.pdf" "$work/book.pdf")
+check "pack says what it made (got: $out)" test "$out" = "$work/pack.pdf: 3 PDFs, 13 pages"
+check "the article's page follows the book's six" grep -q "Listening to the Printed" <("$cli" text "$work/pack.pdf" --page 7)
+check "the second book starts on page 8" grep -q "Every story has to begin" <("$cli" text "$work/pack.pdf" --page 8)
+cp "$work/pack.pdf" "$work/before.pdf"
+err=$("$cli" pack "$work/pack.pdf" "$work/book.pdf" "$work/locked.pdf" "$work/missing.pdf" 2>&1 >/dev/null)
+check "a refused input gives exit status 2" test $? -eq 2
+check "each refused input has its line (got: $err)" test "$(grep -c 'locked.pdf\|missing.pdf' <<<"$err")" -eq 2
+check "a refused pack leaves the earlier one as it was" cmp -s "$work/pack.pdf" "$work/before.pdf"
+expect_refusal "a pack named like one of its inputs" "is also an input" pack "$work/book.pdf" "$work/book.pdf"
+
 expect_refusal "a missing file" "no such file" sentences "$work/missing.pdf"
 expect_refusal "a file that is not a PDF" "not a readable PDF" text "$work/plain.pdf" --page 1
 expect_refusal "a cut-off PDF" "not a readable PDF" sentences "$work/cut.pdf"

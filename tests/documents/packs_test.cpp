@@ -19,16 +19,7 @@ namespace narrata {
 namespace {
 
 using testing::DelegateTest;
-using testing::PdfFixture;
-using testing::textPage;
-
-QByteArray pagesBytes(int pageCount, const QString &name)
-{
-    PdfFixture fixture;
-    for (int i = 1; i <= pageCount; ++i)
-        fixture.addPage(textPage({QStringLiteral("%1, page %2.").arg(name).arg(i)}));
-    return fixture.bytes();
-}
+using testing::numberedPages;
 
 class PacksTest : public DelegateTest {
 protected:
@@ -43,7 +34,7 @@ protected:
     }
     bool open(const QString &name, int pageCount)
     {
-        return documents().openFileInternal(writeFile(name, pagesBytes(pageCount, name)));
+        return documents().openFileInternal(writeFile(name, numberedPages(pageCount, name)));
     }
     QStringList entries() const
     {
@@ -103,13 +94,13 @@ TEST_F(PacksTest, PDFsReplaceOrJoinTheOneShownAsTheUserChose)
     EXPECT_EQ(view.page, 10);
 
     // A PDF without a file joins under the name it came with.
-    documents().processIncomingPDF(pdfService.openData(pagesBytes(2, "N")), false, {{}, QStringLiteral("Notes")});
+    documents().processIncomingPDF(pdfService.openData(numberedPages(2, "N")), false, {{}, QStringLiteral("Notes")});
     EXPECT_EQ(entries(), (QStringList{"A@0f", "B@10f", "Notes@13"}));
     EXPECT_FALSE(documents().processIncomingPDF(nullptr, false, {{}, QStringLiteral("Nothing")}));
 
     // With appending off it begins a pack of its own.
     setPreferences(false, false);
-    documents().processIncomingPDF(pdfService.openData(pagesBytes(2, "N")), false, {{}, QStringLiteral("Notes")});
+    documents().processIncomingPDF(pdfService.openData(numberedPages(2, "N")), false, {{}, QStringLiteral("Notes")});
     EXPECT_EQ(entries(), QStringList{"Notes@0"});
     EXPECT_EQ(window.title, QStringLiteral("PDF Pack (unsaved)"));
 
@@ -143,7 +134,7 @@ TEST_F(PacksTest, APackIsSavedIntoOneFileAsItGrowsAndNeverOverAnEarlierPack)
     EXPECT_EQ(outline->numberOfChildren(), 3);
 
     // A document loaded on its own, then added to, is a new pack in a file of its own.
-    documents().openChosenFile(QUrl::fromLocalFile(writeFile(QStringLiteral("D.pdf"), pagesBytes(1, "D"))));
+    documents().openChosenFile(QUrl::fromLocalFile(writeFile(QStringLiteral("D.pdf"), numberedPages(1, "D"))));
     ASSERT_TRUE(open(QStringLiteral("E.pdf"), 1));
     waitForWrites();
     EXPECT_NE(documents().autosavePDFDocumentURL().toLocalFile(), packPath);
@@ -156,7 +147,7 @@ TEST_F(PacksTest, AFailedWriteIsReportedAndLeavesTheFileThatWasThere)
 {
     ASSERT_TRUE(open(QStringLiteral("A.pdf"), 40));
     const QString target = folder.filePath(QStringLiteral("kept.pdf"));
-    ASSERT_TRUE(writeFile(QStringLiteral("kept.pdf"), pagesBytes(1, "old")) == target);
+    ASSERT_TRUE(writeFile(QStringLiteral("kept.pdf"), numberedPages(1, "old")) == target);
     const QByteArray before = [&] {
         QFile file(target);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();

@@ -13,15 +13,9 @@
 namespace narrata {
 namespace {
 
-using testing::PdfFixture;
-using testing::textPage;
-
 std::unique_ptr<PDFDocument> pagesDocument(int pageCount, const QString &name)
 {
-    PdfFixture fixture;
-    for (int i = 1; i <= pageCount; ++i)
-        fixture.addPage(textPage({QStringLiteral("%1, page %2.").arg(name).arg(i)}));
-    return MuPDFService().openData(fixture.bytes());
+    return MuPDFService().openData(testing::numberedPages(pageCount, name));
 }
 
 PDFOutline item(const QString &label, int pageIndex, std::vector<PDFOutline> children = {})

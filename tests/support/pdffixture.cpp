@@ -252,6 +252,14 @@ FixturePage textPage(const QStringList &lines, double top, double left, double l
     return page;
 }
 
+QByteArray numberedPages(int pageCount, const QString &name)
+{
+    PdfFixture fixture;
+    for (int i = 1; i <= pageCount; ++i)
+        fixture.addPage(textPage({QStringLiteral("%1, page %2.").arg(name).arg(i)}));
+    return fixture.bytes();
+}
+
 // ---------------------------------------------------------------------------------------------
 // Sample documents
 

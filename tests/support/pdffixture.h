@@ -60,6 +60,8 @@ bool writeBytes(const QString &path, const QByteArray &bytes);
 // leaves its space blank.
 FixturePage textPage(const QStringList &lines, double top = 720, double left = 72, double leading = 14,
     QString font = QStringLiteral("Helvetica"), double size = 12);
+// Pages that each say only "NAME, page N.", for tests of whole documents.
+QByteArray numberedPages(int pageCount, const QString &name);
 
 // The sample documents of the make-fixture-pdf tool.
 
