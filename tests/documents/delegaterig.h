@@ -34,7 +34,11 @@ public:
         page = 0;
     }
     PDFDocument *document() const override { return shownDocument.get(); }
-    void goToPageIndex(int pageIndex, QPointF) override { page = pageIndex; }
+    void goToPageIndex(int pageIndex, QPointF pointOnPage) override
+    {
+        page = pageIndex;
+        point = pointOnPage;
+    }
     PDFSelection currentSelection() const override { return selection; }
     void setCurrentSelection(const PDFSelection &s) override { selection = s; }
     std::optional<PDFFont> currentSelectionFont() const override
@@ -49,6 +53,7 @@ public:
     std::unique_ptr<PDFDocument> shownDocument;
     PDFSelection selection;
     qint64 page = 0;
+    QPointF point;
     std::vector<SentenceRecord> selected;
 };
 

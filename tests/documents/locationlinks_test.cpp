@@ -89,6 +89,7 @@ TEST_F(LocationLinksTest, ALinkOpensItsDocumentAtItsPlaceOrSaysWhyNot)
     EXPECT_EQ(window.title, QStringLiteral("Paper One.pdf"));
     ASSERT_TRUE(jumped.wait(5000));
     EXPECT_EQ(view.page, 3) << "the link's page, after the load's own jump to the top";
+    EXPECT_EQ(view.point, QPointF(72, 500));
 
     EXPECT_FALSE(links().openLocationLink(QStringLiteral("orvik://nobody/1/@loc/0x/0y/")));
     EXPECT_TRUE(links().openLocationLink(QStringLiteral("orvik://narrataug/1/@loc/0x/0y/")));
