@@ -18,6 +18,9 @@ constexpr qint64 kTypicalFontParagraphs = 4;
 constexpr qsizetype kPageNumberLength = 12;
 // Running heads are a line; longer paragraphs with numbers in them are text.
 constexpr qsizetype kRunningHeadLength = 100;
+// A section number or a footnote mark steps with the page now and then, by chance; a page
+// number does so on every page around it.
+constexpr int kSteppingNeighbours = 2;
 
 QString letterSignature(const QString &paragraph)
 {
@@ -28,14 +31,17 @@ QString letterSignature(const QString &paragraph)
     return signature;
 }
 
-std::vector<qint64> decimalNumbersIn(const QString &paragraph)
+// The decimal numbers that open or close a short paragraph, where a running head has its page
+// number; a number inside ("q + 1 is prime") is part of what the paragraph says.
+std::vector<qint64> outerNumbersIn(const QString &paragraph)
 {
     std::vector<qint64> numbers;
     if (paragraph.size() > kRunningHeadLength)
         return numbers;
-    for (const QString &word : wordsOf(paragraph)) {
+    const std::vector<QString> words = wordsOf(paragraph);
+    for (const QString *word : {words.empty() ? nullptr : &words.front(), words.size() < 2 ? nullptr : &words.back()}) {
         bool isNumber = false;
-        const qint64 number = word.toLongLong(&isNumber);
+        const qint64 number = word ? word->toLongLong(&isNumber) : 0;
         if (isNumber && number >= 0)
             numbers.push_back(number);
     }
@@ -105,7 +111,7 @@ const std::vector<PageAnalyzer::Candidate> &PageAnalyzer::candidatesOf(qint64 pa
     std::vector<Candidate> candidates;
     for (ParagraphRecord &paragraph : edgeCandidates(pageText(pageIndex), pageIndex)) {
         QString signature = letterSignature(paragraph.paragraph);
-        std::vector<qint64> numbers = decimalNumbersIn(paragraph.paragraph);
+        std::vector<qint64> numbers = outerNumbersIn(paragraph.paragraph);
         candidates.push_back({std::move(paragraph), std::move(signature), std::nullopt, std::move(numbers)});
     }
     return cache.emplace(pageIndex, std::move(candidates)).first->second;
@@ -166,19 +172,31 @@ RangeSet PageAnalyzer::steppingPageNumberRangesOnPageIndex(qint64 pageIndex)
 
 RangeSet PageAnalyzer::steppingNumberRanges(qint64 pageIndex, CandidateCache &cache)
 {
-    if (!isPage(pageIndex))
+    if (!isPage(pageIndex) || candidatesOf(pageIndex, cache).empty())
         return {};
-    const std::vector<Candidate> &candidates = candidatesOf(pageIndex, cache);
+    // Only the paragraph above or below all the others, compared with the same one on the
+    // nearby pages: a head or foot stands there, whereas section headings, list items and
+    // footnotes that open or close a page are body text.
+    const auto outermost = [&](qint64 page, bool last) -> const Candidate * {
+        const std::vector<Candidate> &candidates = candidatesOf(page, cache);
+        return candidates.empty() ? nullptr : last ? &candidates.back() : &candidates.front();
+    };
     RangeSet found;
-    for (const qint64 offset : {-2, -1, 1, 2}) {
-        if (!isPage(pageIndex + offset))
-            continue;
-        const std::vector<Candidate> &neighbour = candidatesOf(pageIndex + offset, cache);
-        for (size_t i = 0; i < candidates.size() && i < neighbour.size(); ++i)
-            for (const qint64 number : candidates[i].numbers)
-                if (std::find(neighbour[i].numbers.begin(), neighbour[i].numbers.end(), number + offset)
-                    != neighbour[i].numbers.end())
-                    insertRange(found, candidates[i].paragraph.range);
+    for (const bool last : {false, true}) {
+        const Candidate &edge = *outermost(pageIndex, last);
+        const auto countsThePages = [&](qint64 number) {
+            int stepping = 0;
+            for (const qint64 offset : {-2, -1, 1, 2}) {
+                const Candidate *neighbour = isPage(pageIndex + offset) ? outermost(pageIndex + offset, last) : nullptr;
+                if (neighbour
+                    && std::find(neighbour->numbers.begin(), neighbour->numbers.end(), number + offset)
+                        != neighbour->numbers.end())
+                    ++stepping;
+            }
+            return stepping >= kSteppingNeighbours;
+        };
+        if (std::any_of(edge.numbers.begin(), edge.numbers.end(), countsThePages))
+            insertRange(found, edge.paragraph.range);
     }
     learnFonts(pageIndex, found);
     return found;

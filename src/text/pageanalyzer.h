@@ -39,10 +39,11 @@ public:
     // "- xii -"): caught even where no neighbour has a number in the same place, as on the
     // opening page of a chapter.
     RangeSet barePageNumberRangesOnPageIndex(qint64 pageIndex) const;
-    // Short edge paragraphs holding a number that steps with the page: "SELECTING FONTS 10"
-    // on one page, "MICRO FINE TUNING 11" in the same place on the next. Running heads that
-    // name the current section differ in their words from page to page, but their numbers
-    // still count the pages. Learns their fonts.
+    // The first or last paragraph of the page when it is short and holds a number that steps
+    // with the page on at least two of the four nearby pages: "SELECTING FONTS 10" on one page,
+    // "MICRO FINE TUNING 11" on top of the next. Running heads that name the current section
+    // differ in their words from page to page, but their numbers still count the pages.
+    // Learns their fonts.
     RangeSet steppingPageNumberRangesOnPageIndex(qint64 pageIndex);
     // Paragraphs whose main font is fixed-pitch.
     RangeSet fixedWidthFontParagraphRangesOnPageIndex(qint64 pageIndex) const;
@@ -75,7 +76,7 @@ private:
         // without cutting them into words.
         QString signature;
         mutable std::optional<QString> cleaned; // without numerals, as heads and feet are compared
-        std::vector<qint64> numbers; // decimal numbers standing as words, in short ones
+        std::vector<qint64> numbers; // decimal numbers at either end, in short ones
 
         bool matches(const Candidate &other) const;
     };

@@ -540,6 +540,26 @@ TEST(PageAnalyzer, HeadsThatNameTheSectionAreFoundByTheirSteppingPageNumbers)
     EXPECT_EQ(trimmedAway(analyzer, document, 2), 1u);
 }
 
+TEST(PageAnalyzer, NumbersThatStepWithThePageOnlyByChanceAreRead)
+{
+    // Feet that count the pages, around headings that open two pages in a row, a list item
+    // inside every page, and a formula whose inner number happens to be the page's.
+    std::vector<Paragraphs> pages;
+    for (int p = 0; p < 4; ++p) {
+        pages.push_back(bookPage(p, {}, QString::number(p + 1)));
+        pages.back()[1].first = QStringLiteral("%1 Steps in the same place").arg(p + 1);
+    }
+    pages[0].front().first = QStringLiteral("1 Using this package");
+    pages[1].front().first = QStringLiteral("2 Options");
+    pages[0].emplace_back(QStringLiteral("4 Thus q + 1 is also prime."), kBody);
+    const FakeDocument document = documentOf(pages);
+    PageAnalyzer analyzer(document);
+    for (int page = 0; page < 4; ++page)
+        EXPECT_EQ(textsOf(document, page, analyzer.steppingPageNumberRangesOnPageIndex(page)),
+            page == 0 ? QStringList{} : QStringList{QString::number(page + 1)})
+            << page;
+}
+
 TEST(PageAnalyzer, PageNumbersTeachTheirFontWhichMakesEdgeParagraphsHeadsOnlyInTheAggressiveMode)
 {
     std::vector<Paragraphs> pages{bookPage(0, {}, "1", 10), bookPage(1, {}, "2", 10), bookPage(2, {}, "3", 10)};
