@@ -233,7 +233,9 @@ RangeSet PageAnalyzer::barePageNumberRangesOnPageIndex(qint64 pageIndex) const
         {paragraphs.empty() ? nullptr : &paragraphs.front(), paragraphs.size() < 2 ? nullptr : &paragraphs.back()}) {
         if (!edge || edge->paragraph.size() > kPageNumberLength || !hasReadableText(edge->paragraph))
             continue;
-        if (cleanedStringForHeaderFooterNumerals(edge->paragraph).isEmpty())
+        // One numeral and nothing else: a row of figures ("12 13 14") or a formula ("x = 1")
+        // that ends a table or a proof is body text.
+        if (wordsOf(edge->paragraph).size() == 1 && cleanedStringForHeaderFooterNumerals(edge->paragraph).isEmpty())
             insertRange(found, edge->range);
     }
     return found;

@@ -35,7 +35,7 @@ public:
     RangeSet headerFooterRangesOnPageIndex(qint64 pageIndex, qint64 pagesOffset);
     // The first four and last four paragraphs of the page whose main font was learned.
     RangeSet headerFooterRangesByTypicalFontsOnPageIndex(qint64 pageIndex);
-    // The first or last paragraph of the page when it is nothing but a page number ("24",
+    // The first or last paragraph of the page when it is nothing but one page number ("24",
     // "- xii -"): caught even where no neighbour has a number in the same place, as on the
     // opening page of a chapter.
     RangeSet barePageNumberRangesOnPageIndex(qint64 pageIndex) const;

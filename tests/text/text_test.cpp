@@ -515,12 +515,14 @@ TEST(PageAnalyzer, ALonePageNumberAtTheTopOrBottomIsNeverRead)
 {
     // A chapter's opening page: its number stands where the other pages have a running head.
     const FakeDocument document = documentOf({bookPage(0, "Chapter 3: Methods 23", {}), bookPage(1, "24", {}),
-        bookPage(2, "Appendix A: Copying 25", "- xxv -"), bookPage(3, "Notes", "Table 4 lists 12 13 14 15 16 17")});
+        bookPage(2, "Appendix A: Copying 25", "- xxv -"), bookPage(3, "Notes", "Table 4 lists 12 13 14 15 16 17"),
+        bookPage(4, "v = 2", "12 13 14")});
     PageAnalyzer analyzer(document);
     EXPECT_TRUE(analyzer.headerFooterRangesOnPageIndex(1, 1).empty()) << "no neighbour has it in that place";
     EXPECT_EQ(textsOf(document, 1, analyzer.barePageNumberRangesOnPageIndex(1)), QStringList{"24"});
     EXPECT_EQ(textsOf(document, 2, analyzer.barePageNumberRangesOnPageIndex(2)), QStringList{"- xxv -"});
-    EXPECT_TRUE(analyzer.barePageNumberRangesOnPageIndex(3).empty()) << "words, or a long row of numbers";
+    for (const int page : {3, 4})
+        EXPECT_TRUE(analyzer.barePageNumberRangesOnPageIndex(page).empty()) << "words, a formula or a row of numbers";
     EXPECT_EQ(trimmedAway(analyzer, document, 1), 1u);
 }
 
