@@ -23,6 +23,8 @@
 
 #include <sys/stat.h>
 
+#include <cmath>
+
 namespace narrata::cli {
 
 namespace {
@@ -127,6 +129,14 @@ int runReadCommand(const PDFService &pdfService, const QStringList &arguments, Q
     }
     ReadingProgress &progress = storedProgress ? *storedProgress : unstoredProgress;
     ReadingSession session;
+    // Speech goes into a WAV file many times faster than it plays: the session's clock is the
+    // recording's, so that its minutes and words per minute are those of the file.
+    std::function<QDateTime()> now = [] { return QDateTime::currentDateTimeUtc(); };
+    if (setup && setup->recordedSeconds().has_value())
+        now = [&setup, start = QDateTime::currentDateTimeUtc()] {
+            return start.addMSecs(std::llround(*setup->recordedSeconds() * 1000));
+        };
+    session.clock = now;
     IgnoredFonts ignoredFonts(store);
     ignoredFonts.load(fileName);
     SpeakingLoop *reading = nullptr;
@@ -134,7 +144,7 @@ int runReadCommand(const PDFService &pdfService, const QStringList &arguments, Q
     smartener.options = preferences.smartening;
     for (const QString &label : ignoredFonts.labels() + line.values(QStringLiteral("--ignore-font")))
         smartener.currentPDFignoredFontsList.insert(label);
-    SpeakingLoop loop({*speech, reader, content, smartener, textPath, progress, session});
+    SpeakingLoop loop({*speech, reader, content, smartener, textPath, progress, session, now});
     reading = &loop;
     if (!dryRun) // the stored voice and rate, as the window would speak
         VoiceCatalogue(*speech, store).prepareVoices(loop);

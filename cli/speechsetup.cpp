@@ -81,6 +81,11 @@ SpeechSetup::~SpeechSetup()
         QFile::remove(m_temporaryPath);
 }
 
+std::optional<double> SpeechSetup::recordedSeconds() const
+{
+    return m_wav ? std::optional(m_wav->recordedSeconds()) : std::nullopt;
+}
+
 bool SpeechSetup::saveWav(QString *error)
 {
     if (!m_wav)

@@ -6,6 +6,7 @@
 #include <QTextStream>
 
 #include <memory>
+#include <optional>
 
 namespace narrata {
 class WavFileOutput;
@@ -29,6 +30,8 @@ public:
     // Gives the WAV file written so far (a complete file at any moment) its chosen name; true
     // without one. False, saying why in `error`, when it could not be saved.
     bool saveWav(QString *error);
+    // How long the WAV file written so far plays; nothing without one.
+    std::optional<double> recordedSeconds() const;
 
 private:
     std::unique_ptr<SpeechService> m_service;

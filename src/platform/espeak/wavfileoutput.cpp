@@ -79,6 +79,13 @@ QString WavFileOutput::description() const
     return QStringLiteral("WAV file %1").arg(QFileInfo(m_path).fileName());
 }
 
+double WavFileOutput::recordedSeconds() const
+{
+    std::lock_guard lock(m_mutex);
+    const auto bytesPerSecond = static_cast<double>(m_format.sampleRate) * m_format.channels * sizeof(std::int16_t);
+    return static_cast<double>(m_dataBytes) / bytesPerSecond;
+}
+
 bool WavFileOutput::write(const std::int16_t *samples, std::size_t count, const AudioFormat &format)
 {
     std::lock_guard lock(m_mutex);

@@ -33,6 +33,8 @@ public:
     void discard() override { }
     QString description() const override;
 
+    // How long what was written so far plays, in seconds.
+    double recordedSeconds() const;
     // Closes the file; later writes fail. False when closing failed.
     bool close();
     QString path() const { return m_path; }
