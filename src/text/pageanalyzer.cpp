@@ -255,33 +255,43 @@ RangeSet PageAnalyzer::fixedWidthFontParagraphRangesOnPageIndex(qint64 pageIndex
     return found;
 }
 
+PageFindings PageAnalyzer::findingsOnPageIndex(qint64 pageIndex, bool withFixedWidth)
+{
+    // Both neighbour comparisons run before the typical fonts are asked for, so fonts
+    // learned from this page's own neighbours already count.
+    CandidateCache cache;
+    PageFindings findings;
+    findings.matchingNeighbours = neighbourRanges(pageIndex, 1, cache);
+    insertRanges(findings.matchingNeighbours, neighbourRanges(pageIndex, 2, cache));
+    findings.steppingPageNumbers = steppingNumberRanges(pageIndex, cache);
+    findings.barePageNumbers = barePageNumberRangesOnPageIndex(pageIndex);
+    findings.typicalFonts = headerFooterRangesByTypicalFontsOnPageIndex(pageIndex);
+    if (withFixedWidth)
+        findings.fixedWidth = fixedWidthFontParagraphRangesOnPageIndex(pageIndex);
+    return findings;
+}
+
+RangeSet PageFindings::skipped(const ContentPreparationOptions &options) const
+{
+    RangeSet skip = matchingNeighbours;
+    insertRanges(skip, steppingPageNumbers);
+    insertRanges(skip, barePageNumbers);
+    if (options.skipHeaderFooterAggressive)
+        insertRanges(skip, typicalFonts);
+    if (options.skipFixedWidthFonts)
+        insertRanges(skip, fixedWidth);
+    return skip;
+}
+
 RangeSet PageAnalyzer::allHeaderFooterRangesOnPageIndex(qint64 pageIndex)
 {
-    CandidateCache cache;
-    RangeSet ranges = neighbourRanges(pageIndex, 1, cache);
-    insertRanges(ranges, neighbourRanges(pageIndex, 2, cache));
-    insertRanges(ranges, steppingNumberRanges(pageIndex, cache));
-    insertRanges(ranges, headerFooterRangesByTypicalFontsOnPageIndex(pageIndex));
-    insertRanges(ranges, barePageNumberRangesOnPageIndex(pageIndex));
-    return ranges;
+    return findingsOnPageIndex(pageIndex, false).skipped({false, false, true});
 }
 
 std::vector<SentenceRecord> PageAnalyzer::trimSentencesArray(
     const std::vector<SentenceRecord> &sentences, qint64 pageIndex, const ContentPreparationOptions &options)
 {
-    // Both neighbour comparisons run before the typical fonts are asked for, so fonts
-    // learned from this page's own neighbours already count.
-    CandidateCache cache;
-    RangeSet skip = neighbourRanges(pageIndex, 1, cache);
-    insertRanges(skip, neighbourRanges(pageIndex, 2, cache));
-    insertRanges(skip, steppingNumberRanges(pageIndex, cache));
-    insertRanges(skip, barePageNumberRangesOnPageIndex(pageIndex));
-    const RangeSet typical = headerFooterRangesByTypicalFontsOnPageIndex(pageIndex);
-    if (options.skipHeaderFooterAggressive)
-        insertRanges(skip, typical);
-    if (options.skipFixedWidthFonts)
-        insertRanges(skip, fixedWidthFontParagraphRangesOnPageIndex(pageIndex));
-
+    const RangeSet skip = findingsOnPageIndex(pageIndex, options.skipFixedWidthFonts).skipped(options);
     std::vector<SentenceRecord> kept;
     std::copy_if(sentences.begin(), sentences.end(), std::back_inserter(kept), [&](const SentenceRecord &s) {
         return std::none_of(skip.begin(), skip.end(), [&](const TextRange &r) { return rangesIntersect(s.range, r); });

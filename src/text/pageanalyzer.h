@@ -22,6 +22,19 @@ struct ContentPreparationOptions {
 // Sorted, without repeats.
 using RangeSet = std::vector<TextRange>;
 
+// What each rule finds on a page. A paragraph may be found by more than one.
+struct PageFindings {
+    RangeSet matchingNeighbours; // edge paragraphs that match a page one or two away
+    RangeSet steppingPageNumbers; // heads and feet whose numbers count the pages
+    RangeSet barePageNumbers; // a lone page number at the top or bottom
+    RangeSet typicalFonts; // edge paragraphs in learned head and foot fonts
+    RangeSet fixedWidth; // paragraphs set mostly in a fixed-pitch font
+
+    // What trimming leaves out under the options: heads, feet and page numbers always,
+    // typical fonts and fixed-width paragraphs on request.
+    RangeSet skipped(const ContentPreparationOptions &options) const;
+};
+
 // Finds what a listener is spared on a page: running heads, feet and page numbers, by
 // comparing the page's first and last paragraphs with those of nearby pages once numerals
 // are taken out, and paragraphs set in fixed-pitch fonts. It learns the fonts of the heads
@@ -47,6 +60,9 @@ public:
     RangeSet steppingPageNumberRangesOnPageIndex(qint64 pageIndex);
     // Paragraphs whose main font is fixed-pitch.
     RangeSet fixedWidthFontParagraphRangesOnPageIndex(qint64 pageIndex) const;
+    // What every rule finds on the page, learning fonts as trimming does; fixed-width
+    // paragraphs are looked for only when asked.
+    PageFindings findingsOnPageIndex(qint64 pageIndex, bool withFixedWidth = true);
     // Everything detection finds on the page, typical fonts included whatever the options
     // say: what the check-headers command shows.
     RangeSet allHeaderFooterRangesOnPageIndex(qint64 pageIndex);
