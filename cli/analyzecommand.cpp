@@ -34,19 +34,17 @@ int runAnalyzeCommand(const PDFService &service, const QStringList &arguments, Q
     // would be while listening up to here.
     for (qint64 earlier = std::max(0, target.pageIndex - 4); earlier < target.pageIndex; ++earlier)
         (void)analyzer.allHeaderFooterRangesOnPageIndex(earlier);
-    RangeSet neighbours = analyzer.headerFooterRangesOnPageIndex(target.pageIndex, 1);
-    for (const TextRange &range : analyzer.headerFooterRangesOnPageIndex(target.pageIndex, 2))
-        if (std::find(neighbours.begin(), neighbours.end(), range) == neighbours.end())
-            neighbours.push_back(range);
-    std::sort(neighbours.begin(), neighbours.end(),
-        [](const TextRange &a, const TextRange &b) { return a.location < b.location; });
+    const PageFindings found = analyzer.findingsOnPageIndex(target.pageIndex);
 
+    // One group for each rule, as `read` applies them; a paragraph two rules find is in both.
     out << "page " << target.pageIndex + 1 << " of " << target.document->pageCount() << '\n';
-    printRanges(out, "heads, feet and page numbers (matching nearby pages)", text, neighbours);
-    printRanges(out, "edge paragraphs in learned head and foot fonts (with --aggressive-headers)", text,
-        analyzer.headerFooterRangesByTypicalFontsOnPageIndex(target.pageIndex));
-    printRanges(out, "fixed-width paragraphs (with --skip-fixed-width)", text,
-        analyzer.fixedWidthFontParagraphRangesOnPageIndex(target.pageIndex));
+    printRanges(
+        out, "running heads, feet and page numbers (matching a page one or two away)", text, found.matchingNeighbours);
+    printRanges(out, "running heads and feet whose numbers count the pages", text, found.steppingPageNumbers);
+    printRanges(out, "lone page numbers at the top or bottom", text, found.barePageNumbers);
+    printRanges(out, "edge paragraphs in learned head and foot fonts (left out with --aggressive-headers)", text,
+        found.typicalFonts);
+    printRanges(out, "fixed-width paragraphs (left out with --skip-fixed-width)", text, found.fixedWidth);
     out << "learned head and foot fonts:\n";
     if (analyzer.smallFontsSet().empty())
         out << "    (none)\n";

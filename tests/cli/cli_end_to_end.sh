@@ -54,6 +54,9 @@ check "no running head is read" bash -c '! grep -qE "^p\.[0-9]+: (Chapter 1\.|Be
 check "no page number is read" bash -c '! grep -qE "^p\.[0-9]+: [0-9]+$" <<<"$0"' "$spoken"
 check "hyphenated words reach the synthesizer joined" grep -q '→ .*example' <<<"$read"
 check "a sentence that runs over a page break is read from both pages" grep -q '^p\.3: ' <<<"$spoken"
+analysis=$("$cli" analyze "$work/book.pdf" --page 2)
+check "analyze lists a page number under each rule that finds it" grep -qzP \
+  'count the pages:\n    \[\d+, 1\] 2\nlone page numbers at the top or bottom:\n    \[\d+, 1\] 2\n' <<<"$analysis"
 ignored=$("$cli" read "$work/book.pdf" --page 2 --to-page 2 --dry-run --ignore-font "Times-Roman 14.0 pt" | grep -c '^p\.')
 check "a font ignored for this run is not read" test "$ignored" -eq 0
 ordered=$("$cli" read "$work/book.pdf" --page 2 --to-page 2 --dry-run --visual-order --skip-weird-bounds | grep '^p\.')
