@@ -24,7 +24,7 @@ void SpeakingLoop::readSpeechSet()
 void SpeakingLoop::speak(const SentenceRecord &sentence)
 {
     const SentenceRecord record = sentence; // the lists may change under the view's feet
-    const QString joined = joinHyphenatedLineEnds(record.sentence);
+    const QString joined = sentenceForSpeech(record.sentence);
     m_collaborators.textPath.runtimeReloadCustomDictionaryMap();
     if (m_synthesizer)
         m_synthesizer->startSpeakingString(m_collaborators.textPath.speakableStringWithWordMappings(joined));

@@ -1,5 +1,7 @@
 #include "speechtextpath.h"
 
+#include <QRegularExpression>
+
 namespace narrata {
 
 std::vector<SentenceRecord> SpeechSetFilter::smartenedSpeechSet(const std::vector<SentenceRecord> &sentences)
@@ -18,9 +20,22 @@ QString joinHyphenatedLineEnds(const QString &sentence)
     return joined.remove(QStringLiteral("- "));
 }
 
+QString sentenceForSpeech(const QString &sentence)
+{
+    // Four or more dots, ellipses or middle dots, spaced or not, and the spaces around them.
+    static const QRegularExpression leaders(
+        QStringLiteral(R"(\s*[.\x{2026}\x{00B7}](?:\s*[.\x{2026}\x{00B7}]){3,}\s*)"));
+    QString spoken = joinHyphenatedLineEnds(sentence);
+    for (QRegularExpressionMatch row; (row = leaders.match(spoken)).hasMatch();) {
+        const bool atEnd = row.capturedEnd() == spoken.size();
+        spoken.replace(row.capturedStart(), row.capturedLength(), atEnd ? QStringLiteral(".") : QStringLiteral(", "));
+    }
+    return spoken;
+}
+
 quint64 spokenWordCount(const QString &sentence)
 {
-    return static_cast<quint64>(joinHyphenatedLineEnds(sentence).count(u' ')) + 1;
+    return static_cast<quint64>(sentenceForSpeech(sentence).count(u' ')) + 1;
 }
 
 } // namespace narrata

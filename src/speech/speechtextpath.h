@@ -38,8 +38,13 @@ public:
 // A sentence's text with words hyphenated at line ends joined ("exam- ple" is "example").
 QString joinHyphenatedLineEnds(const QString &sentence);
 
-// The words of a sentence as the session counts them: pieces between single spaces once
-// hyphenated line ends are joined; consecutive spaces yield empty pieces, which count.
+// A sentence's text as it is spoken: hyphenated line ends joined, and a row of leader dots
+// (". . . . ." from an entry of a table of contents to its page) made one pause, a comma
+// inside the sentence and a full stop at its end. An ellipsis of three dots stays.
+QString sentenceForSpeech(const QString &sentence);
+
+// The words of a sentence as the session counts them: pieces between single spaces of the
+// sentence as it is spoken; consecutive spaces yield empty pieces, which count.
 quint64 spokenWordCount(const QString &sentence);
 
 } // namespace narrata

@@ -3,6 +3,7 @@
 // repair.
 #include "speech/ligaturemap.h"
 #include "speech/speakabletext.h"
+#include "speech/speechtextpath.h"
 #include "speech/wordmappings.h"
 #include "speech/wordmappingtextpath.h"
 
@@ -69,6 +70,20 @@ TEST(SpeakableText, UserMappingsReplaceTokensOnceAndWinOverFixedOnes)
     for (const auto &row : rows)
         EXPECT_EQ(speakableStringWithWordMappings(row.text, row.user), row.expected) << "for " << qPrintable(row.text);
     EXPECT_EQ(fixedWordMappings().value(QStringLiteral("macOS")), QStringLiteral("Mac OS")) << "fixed table untouched";
+}
+
+TEST(SpeakableText, ARowOfLeaderDotsIsOnePause)
+{
+    const std::pair<QString, QString> rows[] = {
+        {"2.1 Formatting . . . . . . . . . 5", "2.1 Formatting, 5"},
+        {"3 Type 1 fonts . . . . . . . .", "3 Type 1 fonts."},
+        {"Contents........12 and Index \u2026\u2026\u2026\u2026 40", "Contents, 12 and Index, 40"},
+        {"Wait... what? A. B. C. D.", "Wait... what? A. B. C. D."}, // an ellipsis, and initials
+        {"Split exam- ple . . . .", "Split example."},
+    };
+    for (const auto &[text, expected] : rows)
+        EXPECT_EQ(sentenceForSpeech(text), expected) << "for " << qPrintable(text);
+    EXPECT_EQ(spokenWordCount(QStringLiteral("2.1 Formatting . . . . . . . . . 5")), 3u);
 }
 
 class LigatureTest : public ::testing::Test {
