@@ -498,6 +498,22 @@ TEST(TextLayerBuilder, ReplacementCharactersControlsAndEmptyBlocksOrPagesLeaveNo
     EXPECT_TRUE(empty.attributedString().runs.empty());
 }
 
+TEST(TextLayerBuilder, ARaisedFootnoteMarkIsSetApartFromTheWordAfterIt)
+{
+    // A 7-point mark raised by `rise` against 10-point letters.
+    const auto marked = [](const std::u32string &mark, double rise, const std::u32string &word) {
+        GlyphLine line = lineOf(mark, 72, 700 + rise, 0, 7);
+        const GlyphLine rest = lineOf(word, 72 + kAdvance * static_cast<double>(mark.size()), 700);
+        line.glyphs.insert(line.glyphs.end(), rest.glyphs.begin(), rest.glyphs.end());
+        return buildTextLayer(pageOf({{{line}}})).string();
+    };
+    EXPECT_EQ(marked(U"1", 3.5, U"If"), QStringLiteral("1 If"));
+    EXPECT_EQ(marked(U"10", 3.5, U"These"), QStringLiteral("10 These"));
+    EXPECT_EQ(marked(U"\u2020", 3.5, U"Died"), QStringLiteral("\u2020 Died"));
+    EXPECT_EQ(marked(U"2", -2, U"O"), QStringLiteral("2O")) << "a subscript";
+    EXPECT_EQ(marked(U"1", 0, U"st"), QStringLiteral("1st")) << "small but on the line";
+}
+
 TEST(TextLayerBuilder, ParagraphsAreFoundAndReadInOrder)
 {
     const std::pair<RawPageText, QString> rows[] = {

@@ -3,6 +3,7 @@
 #include <QChar>
 #include <QString>
 
+#include <algorithm>
 #include <array>
 #include <string_view>
 
@@ -154,6 +155,29 @@ void foldSpaces(std::vector<Glyph> &glyphs)
     glyphs = std::move(out);
 }
 
+bool isNoteMark(char32_t c)
+{
+    return (c >= U'0' && c <= U'9') || c == U'*' || c == U'\u2020' || c == U'\u2021' || c == U'\u00A7'
+        || c == U'\u00B6';
+}
+
+// A footnote's mark is set smaller and above the line, against the first word of the note
+// ("¹If the caption"): without a space between them the two are read as one word.
+void separateRaisedMarks(std::vector<Glyph> &glyphs)
+{
+    for (size_t i = 1; i < glyphs.size(); ++i) {
+        const QRectF &mark = glyphs[i - 1].box;
+        const QRectF &letter = glyphs[i].box;
+        if (!isNoteMark(glyphs[i - 1].c) || !isLetter(glyphs[i].c) || mark.height() >= letter.height() * 0.9
+            || lowerEdge(mark) - lowerEdge(letter) < letter.height() * 0.2)
+            continue;
+        const Glyph space{U' ',
+            QRectF(mark.right(), letter.y(), std::max(0.0, letter.left() - mark.right()), letter.height()),
+            glyphs[i].font};
+        glyphs.insert(glyphs.begin() + static_cast<std::ptrdiff_t>(i), space);
+    }
+}
+
 } // namespace
 
 void cleanUpLine(GlyphLine &line)
@@ -161,6 +185,7 @@ void cleanUpLine(GlyphLine &line)
     expandLigatures(line.glyphs);
     composeAccents(line.glyphs);
     foldSpaces(line.glyphs);
+    separateRaisedMarks(line.glyphs);
 }
 
 } // namespace narrata
