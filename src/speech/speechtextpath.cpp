@@ -28,7 +28,11 @@ QString sentenceForSpeech(const QString &sentence)
     QString spoken = joinHyphenatedLineEnds(sentence);
     for (QRegularExpressionMatch row; (row = leaders.match(spoken)).hasMatch();) {
         const bool atEnd = row.capturedEnd() == spoken.size();
-        spoken.replace(row.capturedStart(), row.capturedLength(), atEnd ? QStringLiteral(".") : QStringLiteral(", "));
+        const bool ended = row.capturedStart() > 0 && QStringView(u".?!").contains(spoken.at(row.capturedStart() - 1));
+        spoken.replace(row.capturedStart(), row.capturedLength(),
+            !atEnd      ? QStringLiteral(", ")
+                : ended ? QString()
+                        : QStringLiteral("."));
     }
     return spoken;
 }

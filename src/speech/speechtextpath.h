@@ -40,7 +40,8 @@ QString joinHyphenatedLineEnds(const QString &sentence);
 
 // A sentence's text as it is spoken: hyphenated line ends joined, and a row of leader dots
 // (". . . . ." from an entry of a table of contents to its page) made one pause, a comma
-// inside the sentence and a full stop at its end. An ellipsis of three dots stays.
+// inside the sentence and a full stop at its end, unless one ends it already. An ellipsis of
+// three dots stays.
 QString sentenceForSpeech(const QString &sentence);
 
 // The words of a sentence as the session counts them: pieces between single spaces of the

@@ -77,6 +77,7 @@ TEST(SpeakableText, ARowOfLeaderDotsIsOnePause)
     const std::pair<QString, QString> rows[] = {
         {"2.1 Formatting . . . . . . . . . 5", "2.1 Formatting, 5"},
         {"3 Type 1 fonts . . . . . . . .", "3 Type 1 fonts."},
+        {"7.1 Which License Applies? . . . . .", "7.1 Which License Applies?"},
         {"Contents........12 and Index \u2026\u2026\u2026\u2026 40", "Contents, 12 and Index, 40"},
         {"Wait... what? A. B. C. D.", "Wait... what? A. B. C. D."}, // an ellipsis, and initials
         {"Split exam- ple . . . .", "Split example."},
