@@ -514,9 +514,9 @@ TEST(PageAnalyzer, HeadsMatchTheirNeighboursWithChangingNumbersOrTwoPagesAwayBut
 TEST(PageAnalyzer, ALonePageNumberAtTheTopOrBottomIsNeverRead)
 {
     // A chapter's opening page: its number stands where the other pages have a running head.
-    const FakeDocument document = documentOf({bookPage(0, "Chapter 3: Methods 23", {}), bookPage(1, "24", {}),
-        bookPage(2, "Appendix A: Copying 25", "- xxv -"), bookPage(3, "Notes", "Table 4 lists 12 13 14 15 16 17"),
-        bookPage(4, "v = 2", "12 13 14")});
+    const FakeDocument document = documentOf(
+        {bookPage(0, "Chapter 3: Methods 23", {}), bookPage(1, "24", {}), bookPage(2, "Appendix A: Copying", "- xxv -"),
+            bookPage(3, "Notes", "Table 4 lists 12 13 14 15 16 17"), bookPage(4, "v = 2", "12 13 14")});
     PageAnalyzer analyzer(document);
     EXPECT_TRUE(analyzer.headerFooterRangesOnPageIndex(1, 1).empty()) << "no neighbour has it in that place";
     EXPECT_EQ(textsOf(document, 1, analyzer.barePageNumberRangesOnPageIndex(1)), QStringList{"24"});
