@@ -769,128 +769,57 @@ TEST(ReadingProgressFile, RecordsAndTheSentenceCounterReadBackEqualThroughTheSet
     EXPECT_EQ(progress.furthestSentenceRead("odd name [1] = x.pdf"), unusual) << "page 1234567 beats page 0";
 }
 
-const QString kStart = QStringLiteral("Double-click a word to start reading.");
-
-class SessionStatisticsTest : public ::testing::Test {
-protected:
-    SessionStatisticsTest()
-    {
-        session.clock = [this] { return now; };
-        session.labelChanged = [this](const QString &text) { shown << text; };
-    }
-
-    void advance(qint64 seconds) { now = now.addSecs(seconds); }
-    void pauseFor(qint64 seconds)
-    {
-        session.sessionPauseBeginTime = now;
-        advance(seconds);
-        session.accountPauseEndingAt(now);
-    }
-    QString finish(quint64 words)
-    {
-        session.updateCurrentSessionDidFinishSpeaking(words);
-        return session.labelCurrentSessionStats;
-    }
-
-    const QDateTime start = QDateTime(QDate(2026, 3, 1), QTime(20, 0), Qt::UTC);
-    QDateTime now = start;
+// Each step lets `run` seconds go by, then a pause of `paused` seconds that ended (or, when
+// negative, one still running), then finishes a sentence of `words` words, or only updates the
+// line (kUpdate), or resets the session and lets a pause it forgot end 500 seconds on (kReset).
+TEST(SessionStatistics, MinutesWordsAndRoundedRateLeaveEndedPausesOutAndStartAfreshOnReset)
+{
+    constexpr int kUpdate = -1, kReset = -2;
+    const QString start = ReadingSession::resetLabelText();
+    const struct {
+        int run, paused, words;
+        QString line;
+    } steps[] = {{0, 0, kUpdate, start}, // nothing before the first sentence
+        {0, 0, 5, "0.000 min for 5 words"}, {30, 0, 7, "0.500 min for 12 words"},
+        {30, 0, 8, "1.000 min for 20 words"}, // the rate only after the first minute
+        {240, 0, kUpdate, "5.000 min for 20 words (4 WPM)"}, {0, 600, 83, "5.000 min for 103 words (21 WPM)"},
+        {61, 0, 0, "6.017 min for 103 words (17 WPM)"}, {0, -120, 0, "8.017 min for 103 words (13 WPM)"},
+        {0, 0, kReset, start}, {0, 0, 0, "0.000 min for 0 words"}, // the next sentence starts the clock
+        {120, 0, kUpdate, "2.000 min for 0 words"}, // no words, no rate
+        {0, 0, kReset, start}, {0, 120, 6, "0.000 min for 6 words"}}; // more pause than session: no time
+    QDateTime now(QDate(2026, 3, 1), QTime(20, 0), Qt::UTC);
     ReadingSession session;
-    QStringList shown;
-};
+    session.clock = [&now] { return now; };
+    int shown = 0;
+    session.labelChanged = [&shown](const QString &) { ++shown; };
+    for (const auto &step : steps) {
+        SCOPED_TRACE(step.line.toStdString());
+        now = now.addSecs(step.run);
+        if (step.paused != 0)
+            session.sessionPauseBeginTime = now;
+        now = now.addSecs(std::abs(step.paused));
+        if (step.paused > 0)
+            session.accountPauseEndingAt(now);
+        if (step.words == kReset) {
+            session.resetCurrentSession();
+            now = now.addSecs(500);
+            session.accountPauseEndingAt(now);
+            EXPECT_DOUBLE_EQ(session.sessionPauseDurationSeconds, 0);
+        } else if (step.words == kUpdate) {
+            session.updateDisplayOfCurrentSessionStats();
+        } else {
+            session.updateCurrentSessionDidFinishSpeaking(static_cast<quint64>(step.words));
+        }
+        EXPECT_EQ(session.labelCurrentSessionStats, step.line);
+    }
+    EXPECT_EQ(shown, std::ssize(steps) - 1) << "once a step, none before the first sentence: the line does not tick";
 
-TEST_F(SessionStatisticsTest, FirstMinuteShowsTheShortFormAndTheLineOnlyChangesWhenUpdated)
-{
-    EXPECT_EQ(finish(5), QStringLiteral("0.000 min for 5 words")) << "no time, no rate";
-    EXPECT_EQ(session.sessionStartTime, start) << "the first sentence starts the clock";
-    advance(30);
-    EXPECT_EQ(finish(7), QStringLiteral("0.500 min for 12 words"));
-    advance(30);
-    EXPECT_EQ(finish(8), QStringLiteral("1.000 min for 20 words")) << "exactly a minute";
-    EXPECT_EQ(shown.size(), 3);
+    ReadingSession untracked;
+    untracked.shouldTrackCurrentSession = false;
+    untracked.updateCurrentSessionDidFinishSpeaking(9, now);
+    EXPECT_FALSE(untracked.sessionStartTime) << "an untracked session starts no clock";
 
-    advance(240);
-    EXPECT_EQ(session.labelCurrentSessionStats, QStringLiteral("1.000 min for 20 words")) << "it does not tick";
-    session.updateDisplayOfCurrentSessionStats();
-    EXPECT_EQ(session.labelCurrentSessionStats, QStringLiteral("5.000 min for 20 words (4 WPM)"));
-}
-
-TEST_F(SessionStatisticsTest, AfterAMinuteTheRateIsShownWhenThereAreWords)
-{
-    session.sessionStartTime = start; // a loaded set started the clock
-    advance(90);
-    EXPECT_EQ(finish(100), QStringLiteral("1.500 min for 100 words (67 WPM)"));
-    EXPECT_EQ(session.sessionStartTime, start) << "a started clock is kept";
-    advance(61);
-    EXPECT_EQ(finish(0), QStringLiteral("2.517 min for 100 words (40 WPM)"));
-    advance(125 * 60 + 30 - 151);
-    EXPECT_EQ(finish(19900), QStringLiteral("125.500 min for 20000 words (159 WPM)")) << "all the digits";
-
-    ReadingSession silent;
-    silent.sessionStartTime = start;
-    silent.updateCurrentSessionDidFinishSpeaking(0, start.addSecs(120));
-    EXPECT_EQ(silent.labelCurrentSessionStats, QStringLiteral("2.000 min for 0 words")) << "no words, no rate";
-}
-
-TEST_F(SessionStatisticsTest, EndedPausesAreLeftOutButOneStillRunningCounts)
-{
-    finish(10);
-    advance(10);
-    pauseFor(600);
-    EXPECT_DOUBLE_EQ(session.sessionPauseDurationSeconds, 600);
-    advance(30);
-    EXPECT_EQ(finish(80), QStringLiteral("0.667 min for 90 words")) << "40 seconds of reading in 640 on the clock";
-    pauseFor(60);
-    advance(50);
-    EXPECT_EQ(finish(0), QStringLiteral("1.500 min for 90 words (60 WPM)"));
-
-    session.sessionPauseBeginTime = now;
-    advance(120);
-    EXPECT_EQ(finish(30), QStringLiteral("3.500 min for 120 words (34 WPM)")) << "a pause still running counts";
-}
-
-TEST_F(SessionStatisticsTest, NothingIsShownBeforeTheFirstSentenceOrForAnUntrackedSession)
-{
-    session.updateDisplayOfCurrentSessionStats();
-    EXPECT_EQ(session.labelCurrentSessionStats, kStart);
-    session.shouldTrackCurrentSession = false;
-    finish(9);
-    EXPECT_FALSE(session.sessionStartTime);
-    EXPECT_EQ(session.sessionWordCount, 0u);
-    session.sessionStartTime = start;
-    advance(100);
-    session.updateDisplayOfCurrentSessionStats();
-    EXPECT_TRUE(shown.isEmpty());
-}
-
-TEST_F(SessionStatisticsTest, ResetStartsANewSessionWhoseClockStartsWithTheNextSentenceAndNeverRunsBack)
-{
-    finish(50);
-    advance(30);
-    pauseFor(30);
-
-    session.resetCurrentSession();
-    EXPECT_EQ(session.sessionWordCount, 0u);
-    EXPECT_FALSE(session.sessionStartTime);
-    EXPECT_FALSE(session.sessionPauseBeginTime);
-    EXPECT_DOUBLE_EQ(session.sessionPauseDurationSeconds, 0);
-    EXPECT_EQ(session.labelCurrentSessionStats, kStart);
-    EXPECT_EQ(shown.last(), kStart);
-
-    advance(500);
-    session.accountPauseEndingAt(now); // resuming a pause the reset forgot adds nothing
-    EXPECT_DOUBLE_EQ(session.sessionPauseDurationSeconds, 0);
-    EXPECT_EQ(finish(4), QStringLiteral("0.000 min for 4 words"));
-    EXPECT_EQ(session.sessionStartTime, now);
-
-    // Reset while reading, a pause toggled on and off, then the first sentence starts the
-    // clock: more pause than session shows no time rather than a negative one.
-    session.reset();
-    pauseFor(120);
-    EXPECT_EQ(finish(6), QStringLiteral("0.000 min for 6 words"));
-}
-
-TEST(SessionStatisticsText, RoundsTheRateAndKeepsHugeCounts)
-{
+    // The text rounds the rate and keeps huge counts.
     EXPECT_EQ(ReadingSession::statsText(0.25, 3, 12), QStringLiteral("0.250 min for 3 words"));
     EXPECT_EQ(ReadingSession::statsText(1.0001, 3, 2.9997), QStringLiteral("1.000 min for 3 words (3 WPM)"));
     EXPECT_EQ(ReadingSession::statsText(12.3456, 18446744073709551615ULL, 1e6),
