@@ -1,9 +1,6 @@
-// The speaking loop and what it keeps about the reading, driven through a fake synthesizer and a
-// recording view: the loop's state machine and its sentence walks; the filtering and ordering of
-// sentences before they are queued, on pages described by their boxes; the voice menu, the
-// stored voice and rate, and how Apply and Reset hand them to the loop; reading positions per
-// PDF file name, the furthest-position rule and what the settings file holds and gives back; and
-// the session statistics line.
+// The speaking loop on a fake synthesizer and a recording view: its states and sentence walks;
+// the sentences filtered and ordered before they are queued; the voice menu, the stored voice and
+// rate; reading positions per PDF file name; and the session statistics line.
 #include "speech/readingprogress.h"
 #include "speech/readingsession.h"
 #include "speech/speakingloop.h"
@@ -57,7 +54,6 @@ TEST_F(SpeakingLoopTest, ReadsPageAfterPageAndEndsWithTheDocument)
     loop.loadSpeechSet({sentence("One.", 0), sentence("Two.", 0, 5)});
     EXPECT_EQ(loop.startPageIndex, 0);
     EXPECT_EQ(session.sessionStartTime, clock);
-    EXPECT_EQ(lastSpoken(), QStringLiteral("One."));
     EXPECT_EQ(view.selected.back().sentence, QStringLiteral("One."));
 
     synth().finishUtterance();
@@ -65,17 +61,14 @@ TEST_F(SpeakingLoopTest, ReadsPageAfterPageAndEndsWithTheDocument)
     synth().finishUtterance();
     ASSERT_EQ(view.preparedAfter.size(), 1u);
     EXPECT_EQ(view.preparedAfter[0].sentence, QStringLiteral("Two.")) << "asked after the sentence that finished";
-    EXPECT_EQ(lastSpoken(), QStringLiteral("Page two."));
     EXPECT_EQ(view.selected.back().pageIndex, 1);
-
     synth().finishUtterance();
-    EXPECT_EQ(lastSpoken(), QStringLiteral("Last page."));
     synth().finishUtterance();
     EXPECT_TRUE(loop.speechSet().empty());
     EXPECT_EQ(loop.numSentencesCompleted, 4u) << "the document's last sentence counts";
     EXPECT_EQ(readingEnded, 1);
     EXPECT_EQ(view.selected.back().sentence, QStringLiteral("Last page.")) << "the last sentence stays selected";
-    EXPECT_EQ(synth().spoken.size(), 4);
+    EXPECT_EQ(synth().spoken, QStringList({"One.", "Two.", "Page two.", "Last page."}));
     EXPECT_EQ(progress.mostRecentSentence()->sentence, QStringLiteral("Last page."));
 }
 
@@ -107,13 +100,12 @@ TEST_F(SpeakingLoopTest, PauseResumesFromTheHeadWhichStopOnlyEmptiesWhileSpeakin
     loop.togglePauseSpeech();
     EXPECT_TRUE(loop.isSpeechPausedByUser);
     EXPECT_FALSE(synth().isSpeaking());
-    EXPECT_EQ(loop.speechSet().size(), 2u) << "the interrupted sentence stays at the head";
     clock = clock.addSecs(30);
     loop.stopSpeaking();
     EXPECT_EQ(loop.speechSet().size(), 2u) << "stop while paused changes nothing";
     EXPECT_TRUE(loop.isSpeechPausedByUser);
     loop.togglePauseSpeech();
-    EXPECT_FALSE(loop.isSpeechPausedByUser);
+    // The interrupted sentence stayed at the head.
     EXPECT_EQ(synth().spoken, QStringList({"Halfway through this one.", "Halfway through this one."}));
     EXPECT_DOUBLE_EQ(session.sessionPauseDurationSeconds, 30);
 
@@ -236,7 +228,7 @@ TEST_F(SentenceWalksTest, EachWalkSpeaksOneSentenceAcrossPagesAndLeavesTheQueueA
     }
 }
 
-TEST_F(SentenceWalksTest, WalksPastTheDocumentsEndsOrFromAnUnknownSentenceSpeakNothing)
+TEST_F(SentenceWalksTest, WalksPastTheEndsOrFromAnUnknownSentenceSpeakNothingAndWithoutOneUseThePageShown)
 {
     loop.startSentenceWalkK(SentenceRecord{QStringLiteral("Elsewhere."), {0, 10}, 1}); // no sentence of page 1
     EXPECT_TRUE(loop.speechSet().empty());
@@ -246,10 +238,8 @@ TEST_F(SentenceWalksTest, WalksPastTheDocumentsEndsOrFromAnUnknownSentenceSpeakN
     EXPECT_TRUE(synth().spoken.isEmpty());
     synth().deliverReport(true); // a stray report finds the walk flag set and ends in silence
     EXPECT_FALSE(loop.isModeSentenceWalkL);
-}
 
-TEST_F(SentenceWalksTest, WithoutASentenceTheWalkUsesThePageShown)
-{
+    // Without a sentence the walk uses the page shown.
     view.shownPage = 1;
     loop.startSentenceWalkK(std::nullopt);
     EXPECT_EQ(lastSpoken(), QStringLiteral("Four."));
@@ -419,6 +409,13 @@ protected:
         const int index = catalogue.selectedIndex();
         return index < 0 ? QString() : catalogue.entries().at(std::size_t(index)).title;
     }
+    // The voice and rate of the synthesizer made last and of the loop, and whether they are stored.
+    std::pair<QString, float> heard() const { return {service.latest->voice(), service.latest->rate()}; }
+    std::pair<std::optional<QString>, float> loopVoice() const { return {loop.ttsVoice, loop.ttsRate}; }
+    std::pair<bool, bool> stored() const
+    {
+        return {defaults.contains(kNarrataTTSVoiceSelected), defaults.contains(kNarrataTTSVoiceRate)};
+    }
 };
 
 TEST_F(VoiceCatalogueTest, TheFilterListsEnglishAdultsByNameAndWithoutItEveryVoiceByLocaleIfAny)
@@ -450,7 +447,6 @@ TEST_F(VoiceCatalogueTest, TheFilterListsEnglishAdultsByNameAndWithoutItEveryVoi
     service.voices.clear();
     prepare("en");
     EXPECT_TRUE(catalogue.entries().empty());
-    EXPECT_EQ(catalogue.selectedIndex(), -1);
     EXPECT_FALSE(catalogue.selectedVoice().has_value());
     catalogue.reset(loop);
     catalogue.preparePopover(loop);
@@ -467,8 +463,7 @@ TEST_F(VoiceCatalogueTest, WithNothingStoredOrAfterAResetTheDefaultVoiceSpeaksAt
     EXPECT_EQ(selectedTitle(), QStringLiteral("English (America) (US)"));
     EXPECT_EQ(catalogue.rate(), 190.0f);
     EXPECT_EQ(catalogue.rateLabel(), QStringLiteral("190 wpm"));
-    EXPECT_FALSE(loop.ttsVoice.has_value());
-    EXPECT_EQ(loop.ttsRate, 190.0f);
+    EXPECT_EQ(loopVoice(), std::pair(std::optional<QString>(), 190.0f));
     EXPECT_FALSE(defaults.contains(kNarrataTTSVoiceRate));
     EXPECT_EQ(loop.synthesizer(), nullptr) << "the loop makes its synthesizer after this";
     EXPECT_EQ(service.created, 0) << "the service tells its default rate without one";
@@ -480,12 +475,10 @@ TEST_F(VoiceCatalogueTest, WithNothingStoredOrAfterAResetTheDefaultVoiceSpeaksAt
 
     service.newSynthesizerRate = 180;
     catalogue.reset(loop);
-    EXPECT_FALSE(defaults.contains(kNarrataTTSVoiceSelected));
-    EXPECT_FALSE(defaults.contains(kNarrataTTSVoiceRate));
+    EXPECT_EQ(stored(), std::pair(false, false));
     EXPECT_EQ(selectedTitle(), QStringLiteral("English (America) (US)"));
     EXPECT_EQ(catalogue.rate(), 180.0f);
-    EXPECT_EQ(service.latest->voice(), QStringLiteral("en-us"));
-    EXPECT_EQ(service.latest->rate(), 180.0f);
+    EXPECT_EQ(heard(), std::pair(QStringLiteral("en-us"), 180.0f));
     EXPECT_EQ(service.latest->spoken, QStringList({"Being read."})) << "the sentence starts again";
 }
 
@@ -493,8 +486,7 @@ TEST_F(VoiceCatalogueTest, AStoredVoiceHiddenByTheFilterStillSpeaksAndOneThatIsG
 {
     prepare("de");
     EXPECT_EQ(catalogue.selectedIndex(), 0);
-    EXPECT_EQ(loop.ttsVoice, QStringLiteral("de"));
-    EXPECT_EQ(loop.ttsRate, 0.0f) << "no rate stored: the voice's own";
+    EXPECT_EQ(loopVoice(), std::pair(std::optional(QStringLiteral("de")), 0.0f)) << "no rate stored: the voice's own";
     EXPECT_EQ(catalogue.rate(), 175.0f) << "the slider shows what is heard";
 
     // A rate picked but never applied does not survive the menu being built again.
@@ -505,13 +497,11 @@ TEST_F(VoiceCatalogueTest, AStoredVoiceHiddenByTheFilterStillSpeaksAndOneThatIsG
 
     // A stored voice that is gone gives way to the default but stays stored.
     prepare("uninstalled", 210.0);
-    EXPECT_FALSE(loop.ttsVoice.has_value());
-    EXPECT_EQ(loop.ttsRate, 210.0f);
+    EXPECT_EQ(loopVoice(), std::pair(std::optional<QString>(), 210.0f));
     EXPECT_EQ(selectedTitle(), QStringLiteral("English (America) (en_US)"));
     EXPECT_EQ(defaults.stringForKey(kNarrataTTSVoiceSelected), QStringLiteral("uninstalled"));
     loop.reloadSpeechSynthesizer();
-    EXPECT_EQ(service.latest->voice(), QStringLiteral("en-us"));
-    EXPECT_EQ(service.latest->rate(), 210.0f);
+    EXPECT_EQ(heard(), std::pair(QStringLiteral("en-us"), 210.0f));
 }
 
 TEST_F(VoiceCatalogueTest, StoredRatesOutOfRangeAreHeldToTheServicesRangeAndUnusableOnesCountAsNone)
@@ -535,7 +525,6 @@ TEST_F(VoiceCatalogueTest, ApplyStoresOrRemovesTheChoiceWhichTheNextLaunchAndThe
 {
     catalogue.prepareVoices(loop);
     loop.reloadSpeechSynthesizer();
-    const int created = service.created;
     const int flushed = defaults.synchronizeCount();
 
     catalogue.setSelectedIndex(1);
@@ -544,17 +533,13 @@ TEST_F(VoiceCatalogueTest, ApplyStoresOrRemovesTheChoiceWhichTheNextLaunchAndThe
     EXPECT_EQ(defaults.stringForKey(kNarrataTTSVoiceSelected), QStringLiteral("en"));
     EXPECT_EQ(defaults.doubleForKey(kNarrataTTSVoiceRate), 260.0);
     EXPECT_EQ(defaults.synchronizeCount(), flushed + 1);
-    EXPECT_EQ(service.created, created + 1);
-    EXPECT_EQ(service.latest->voice(), QStringLiteral("en"));
-    EXPECT_EQ(service.latest->rate(), 260.0f);
-    EXPECT_EQ(loop.ttsVoice, QStringLiteral("en"));
+    EXPECT_EQ(heard(), std::pair(QStringLiteral("en"), 260.0f)) << "spoken by a new synthesizer";
 
     VoiceCatalogue next(service, defaults);
     SpeakingLoop nextLoop{{service, view, view, filter, textPath, progress, session}};
     next.prepareVoices(nextLoop);
     EXPECT_EQ(next.selectedIndex(), 1);
-    EXPECT_EQ(nextLoop.ttsVoice, QStringLiteral("en"));
-    EXPECT_EQ(nextLoop.ttsRate, 260.0f);
+    EXPECT_EQ(std::pair(nextLoop.ttsVoice, nextLoop.ttsRate), std::pair(std::optional(QStringLiteral("en")), 260.0f));
     next.setShowOnlyEnglishAdultVoices(false, nextLoop);
     EXPECT_EQ(
         next.entries().at(std::size_t(next.selectedIndex())).title, QStringLiteral("English (Great Britain) (en_GB)"))
@@ -565,11 +550,9 @@ TEST_F(VoiceCatalogueTest, ApplyStoresOrRemovesTheChoiceWhichTheNextLaunchAndThe
     catalogue.setSelectedIndex(99);
     EXPECT_EQ(catalogue.selectedIndex(), -1);
     catalogue.apply(loop);
-    EXPECT_FALSE(defaults.contains(kNarrataTTSVoiceSelected));
-    EXPECT_FALSE(defaults.contains(kNarrataTTSVoiceRate));
+    EXPECT_EQ(stored(), std::pair(false, false));
     EXPECT_EQ(loop.ttsRate, 0.0f);
-    EXPECT_EQ(service.latest->voice(), QStringLiteral("en-us"));
-    EXPECT_EQ(service.latest->rate(), 175.0f) << "the voice's default rate";
+    EXPECT_EQ(heard(), std::pair(QStringLiteral("en-us"), 175.0f)) << "the voice's default rate";
 
     // Opening the popover puts the stored choice back over picks that were never applied.
     prepare("en", 300.0);
@@ -603,6 +586,17 @@ TEST(PageScore, IsThePageIndexPlusTheRangeEndInWholeHundredThousandsAndNeverWrap
         SCOPED_TRACE(::testing::PrintToString(row.range) + " on page " + std::to_string(row.page));
         EXPECT_DOUBLE_EQ(ReadingProgress::pageScore({"x", row.range, row.page}), row.score);
     }
+}
+
+// What the two Go To items show and do: "on" when enabled, then the sentence each goes to, or
+// "beeps", or "-" when it does nothing.
+QString goTos(const ReadingProgress &progress)
+{
+    const auto item = [](bool enabled, const ReadingProgress::GoTo &goTo) {
+        return QString(enabled ? "on " : "off ") + (goTo.select ? goTo.select->sentence : goTo.beep ? "beeps" : "-");
+    };
+    return item(progress.hasMostRecentSentenceRead(), progress.goToMostRecentSentenceRead()) + ", "
+        + item(progress.hasFurthestSentenceRead(), progress.goToFurthestSentenceRead());
 }
 
 class ReadingProgressTest : public ::testing::Test {
@@ -642,23 +636,14 @@ TEST_F(ReadingProgressTest, PositionsAreKeptPerFileNameWhateverTheFolderAndNoneW
     progress.saveSentencesReadProgress(sentence("Unsaved.", 2));
     EXPECT_TRUE(store.values().isEmpty());
     EXPECT_EQ(store.synchronizeCount(), 0);
-    EXPECT_FALSE(progress.hasMostRecentSentenceRead());
-    EXPECT_FALSE(progress.hasFurthestSentenceRead());
-    EXPECT_FALSE(progress.goToMostRecentSentenceRead().select);
-    EXPECT_FALSE(progress.goToMostRecentSentenceRead().beep) << "no document name: no beep either";
-    EXPECT_FALSE(progress.goToFurthestSentenceRead().select);
+    EXPECT_EQ(goTos(progress), "off -, off -") << "no document name: no beep either";
     EXPECT_FALSE(progress.mostRecentSentenceRead(QString()));
 
     progress.setDocumentFileName(QStringLiteral("a.pdf"));
     progress.saveSentencesReadProgress(sentence("In a.", 4));
     progress.setDocumentFileName(QStringLiteral("b.pdf"));
-    EXPECT_FALSE(progress.hasMostRecentSentenceRead());
-    EXPECT_FALSE(progress.hasFurthestSentenceRead());
     EXPECT_FALSE(progress.mostRecentSentence()) << "another document starts without this run's positions";
-    EXPECT_FALSE(progress.goToMostRecentSentenceRead().select);
-    EXPECT_TRUE(progress.goToMostRecentSentenceRead().beep) << "without an entry only the most recent beeps";
-    EXPECT_FALSE(progress.goToFurthestSentenceRead().select);
-    EXPECT_FALSE(progress.goToFurthestSentenceRead().beep);
+    EXPECT_EQ(goTos(progress), "off beeps, off -") << "without an entry only the most recent beeps";
     progress.saveSentencesReadProgress(sentence("In b.", 1));
 
     EXPECT_EQ(progress.furthestSentenceRead("a.pdf"), sentence("In a.", 4)) << "b's page 1 does not touch a";
@@ -667,9 +652,7 @@ TEST_F(ReadingProgressTest, PositionsAreKeptPerFileNameWhateverTheFolderAndNoneW
 
     ReadingProgress other(store);
     other.setDocumentFileName(QStringLiteral("a.pdf"));
-    EXPECT_TRUE(other.hasMostRecentSentenceRead()) << "a.pdf in another folder shares the positions";
-    EXPECT_EQ(other.goToMostRecentSentenceRead().select, sentence("In a.", 4));
-    EXPECT_EQ(other.goToFurthestSentenceRead().select, sentence("In a.", 4));
+    EXPECT_EQ(goTos(other), "on In a., on In a.") << "a.pdf in another folder shares the positions";
 }
 
 TEST_F(ReadingProgressTest, MalformedStoredEntriesAndPagesOutsideTheDocumentAreIgnored)
@@ -687,15 +670,11 @@ TEST_F(ReadingProgressTest, MalformedStoredEntriesAndPagesOutsideTheDocumentAreI
     for (const char *name : {"text.pdf", "number.pdf", "shape.pdf", "array.pdf", "negative.pdf"}) {
         progress.setDocumentFileName(QString::fromLatin1(name));
         EXPECT_FALSE(progress.mostRecentSentenceRead(name)) << name;
-        EXPECT_TRUE(progress.hasMostRecentSentenceRead()) << name << ": the menu item stays enabled";
-        const ReadingProgress::GoTo goTo = progress.goToMostRecentSentenceRead();
-        EXPECT_FALSE(goTo.select) << name;
-        EXPECT_TRUE(goTo.beep) << name;
+        EXPECT_EQ(goTos(progress), QString(name) == "text.pdf" ? "on beeps, on -" : "on beeps, off -")
+            << name << ": the menu item stays enabled";
     }
 
     progress.setDocumentFileName(QStringLiteral("text.pdf"));
-    EXPECT_FALSE(progress.goToFurthestSentenceRead().select);
-    EXPECT_FALSE(progress.goToFurthestSentenceRead().beep);
     const SentenceRecord first = sentence("First.", 0);
     progress.saveSentencesReadProgress(first);
     EXPECT_EQ(progress.furthestSentenceRead("text.pdf"), first) << "an unreadable furthest entry gives way";
@@ -727,7 +706,7 @@ TEST_F(ReadingProgressTest, MalformedStoredEntriesAndPagesOutsideTheDocumentAreI
     }
 }
 
-TEST(ReadingProgressArchive, RecordsReadBackFromTextOrANestedMapAndTheCounterIsAnInteger)
+TEST(ReadingProgressArchive, RecordsReadBackFromTextANestedMapOrTheSettingsFileAndTheCounterIsAnInteger)
 {
     const SentenceRecord record = sentence("Nested.", 2, 40);
     EXPECT_EQ(ReadingProgress::unarchived(record.toJson().toVariantMap()), record);
@@ -745,10 +724,8 @@ TEST(ReadingProgressArchive, RecordsReadBackFromTextOrANestedMapAndTheCounterIsA
     plain.saveSentencesReadProgress(record);
     EXPECT_EQ(plain.mostRecentSentenceRead("book.pdf"), record);
     EXPECT_EQ(plain.mostRecentSentence(), record);
-}
 
-TEST(ReadingProgressFile, RecordsAndTheSentenceCounterReadBackEqualThroughTheSettingsFile)
-{
+    // Through the settings file, records and the counter read back equal.
     testing::SettingsFolder folder;
     const SentenceRecord unusual{
         QStringLiteral("Ünïcode “quotes”, a tab\tand\nnewline 🙂."), {kNotFoundLocation, 123456789}, 1234567};
@@ -769,128 +746,57 @@ TEST(ReadingProgressFile, RecordsAndTheSentenceCounterReadBackEqualThroughTheSet
     EXPECT_EQ(progress.furthestSentenceRead("odd name [1] = x.pdf"), unusual) << "page 1234567 beats page 0";
 }
 
-const QString kStart = QStringLiteral("Double-click a word to start reading.");
-
-class SessionStatisticsTest : public ::testing::Test {
-protected:
-    SessionStatisticsTest()
-    {
-        session.clock = [this] { return now; };
-        session.labelChanged = [this](const QString &text) { shown << text; };
-    }
-
-    void advance(qint64 seconds) { now = now.addSecs(seconds); }
-    void pauseFor(qint64 seconds)
-    {
-        session.sessionPauseBeginTime = now;
-        advance(seconds);
-        session.accountPauseEndingAt(now);
-    }
-    QString finish(quint64 words)
-    {
-        session.updateCurrentSessionDidFinishSpeaking(words);
-        return session.labelCurrentSessionStats;
-    }
-
-    const QDateTime start = QDateTime(QDate(2026, 3, 1), QTime(20, 0), Qt::UTC);
-    QDateTime now = start;
+// Each step lets `run` seconds go by, then a pause of `paused` seconds that ended (or, when
+// negative, one still running), then finishes a sentence of `words` words, or only updates the
+// line (kUpdate), or resets the session and lets a pause it forgot end 500 seconds on (kReset).
+TEST(SessionStatistics, MinutesWordsAndRoundedRateLeaveEndedPausesOutAndStartAfreshOnReset)
+{
+    constexpr int kUpdate = -1, kReset = -2;
+    const QString start = ReadingSession::resetLabelText();
+    const struct {
+        int run, paused, words;
+        QString line;
+    } steps[] = {{0, 0, kUpdate, start}, // nothing before the first sentence
+        {0, 0, 5, "0.000 min for 5 words"}, {30, 0, 7, "0.500 min for 12 words"},
+        {30, 0, 8, "1.000 min for 20 words"}, // the rate only after the first minute
+        {240, 0, kUpdate, "5.000 min for 20 words (4 WPM)"}, {0, 600, 83, "5.000 min for 103 words (21 WPM)"},
+        {61, 0, 0, "6.017 min for 103 words (17 WPM)"}, {0, -120, 0, "8.017 min for 103 words (13 WPM)"},
+        {0, 0, kReset, start}, {0, 0, 0, "0.000 min for 0 words"}, // the next sentence starts the clock
+        {120, 0, kUpdate, "2.000 min for 0 words"}, // no words, no rate
+        {0, 0, kReset, start}, {0, 120, 6, "0.000 min for 6 words"}}; // more pause than session: no time
+    QDateTime now(QDate(2026, 3, 1), QTime(20, 0), Qt::UTC);
     ReadingSession session;
-    QStringList shown;
-};
+    session.clock = [&now] { return now; };
+    int shown = 0;
+    session.labelChanged = [&shown](const QString &) { ++shown; };
+    for (const auto &step : steps) {
+        SCOPED_TRACE(step.line.toStdString());
+        now = now.addSecs(step.run);
+        if (step.paused != 0)
+            session.sessionPauseBeginTime = now;
+        now = now.addSecs(std::abs(step.paused));
+        if (step.paused > 0)
+            session.accountPauseEndingAt(now);
+        if (step.words == kReset) {
+            session.resetCurrentSession();
+            now = now.addSecs(500);
+            session.accountPauseEndingAt(now);
+            EXPECT_DOUBLE_EQ(session.sessionPauseDurationSeconds, 0);
+        } else if (step.words == kUpdate) {
+            session.updateDisplayOfCurrentSessionStats();
+        } else {
+            session.updateCurrentSessionDidFinishSpeaking(static_cast<quint64>(step.words));
+        }
+        EXPECT_EQ(session.labelCurrentSessionStats, step.line);
+    }
+    EXPECT_EQ(shown, std::ssize(steps) - 1) << "once a step, none before the first sentence: the line does not tick";
 
-TEST_F(SessionStatisticsTest, FirstMinuteShowsTheShortFormAndTheLineOnlyChangesWhenUpdated)
-{
-    EXPECT_EQ(finish(5), QStringLiteral("0.000 min for 5 words")) << "no time, no rate";
-    EXPECT_EQ(session.sessionStartTime, start) << "the first sentence starts the clock";
-    advance(30);
-    EXPECT_EQ(finish(7), QStringLiteral("0.500 min for 12 words"));
-    advance(30);
-    EXPECT_EQ(finish(8), QStringLiteral("1.000 min for 20 words")) << "exactly a minute";
-    EXPECT_EQ(shown.size(), 3);
+    ReadingSession untracked;
+    untracked.shouldTrackCurrentSession = false;
+    untracked.updateCurrentSessionDidFinishSpeaking(9, now);
+    EXPECT_FALSE(untracked.sessionStartTime) << "an untracked session starts no clock";
 
-    advance(240);
-    EXPECT_EQ(session.labelCurrentSessionStats, QStringLiteral("1.000 min for 20 words")) << "it does not tick";
-    session.updateDisplayOfCurrentSessionStats();
-    EXPECT_EQ(session.labelCurrentSessionStats, QStringLiteral("5.000 min for 20 words (4 WPM)"));
-}
-
-TEST_F(SessionStatisticsTest, AfterAMinuteTheRateIsShownWhenThereAreWords)
-{
-    session.sessionStartTime = start; // a loaded set started the clock
-    advance(90);
-    EXPECT_EQ(finish(100), QStringLiteral("1.500 min for 100 words (67 WPM)"));
-    EXPECT_EQ(session.sessionStartTime, start) << "a started clock is kept";
-    advance(61);
-    EXPECT_EQ(finish(0), QStringLiteral("2.517 min for 100 words (40 WPM)"));
-    advance(125 * 60 + 30 - 151);
-    EXPECT_EQ(finish(19900), QStringLiteral("125.500 min for 20000 words (159 WPM)")) << "all the digits";
-
-    ReadingSession silent;
-    silent.sessionStartTime = start;
-    silent.updateCurrentSessionDidFinishSpeaking(0, start.addSecs(120));
-    EXPECT_EQ(silent.labelCurrentSessionStats, QStringLiteral("2.000 min for 0 words")) << "no words, no rate";
-}
-
-TEST_F(SessionStatisticsTest, EndedPausesAreLeftOutButOneStillRunningCounts)
-{
-    finish(10);
-    advance(10);
-    pauseFor(600);
-    EXPECT_DOUBLE_EQ(session.sessionPauseDurationSeconds, 600);
-    advance(30);
-    EXPECT_EQ(finish(80), QStringLiteral("0.667 min for 90 words")) << "40 seconds of reading in 640 on the clock";
-    pauseFor(60);
-    advance(50);
-    EXPECT_EQ(finish(0), QStringLiteral("1.500 min for 90 words (60 WPM)"));
-
-    session.sessionPauseBeginTime = now;
-    advance(120);
-    EXPECT_EQ(finish(30), QStringLiteral("3.500 min for 120 words (34 WPM)")) << "a pause still running counts";
-}
-
-TEST_F(SessionStatisticsTest, NothingIsShownBeforeTheFirstSentenceOrForAnUntrackedSession)
-{
-    session.updateDisplayOfCurrentSessionStats();
-    EXPECT_EQ(session.labelCurrentSessionStats, kStart);
-    session.shouldTrackCurrentSession = false;
-    finish(9);
-    EXPECT_FALSE(session.sessionStartTime);
-    EXPECT_EQ(session.sessionWordCount, 0u);
-    session.sessionStartTime = start;
-    advance(100);
-    session.updateDisplayOfCurrentSessionStats();
-    EXPECT_TRUE(shown.isEmpty());
-}
-
-TEST_F(SessionStatisticsTest, ResetStartsANewSessionWhoseClockStartsWithTheNextSentenceAndNeverRunsBack)
-{
-    finish(50);
-    advance(30);
-    pauseFor(30);
-
-    session.resetCurrentSession();
-    EXPECT_EQ(session.sessionWordCount, 0u);
-    EXPECT_FALSE(session.sessionStartTime);
-    EXPECT_FALSE(session.sessionPauseBeginTime);
-    EXPECT_DOUBLE_EQ(session.sessionPauseDurationSeconds, 0);
-    EXPECT_EQ(session.labelCurrentSessionStats, kStart);
-    EXPECT_EQ(shown.last(), kStart);
-
-    advance(500);
-    session.accountPauseEndingAt(now); // resuming a pause the reset forgot adds nothing
-    EXPECT_DOUBLE_EQ(session.sessionPauseDurationSeconds, 0);
-    EXPECT_EQ(finish(4), QStringLiteral("0.000 min for 4 words"));
-    EXPECT_EQ(session.sessionStartTime, now);
-
-    // Reset while reading, a pause toggled on and off, then the first sentence starts the
-    // clock: more pause than session shows no time rather than a negative one.
-    session.reset();
-    pauseFor(120);
-    EXPECT_EQ(finish(6), QStringLiteral("0.000 min for 6 words"));
-}
-
-TEST(SessionStatisticsText, RoundsTheRateAndKeepsHugeCounts)
-{
+    // The text rounds the rate and keeps huge counts.
     EXPECT_EQ(ReadingSession::statsText(0.25, 3, 12), QStringLiteral("0.250 min for 3 words"));
     EXPECT_EQ(ReadingSession::statsText(1.0001, 3, 2.9997), QStringLiteral("1.000 min for 3 words (3 WPM)"));
     EXPECT_EQ(ReadingSession::statsText(12.3456, 18446744073709551615ULL, 1e6),
