@@ -8,6 +8,7 @@
 #include "settings/preferences.h"
 #include "settings/recentdocuments.h"
 #include "showndocument.h"
+#include "tableofcontents.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -132,8 +133,14 @@ void DocumentSaving::savePDF()
         reportUnsavedMarksOnce(url);
         return;
     }
-    const quint64 generation = m_collaborators.documents.pack().generation();
+    const PDFPack &pack = m_collaborators.documents.pack();
+    const quint64 generation = pack.generation();
     std::shared_ptr<PDFDocument> copy = shown->copy();
+    // The view's copy of a pack carries only its first PDF's outline: re-saved as it is, the
+    // pack's file would lose its table of contents. A PDF of its own keeps its own outline.
+    const bool isPack = pack.entries().size() > 1 || (pack.entries().size() == 1 && pack.entries()[0].URL.isEmpty());
+    if (copy && isPack && m_collaborators.preferences.userPreferenceCreateTOCinPDFPack)
+        copy->setOutlineRoot(TableOfContents::packOutline(*copy, pack.entries(), fileNameOf(url)));
     ++m_writesInFlight;
     m_writer.write(std::move(copy), url.toLocalFile(),
         [this, url, generation](const std::shared_ptr<PDFDocument> &written, bool ok) {

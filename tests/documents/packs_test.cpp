@@ -133,6 +133,16 @@ TEST_F(PacksTest, APackIsSavedIntoOneFileAsItGrowsAndNeverOverAnEarlierPack)
     ASSERT_TRUE(outline);
     EXPECT_EQ(outline->numberOfChildren(), 3);
 
+    // Marks re-save the pack into its file with its table of contents.
+    const std::shared_ptr<PDFPage> first = view.document()->pageAtIndex(0);
+    ASSERT_TRUE(first->addAnnotation(PDFAnnotation::markup(PDFMarkupType::Underline, {{72, 700, 50, 10}}, {})));
+    delegate->savePDF();
+    waitForWrites();
+    const std::unique_ptr<PDFDocument> marked = pdfService.openFile(packPath);
+    EXPECT_EQ(marked->pageAtIndex(0)->annotations().size(), 1u);
+    ASSERT_TRUE(marked->outlineRoot());
+    EXPECT_EQ(marked->outlineRoot()->numberOfChildren(), 3);
+
     // A document loaded on its own, then added to, is a new pack in a file of its own.
     documents().openChosenFile(QUrl::fromLocalFile(writeFile(QStringLiteral("D.pdf"), numberedPages(1, "D"))));
     ASSERT_TRUE(open(QStringLiteral("E.pdf"), 1));
