@@ -35,9 +35,7 @@ AppDelegate::AppDelegate(Services services, QObject *parent)
     , m_saving({m_services.desktop, m_services.window, m_services.pdfView, m_documents, m_recentDocuments,
           m_preferences, m_services.applicationSupportPath})
     , m_links({m_services.defaults, m_services.desktop, m_documents, m_services.pdfView,
-          [this] {
-              return m_recentDocuments.paths() + m_watchedFolder.pathsOfPDFs() + QStringList{m_services.introPDFPath};
-          }})
+          [this] { return m_recentDocuments.paths() + m_watchedFolder.pathsOfPDFs() << m_services.introPDFPath; }})
     , m_labels(m_services.pdfView, m_services.window, [this] { return m_documents.hasDocument(); })
     , m_watchedFolder(m_services.defaults, m_services.desktop, m_services.window,
           [this](const QUrl &url) { m_documents.openChosenFile(url); })
@@ -49,6 +47,12 @@ AppDelegate::AppDelegate(Services services, QObject *parent)
     };
     m_session.labelChanged = [this](const QString &text) { m_services.window.setLabelCurrentSessionStats(text); };
     m_documents.savePDFPackAutomatically = [this] { m_saving.savePDFPackAutomatically(); };
+    // A document loaded on its own shows its last sentence heard; a pack's newest PDF stays.
+    connect(&m_documents, &ShownDocument::jumpedToLastPDF, this, [this] {
+        if (m_preferences.userPreferenceShouldReopenAtMostRecentSentence && m_documents.listOfPDFDocs().size() == 1
+            && m_progress.hasMostRecentSentenceRead())
+            goTo(m_progress.goToMostRecentSentenceRead());
+    });
     m_documents.shownChanged = [this] {
         m_labels.updateLabelTextPDFInfo();
         loadUpdatesToPDFIgnoreFontList();

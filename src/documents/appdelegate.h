@@ -81,9 +81,9 @@ public:
     void loadSpeechSet(const std::vector<SentenceRecord> &sentences) override { m_loop->loadSpeechSet(sentences); }
     void openExistingDocument() override;
     void savePDF() override { m_saving.savePDF(); }
-    void copyOrvikURLforPageIndex(qint64 pageIndex, QPointF pointOnPage) override
+    void copyOrvikURLforPageIndex(qint64 page, QPointF point) override
     {
-        m_links.copyOrvikURLforPageIndex(pageIndex, pointOnPage);
+        m_links.copyOrvikURLforPageIndex(page, point);
     }
     void pdfViewPageChanged() override { m_labels.pdfViewPageChanged(); }
     void pdfViewSelectionChanged() override { m_labels.pdfViewSelectionChanged(); }

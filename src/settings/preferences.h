@@ -21,6 +21,8 @@ struct Preferences {
     bool userPreferenceShouldAutomaticallySavePDFPacks = true;
     bool userPreferenceShouldLocateAutomaticallySavedPDFPackInFinder = false;
     bool userPreferenceShouldAddPrintedPDFsToRecentlyOpenedList = false;
+    // A document opened again shows the sentence last heard in it, selected.
+    bool userPreferenceShouldReopenAtMostRecentSentence = true;
 
     friend bool operator==(const Preferences &, const Preferences &) = default;
 };
@@ -31,7 +33,7 @@ struct PreferenceProperty {
 };
 
 // Every preference with its key, in the order they are loaded and saved.
-inline constexpr std::array<PreferenceProperty, 10> preferenceProperties{{
+inline constexpr std::array<PreferenceProperty, 11> preferenceProperties{{
     {settingskeys::userPreferenceUseFastSkipMode, &Preferences::userPreferenceUseFastSkipMode},
     {settingskeys::userPreferenceShouldAppendPDFs, &Preferences::userPreferenceShouldAppendPDFs},
     {settingskeys::userPreferenceCreateTOCinPDFPack, &Preferences::userPreferenceCreateTOCinPDFPack},
@@ -47,6 +49,8 @@ inline constexpr std::array<PreferenceProperty, 10> preferenceProperties{{
         &Preferences::userPreferenceShouldLocateAutomaticallySavedPDFPackInFinder},
     {settingskeys::userPreferenceShouldAddPrintedPDFsToRecentlyOpenedList,
         &Preferences::userPreferenceShouldAddPrintedPDFsToRecentlyOpenedList},
+    {settingskeys::userPreferenceShouldReopenAtMostRecentSentence,
+        &Preferences::userPreferenceShouldReopenAtMostRecentSentence},
 }};
 
 // A key the store has no value for keeps its member's default.

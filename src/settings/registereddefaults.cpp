@@ -16,6 +16,7 @@ QVariantMap registeredDefaults()
         {userPreferenceShouldAutomaticallySavePDFPacks, true},
         {userPreferenceShouldLocateAutomaticallySavedPDFPackInFinder, false},
         {userPreferenceShouldAddPrintedPDFsToRecentlyOpenedList, false},
+        {userPreferenceShouldReopenAtMostRecentSentence, true},
         {userPrefShowOnlyEnglishAdultVoices, true},
         {rememberPreferenceShouldKeepMainWindowOnTop, false},
         {rememberPreferenceShouldKeepClipboardConverterWindowOnTop, false},

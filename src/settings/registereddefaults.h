@@ -22,6 +22,8 @@ inline constexpr QLatin1String userPreferenceShouldLocateAutomaticallySavedPDFPa
     "userPreferenceShouldLocateAutomaticallySavedPDFPackInFinder"};
 inline constexpr QLatin1String userPreferenceShouldAddPrintedPDFsToRecentlyOpenedList{
     "userPreferenceShouldAddPrintedPDFsToRecentlyOpenedList"};
+inline constexpr QLatin1String userPreferenceShouldReopenAtMostRecentSentence{
+    "userPreferenceShouldReopenAtMostRecentSentence"};
 inline constexpr QLatin1String userPrefShowOnlyEnglishAdultVoices{"userPrefShowOnlyEnglishAdultVoices"};
 inline constexpr QLatin1String rememberPreferenceShouldKeepMainWindowOnTop{
     "rememberPreferenceShouldKeepMainWindowOnTop"};

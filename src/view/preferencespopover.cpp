@@ -34,6 +34,8 @@ PreferencesPopover::PreferencesPopover(DefaultsStore &store, QWidget *parent)
             &Preferences::userPreferenceShouldLocateAutomaticallySavedPDFPackInFinder},
         {ui->userPreferenceShouldAddPrintedPDFsToRecentlyOpenedList,
             &Preferences::userPreferenceShouldAddPrintedPDFsToRecentlyOpenedList},
+        {ui->userPreferenceShouldReopenAtMostRecentSentence,
+            &Preferences::userPreferenceShouldReopenAtMostRecentSentence},
     }};
     setPreferences(Preferences{});
     loadStoredSettings();

@@ -6,6 +6,7 @@
 
 #include "support/qtprinters.h"
 
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QSignalSpy>
 
@@ -172,6 +173,40 @@ TEST_F(DelegateSectionsTest, APlaceThatCannotBeStoredIsReportedOnce)
         speech.latest->finishUtterance();
     ASSERT_EQ(desktop.warnings.size(), 1u);
     EXPECT_EQ(desktop.warnings[0].messageText, QStringLiteral("Your place cannot be saved"));
+}
+
+TEST_F(DelegateSectionsTest, ADocumentOpensAgainAtTheSentenceLastHeardUnlessTheUserSaysNo)
+{
+    QSignalSpy jumped(&documents(), &ShownDocument::jumpedToLastPDF);
+    // Each load goes to the document's top a moment later; the launch's guide and this one.
+    const auto waitForJumps = [&](qsizetype count) {
+        for (QDeadlineTimer deadline(5000); jumped.size() < count && !deadline.hasExpired();)
+            jumped.wait(500);
+        ASSERT_EQ(jumped.size(), count);
+        jumped.clear();
+    };
+    const QString path = writeFile(QStringLiteral("book.pdf"), sampleBook().bytes());
+    ASSERT_TRUE(documents().openFileInternal(path));
+    waitForJumps(2);
+    const PDFSelection onPage3 = view.document()->pageAtIndex(2)->selectionForRange({40, 5});
+    const SentenceRecord heard = *delegate->pageContent().sentenceAtSelection(onPage3);
+    delegate->speakingLoop().loadSpeechSet({heard});
+    speech.latest->finishUtterance();
+    delegate->stopSpeaking();
+
+    for (const bool reopens : {true, false}) {
+        Preferences preferences = delegate->preferences();
+        preferences.userPreferenceShouldReopenAtMostRecentSentence = reopens;
+        delegate->setPreferences(preferences);
+        documents().resetToDefaultPDF();
+        view.selected.clear();
+        ASSERT_TRUE(documents().openFileInternal(path));
+        waitForJumps(2);
+        if (reopens)
+            EXPECT_TRUE(!view.selected.empty() && view.selected.back() == heard);
+        else
+            EXPECT_TRUE(view.selected.empty());
+    }
 }
 
 TEST_F(DelegateSectionsTest, TheHelpMenuLeadsToTheWebAndTheGuide)

@@ -232,7 +232,8 @@ TEST(Preferences, DefaultsAreTheRegisteredOnesAndEachIsStoredUnderItsOwnName)
         NARRATA_KEY(userPrefShouldSkipSentencesWithWeirdBounds),
         NARRATA_KEY(userPreferenceShouldAutomaticallySavePDFPacks),
         NARRATA_KEY(userPreferenceShouldLocateAutomaticallySavedPDFPackInFinder),
-        NARRATA_KEY(userPreferenceShouldAddPrintedPDFsToRecentlyOpenedList)};
+        NARRATA_KEY(userPreferenceShouldAddPrintedPDFsToRecentlyOpenedList),
+        NARRATA_KEY(userPreferenceShouldReopenAtMostRecentSentence)};
 #undef NARRATA_KEY
     ASSERT_EQ(std::size(expected), preferenceProperties.size());
     for (const auto &[key, member] : expected) {
@@ -242,7 +243,7 @@ TEST(Preferences, DefaultsAreTheRegisteredOnesAndEachIsStoredUnderItsOwnName)
         MemoryDefaultsStore store;
         EXPECT_TRUE(saveUserPreferencesToUserDefaults(changed, store));
         EXPECT_EQ(store.synchronizeCount(), 1);
-        EXPECT_EQ(store.values().size(), 10);
+        EXPECT_EQ(store.values().size(), std::ssize(expected));
         EXPECT_EQ(store.value(QString::fromLatin1(key)), QVariant(changed.*member)) << key;
 
         MemoryDefaultsStore stored;
