@@ -52,8 +52,8 @@ std::unique_ptr<PDFDocument> PDFPack::copyForWriting(const QString &fileName, bo
 
 void PDFPack::replaceDocument(std::shared_ptr<PDFDocument> document)
 {
+    // The same pages, saved: work begun on the pack before still applies.
     m_document = std::move(document);
-    ++m_generation;
 }
 
 } // namespace narrata

@@ -31,7 +31,8 @@ public:
     // An independent copy to write as `fileName`, carrying the pack's table of contents when
     // asked; null when no copy could be made.
     std::unique_ptr<PDFDocument> copyForWriting(const QString &fileName, bool withTableOfContents) const;
-    // Takes a document with the same pages in place of the combined one (once it is saved).
+    // Takes a document with the same pages in place of the combined one (once it is saved);
+    // the generation stays.
     void replaceDocument(std::shared_ptr<PDFDocument> document);
 
     // A PDF's name in the pack: its file's name without the extension.

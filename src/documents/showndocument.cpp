@@ -296,7 +296,12 @@ void ShownDocument::goToLastPDFInPack()
     if (m_pack.entries().empty())
         return;
     const int pageIndex = static_cast<int>(m_pack.entries().back().pageOffset);
-    QTimer::singleShot(kJumpDelayMilliseconds, this, [this, pageIndex] {
+    const quint64 generation = m_pack.generation();
+    QTimer::singleShot(kJumpDelayMilliseconds, this, [this, pageIndex, generation] {
+        // A jump meant for a document since replaced would move the new one, and would come
+        // before the new one's own jump that others wait for.
+        if (generation != m_pack.generation())
+            return;
         const PDFDocument *shown = m_collaborators.pdfView.document();
         if (shown && pageIndex < shown->pageCount())
             m_collaborators.pdfView.goToPageIndex(pageIndex, TableOfContents::topCentreOfPage(*shown, pageIndex));
