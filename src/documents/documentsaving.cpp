@@ -8,7 +8,6 @@
 #include "settings/preferences.h"
 #include "settings/recentdocuments.h"
 #include "showndocument.h"
-#include "tableofcontents.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -90,8 +89,7 @@ void DocumentSaving::write(std::shared_ptr<PDFDocument> document, const QUrl &ur
 
 void DocumentSaving::reportFailedWrite(const QUrl &url)
 {
-    m_collaborators.desktop.beep();
-    m_collaborators.desktop.showWarningAlert(QStringLiteral("Unable to save \"%1\"").arg(fileNameOf(url)),
+    m_collaborators.desktop.beepAndWarn(QStringLiteral("Unable to save \"%1\"").arg(fileNameOf(url)),
         QStringLiteral("Unfortunately, Narrata was unable to save the PDF to the chosen location on disk."));
 }
 
@@ -138,9 +136,8 @@ void DocumentSaving::savePDF()
     std::shared_ptr<PDFDocument> copy = shown->copy();
     // The view's copy of a pack carries only its first PDF's outline: re-saved as it is, the
     // pack's file would lose its table of contents. A PDF of its own keeps its own outline.
-    const bool isPack = pack.entries().size() > 1 || (pack.entries().size() == 1 && pack.entries()[0].URL.isEmpty());
-    if (copy && isPack && m_collaborators.preferences.userPreferenceCreateTOCinPDFPack)
-        copy->setOutlineRoot(TableOfContents::packOutline(*copy, pack.entries(), fileNameOf(url)));
+    if (copy && pack.isPack() && m_collaborators.preferences.userPreferenceCreateTOCinPDFPack)
+        pack.addTableOfContents(*copy, fileNameOf(url));
     ++m_writesInFlight;
     m_writer.write(std::move(copy), url.toLocalFile(),
         [this, url, generation](const std::shared_ptr<PDFDocument> &written, bool ok) {

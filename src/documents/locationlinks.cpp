@@ -1,6 +1,7 @@
 #include "locationlinks.h"
 
 #include "documentview.h"
+#include "pdfpack.h"
 #include "platform/desktop/desktopservices.h"
 #include "platform/pdf/pdfdocument.h"
 #include "platform/settings/defaultsstore.h"
@@ -92,8 +93,7 @@ bool LocationLinks::updateOrvikPrefixChecker()
 
 QString LocationLinks::documentName() const
 {
-    const QUrl represented = m_collaborators.documents.representedURL();
-    return represented.isLocalFile() ? QFileInfo(represented.toLocalFile()).completeBaseName() : QString();
+    return PDFPack::filenameFor(m_collaborators.documents.representedURL());
 }
 
 void LocationLinks::lookupPDFPrefix()
@@ -153,14 +153,14 @@ bool LocationLinks::openLocationLink(const QString &url)
 {
     const std::optional<LocationLink> link = LocationLink::fromURL(url);
     if (!link) {
-        refuseLink(QStringLiteral("\"%1\" is not a link to a page").arg(url),
+        m_collaborators.desktop.beepAndWarn(QStringLiteral("\"%1\" is not a link to a page").arg(url),
             QStringLiteral("A link to a page looks like orvik://prefix/12/@loc/72x/700y/."));
         return false;
     }
     const QVariantMap map = m_collaborators.defaults.mapForKey(settingskeys::kOrvikPrefixMap);
     const QString name = map.key(link->prefix);
     if (name.isEmpty()) {
-        refuseLink(QStringLiteral("No document has the prefix \"%1\"").arg(link->prefix),
+        m_collaborators.desktop.beepAndWarn(QStringLiteral("No document has the prefix \"%1\"").arg(link->prefix),
             QStringLiteral("A prefix is remembered for a document when a link is copied from it in Narrata."));
         return false;
     }
@@ -173,7 +173,7 @@ bool LocationLinks::openLocationLink(const QString &url)
             }
         }
         if (found.isEmpty()) {
-            refuseLink(QStringLiteral("\"%1\" was not found").arg(name),
+            m_collaborators.desktop.beepAndWarn(QStringLiteral("\"%1\" was not found").arg(name),
                 QStringLiteral("Narrata looks for the document among the recent PDFs and in the watched folder. "
                                "Open it once, and its links will find it."));
             return false;
@@ -199,12 +199,6 @@ bool LocationLinks::openLocationLink(const QString &url)
     m_collaborators.pdfView.goToPageIndex(
         static_cast<int>(pageIndex), QPointF(static_cast<double>(link->x), static_cast<double>(link->y)));
     return true;
-}
-
-void LocationLinks::refuseLink(const QString &message, const QString &informative)
-{
-    m_collaborators.desktop.beep();
-    m_collaborators.desktop.showWarningAlert(message, informative);
 }
 
 } // namespace narrata

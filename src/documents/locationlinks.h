@@ -75,7 +75,6 @@ signals:
 private:
     QString documentName() const;
     void copyRichText(const LocationLink &link);
-    void refuseLink(const QString &message, const QString &informative);
 
     Collaborators m_collaborators;
     QString m_prefix;

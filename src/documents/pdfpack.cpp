@@ -46,8 +46,13 @@ std::unique_ptr<PDFDocument> PDFPack::copyForWriting(const QString &fileName, bo
 {
     std::unique_ptr<PDFDocument> copy = m_document ? m_document->copy() : nullptr;
     if (copy && withTableOfContents)
-        copy->setOutlineRoot(TableOfContents::packOutline(*copy, m_entries, fileName));
+        addTableOfContents(*copy, fileName);
     return copy;
+}
+
+void PDFPack::addTableOfContents(PDFDocument &copy, const QString &fileName) const
+{
+    copy.setOutlineRoot(TableOfContents::packOutline(copy, m_entries, fileName));
 }
 
 void PDFPack::replaceDocument(std::shared_ptr<PDFDocument> document)

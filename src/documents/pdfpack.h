@@ -28,9 +28,14 @@ public:
     // tell whether it still applies.
     quint64 generation() const { return m_generation; }
 
+    // More than one PDF, or one that came without a file: the combined document's own outline
+    // is only its first PDF's.
+    bool isPack() const { return m_entries.size() > 1 || (m_entries.size() == 1 && m_entries[0].URL.isEmpty()); }
     // An independent copy to write as `fileName`, carrying the pack's table of contents when
     // asked; null when no copy could be made.
     std::unique_ptr<PDFDocument> copyForWriting(const QString &fileName, bool withTableOfContents) const;
+    // Gives a copy of the pack about to be written as `fileName` the pack's table of contents.
+    void addTableOfContents(PDFDocument &copy, const QString &fileName) const;
     // Takes a document with the same pages in place of the combined one (once it is saved);
     // the generation stays.
     void replaceDocument(std::shared_ptr<PDFDocument> document);

@@ -109,16 +109,13 @@ bool ShownDocument::refuseIfLockedOrEncrypted(const PDFDocument &document)
 
 void ShownDocument::refuse(const QString &fileName, const QString &what)
 {
-    m_collaborators.desktop.beep();
-    m_collaborators.desktop.showWarningAlert(QStringLiteral("\"%1\" is %2").arg(fileName, what),
+    m_collaborators.desktop.beepAndWarn(QStringLiteral("\"%1\" is %2").arg(fileName, what),
         QStringLiteral("Unfortunately, Narrata is unable to work with %1 PDFs.").arg(what.toLower()));
 }
 
 void ShownDocument::reportUnreadable(const QString &path)
 {
-    m_collaborators.desktop.beep();
-    m_collaborators.desktop.showWarningAlert(
-        QStringLiteral("\"%1\" could not be opened").arg(QFileInfo(path).fileName()),
+    m_collaborators.desktop.beepAndWarn(QStringLiteral("\"%1\" could not be opened").arg(QFileInfo(path).fileName()),
         QFileInfo::exists(path) ? QStringLiteral("Unfortunately, Narrata could not read this file as a PDF.")
                                 : QStringLiteral("Unfortunately, Narrata could not find this file."));
 }
@@ -230,8 +227,7 @@ bool ShownDocument::processIncomingPDF(
         const QString filename = hasFileName ? PDFPack::filenameFor(attributes.fileURL) : attributes.tocText;
         if (!m_pack.append(*document, filename, hasFileName ? attributes.fileURL : QUrl())) {
             // The pack stays whole as it was; the user hears why nothing was added.
-            m_collaborators.desktop.beep();
-            m_collaborators.desktop.showWarningAlert(QStringLiteral("\"%1\" could not be added").arg(filename),
+            m_collaborators.desktop.beepAndWarn(QStringLiteral("\"%1\" could not be added").arg(filename),
                 QStringLiteral("Unfortunately, Narrata could not add the pages of this PDF to the pack."));
             return true;
         }
@@ -240,10 +236,7 @@ bool ShownDocument::processIncomingPDF(
         showAsUnsavedPack();
         return true;
     }
-    if (append)
-        m_pack.clear();
-    else
-        resetForBeginNewPDFPack();
+    // Shown alone: a loaded file and a pack begun without one each start afresh.
     if (hasFileName)
         loadPDF(attributes.fileURL, std::move(document));
     else
@@ -270,9 +263,7 @@ void ShownDocument::resetPDFPackDisplay()
 {
     // The chosen voice stays: the reader goes on in the voice the labels name.
     stopSpeechAndContent();
-    m_pack.clear();
-    notify(shownChanged);
-    resetToDefaultPDF();
+    resetToNoDocumentState();
 }
 
 void ShownDocument::representSavedFile(const QUrl &url)

@@ -240,9 +240,10 @@ void CustomPDFView::keyPressEvent(QKeyEvent *event)
 
 void CustomPDFView::keyReleaseEvent(QKeyEvent *event)
 {
-    const KeyStroke stroke = m_keyStrokes.release(*event);
+    // Holding a key repeats its press and release; the command belongs to the stroke.
     if (event->isAutoRepeat())
         return;
+    const KeyStroke stroke = m_keyStrokes.release(*event);
     const ReadingKey command = m_delegate && m_content ? readingKeyFor(stroke) : ReadingKey::None;
     switch (command) {
     case ReadingKey::None:

@@ -19,9 +19,6 @@ void KeyStrokes::press(const QKeyEvent &event)
 
 KeyStroke KeyStrokes::release(const QKeyEvent &event)
 {
-    // Holding a key repeats its press and release; the command belongs to the stroke.
-    if (event.isAutoRepeat())
-        return {};
     const auto held = m_held.extract(physicalKey(event));
     return held ? held.mapped() : KeyStroke{};
 }

@@ -40,7 +40,8 @@ class KeyStrokes {
 public:
     // Remembers a press; an auto-repeat starts nothing new.
     void press(const QKeyEvent &event);
-    // The stroke a release ends; an empty one for an auto-repeat or a key pressed elsewhere.
+    // The stroke a release ends; an empty one for a key pressed elsewhere. An auto-repeat's
+    // release ends no stroke and is not to be passed here.
     KeyStroke release(const QKeyEvent &event);
 
 private:

@@ -23,15 +23,15 @@ PDFOutline item(const QString &label, int pageIndex, std::vector<PDFOutline> chi
     return {label, {pageIndex, QPointF(72, 700)}, std::move(children)};
 }
 
-// A of ten pages with Intro on page 1 and Part 2 on page 5 holding Part 2.1 on page 6; B of
+// A of ten pages with Intro on page 1 and Chapter 2 on page 5 holding Section 2.1 on page 6; B of
 // three pages without an outline.
 struct TwoPDFPack {
     TwoPDFPack()
     {
         std::unique_ptr<PDFDocument> a = pagesDocument(10, QStringLiteral("A"));
         PDFOutline root;
-        root.children = {
-            item(QStringLiteral("Intro"), 0), item(QStringLiteral("Part 2"), 4, {item(QStringLiteral("Part 2.1"), 5)})};
+        root.children = {item(QStringLiteral("Intro"), 0),
+            item(QStringLiteral("Chapter 2"), 4, {item(QStringLiteral("Section 2.1"), 5)})};
         EXPECT_TRUE(a->setOutlineRoot(root));
         pack.append(*a, QStringLiteral("A"));
         pack.append(*pagesDocument(3, QStringLiteral("B")), QStringLiteral("B"));
@@ -64,7 +64,7 @@ TEST(TableOfContents, APacksOutlineHoldsEachPDFWithItsOwnOutlineAtItsOffset)
 {
     const TwoPDFPack two;
     ASSERT_EQ(two.pack.document()->pageCount(), 13);
-    const QString expected = QStringLiteral("A@1[Intro@1 Part 2@5[Part 2.1@6]] B@11");
+    const QString expected = QStringLiteral("A@1[Intro@1 Chapter 2@5[Section 2.1@6]] B@11");
     const PDFOutline outline = TableOfContents::packOutline(*two.pack.document(), two.pack.entries(), "AB.pdf");
     EXPECT_EQ(shape(outline), expected);
     // Each PDF's item leads to the top centre of its first page.
@@ -79,7 +79,7 @@ TEST(TableOfContents, APacksOutlineHoldsEachPDFWithItsOwnOutlineAtItsOffset)
     EXPECT_EQ(shape(*saved->outlineRoot()), expected);
     EXPECT_EQ(saved->outlineRoot()->children[0].children[1].children[0].destination.point, QPointF(72, 700));
     // The pack in memory keeps the first PDF's outline: the written one went into a copy.
-    EXPECT_EQ(shape(*two.pack.document()->outlineRoot()), QStringLiteral("Intro@1 Part 2@5[Part 2.1@6]"));
+    EXPECT_EQ(shape(*two.pack.document()->outlineRoot()), QStringLiteral("Intro@1 Chapter 2@5[Section 2.1@6]"));
 }
 
 TEST(TableOfContents, TheMenuHasALinePerPDFWithSubmenusForItemsWithChildren)
@@ -88,7 +88,7 @@ TEST(TableOfContents, TheMenuHasALinePerPDFWithSubmenusForItemsWithChildren)
     const std::vector<OutlineMenuItem> menu = TableOfContents::outlineMenu(two.pack.entries());
     EXPECT_EQ(shape(menu),
         QStringLiteral(
-            "A[\u20221\u2022 A | \u20221\u2022 Intro | Part 2[\u20225\u2022 Part 2 | \u20226\u2022 Part 2.1]]"
+            "A[\u20221\u2022 A | \u20221\u2022 Intro | Chapter 2[\u20225\u2022 Chapter 2 | \u20226\u2022 Section 2.1]]"
             " | \u202211\u2022 B"));
     // The PDF's own line stands at its first page with no point: the jump goes to its top.
     const OutlineEntry &b = *menu[1].entry;

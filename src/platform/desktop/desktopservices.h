@@ -17,6 +17,12 @@ public:
     virtual void beep() = 0;
     // A modal warning with a single "OK" button; returns when it is dismissed.
     virtual void showWarningAlert(const QString &messageText, const QString &informativeText) = 0;
+    // The beep and the warning together: what the user asked for could not be done.
+    void beepAndWarn(const QString &messageText, const QString &informativeText)
+    {
+        beep();
+        showWarningAlert(messageText, informativeText);
+    }
     // The same, for news that is not a problem.
     virtual void showInformationAlert(const QString &messageText, const QString &informativeText) = 0;
     // Asks for one PDF file; `chosen` runs with its path only when the user confirms.

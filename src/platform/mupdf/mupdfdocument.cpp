@@ -189,8 +189,8 @@ bool MuPDFDocument::insertPages(const PDFDocument &source, int index)
     fz_try (ctx)
         renumberOpenPages(ctx, m_core->document);
     fz_catch (ctx) { }
-    for (int i = 0; i < inserted; ++i)
-        m_pages.inserted(index);
+    if (inserted > 0)
+        m_pages.inserted(index, inserted);
     return inserted == count;
 }
 

@@ -25,9 +25,9 @@ void MuPDFOpenPages::keep(int index, std::shared_ptr<MuPDFPage> page)
     m_pages.erase(oldest);
 }
 
-void MuPDFOpenPages::inserted(int index)
+void MuPDFOpenPages::inserted(int index, int count)
 {
-    shift(index, +1);
+    shift(index, count);
 }
 
 void MuPDFOpenPages::removed(int index)

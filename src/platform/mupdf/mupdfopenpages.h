@@ -22,8 +22,8 @@ public:
     std::shared_ptr<MuPDFPage> find(int index);
     void keep(int index, std::shared_ptr<MuPDFPage> page);
     void clear() { m_pages.clear(); }
-    // A page was inserted at, or removed from, index: the pages after it move.
-    void inserted(int index);
+    // Pages were inserted at, or one removed from, index: the pages after it move.
+    void inserted(int index, int count = 1);
     void removed(int index);
 
 private:
