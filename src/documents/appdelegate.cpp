@@ -1,6 +1,5 @@
 #include "appdelegate.h"
 
-#include "documentview.h"
 #include "platform/desktop/desktopservices.h"
 #include "platform/settings/defaultsstore.h"
 #include "readerwindow.h"
@@ -256,11 +255,6 @@ void AppDelegate::menuCommandRemoveFontFromIgnoreList()
     }
 }
 
-void AppDelegate::checkHeadersFootersOnPage()
-{
-    m_services.pdfView.selectHeaderFooterRange();
-}
-
 MenuItemState AppDelegate::validateMenuItem(QStringView action) const
 {
     MenuContext context;
@@ -275,6 +269,7 @@ MenuItemState AppDelegate::validateMenuItem(QStringView action) const
     context.hasMostRecentSentenceRead = m_progress.hasMostRecentSentenceRead();
     context.hasFurthestSentenceRead = m_progress.hasFurthestSentenceRead();
     context.mainWindowLevel = m_services.window.windowLevel();
+    context.clipboard = m_services.desktop.clipboardOffer();
     return narrata::validateMenuItem(action, context);
 }
 

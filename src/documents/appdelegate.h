@@ -1,6 +1,7 @@
 #pragma once
 
 #include "documentsaving.h"
+#include "documentview.h"
 #include "helpcommands.h"
 #include "locationlinks.h"
 #include "menuvalidation.h"
@@ -95,7 +96,7 @@ public:
     void menuCommandResetCurrentSessionStatistics() { resetCurrentSession(); }
     void menuCommandAddFontToIgnoreList();
     void menuCommandRemoveFontFromIgnoreList();
-    void checkHeadersFootersOnPage();
+    void checkHeadersFootersOnPage() { m_services.pdfView.selectHeaderFooterRange(); }
     void showMenuPDFOutlines() { m_documents.showMenuPDFOutlines(); }
     void outlineMenuFired(const OutlineEntry &entry) { m_documents.outlineMenuFired(entry); }
     // The item's check mark before the click decides: off raises the window, on lowers it.

@@ -18,6 +18,10 @@ MenuItemState validateMenuItem(QStringView action, const MenuContext &context)
         return {context.hasMostRecentSentenceRead, {}, {}};
     if (action == u"menuCommandGoToFurthestSentenceRead")
         return {context.hasFurthestSentenceRead, {}, {}};
+    if (action == u"appendClipboardContentToPDF" || action == u"insertClipboardContentsAsPDFPageRapid")
+        return {context.clipboard.text, {}, {}};
+    if (action == u"insertPDFPagesOnClipboard")
+        return {context.clipboard.pdf, {}, {}};
     if (action == u"keepMainWindowOnTop")
         return {true, {}, context.mainWindowLevel != 0};
     return {};

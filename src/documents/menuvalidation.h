@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/desktop/clipboardoffer.h"
+
 #include <QString>
 #include <QStringView>
 
@@ -14,6 +16,7 @@ struct MenuContext {
     bool hasMostRecentSentenceRead = false;
     bool hasFurthestSentenceRead = false;
     int mainWindowLevel = 0;
+    ClipboardOffer clipboard;
 };
 
 // How an item shows: enabled or not, and a title or check mark where the state decides them.

@@ -44,6 +44,7 @@ public:
             chosen(folderToChoose);
     }
     void copyToClipboard(const std::map<QString, QByteArray> &dataByType) override { clipboard = dataByType; }
+    ClipboardOffer clipboardOffer() const override { return offer; }
     bool openURL(const QUrl &url) override
     {
         openedURLs.push_back(url);
@@ -62,6 +63,7 @@ public:
     QString folderToChoose;
     std::vector<QUrl> openedURLs;
     std::map<QString, QByteArray> clipboard;
+    ClipboardOffer offer;
     QStringList revealed;
 };
 

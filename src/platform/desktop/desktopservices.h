@@ -1,5 +1,7 @@
 #pragma once
 
+#include "clipboardoffer.h"
+
 #include <QString>
 #include <QUrl>
 
@@ -36,6 +38,8 @@ public:
     virtual void chooseFolder(const QString &startFolder, std::function<void(const QString &path)> chosen) = 0;
     // Replaces the clipboard's contents with these data, by MIME type ("text/plain" is text).
     virtual void copyToClipboard(const std::map<QString, QByteArray> &dataByType) = 0;
+    // What the clipboard holds now.
+    virtual ClipboardOffer clipboardOffer() const = 0;
     // Hands a URL to the desktop (browser, mail program, file browser); false when nothing took it.
     virtual bool openURL(const QUrl &url) = 0;
     // Shows a file selected in the file browser, or its folder where that cannot be done.

@@ -93,6 +93,12 @@ void QtDesktopServices::copyToClipboard(const std::map<QString, QByteArray> &dat
     QGuiApplication::clipboard()->setMimeData(data); // the clipboard takes it over
 }
 
+ClipboardOffer QtDesktopServices::clipboardOffer() const
+{
+    const QMimeData *data = QGuiApplication::clipboard()->mimeData();
+    return data ? clipboardOfferOf(data->formats(), data->urls()) : ClipboardOffer{};
+}
+
 void QtDesktopServices::chooseFolder(const QString &startFolder, std::function<void(const QString &path)> chosen)
 {
     auto *dialog = new QFileDialog(m_window, QStringLiteral("Choose Watched Folder"), startFolder);

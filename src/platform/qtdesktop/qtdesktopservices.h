@@ -22,6 +22,7 @@ public:
     void chooseFileToSave(
         const QString &title, const QString &suggestedName, std::function<void(const QString &path)> answered) override;
     void copyToClipboard(const std::map<QString, QByteArray> &dataByType) override;
+    ClipboardOffer clipboardOffer() const override;
     void chooseFolder(const QString &startFolder, std::function<void(const QString &path)> chosen) override;
     bool openURL(const QUrl &url) override;
     void revealFile(const QString &path) override;
