@@ -9,7 +9,10 @@
 
 namespace narrata {
 
-QString autosavedPackFileName(const QDateTime &moment)
+namespace {
+
+// `prefix`, the moment's stamp and ".pdf".
+QString stampedPDFName(const QString &prefix, const QDateTime &moment)
 {
     // Qt's formats have no week-based year; ICU's date patterns are the ones the name follows.
     UErrorCode status = U_ZERO_ERROR;
@@ -21,9 +24,21 @@ QString autosavedPackFileName(const QDateTime &moment)
     if (U_SUCCESS(status))
         format.format(static_cast<UDate>(moment.toMSecsSinceEpoch()), text);
     if (U_FAILURE(status) || text.isEmpty()) // no ICU data: the calendar year is close enough
-        return QStringLiteral("PDF Pack %1.pdf").arg(moment.toString(QStringLiteral("yyyyMMdd-HHmmss")));
-    return QStringLiteral("PDF Pack %1.pdf")
-        .arg(QString(reinterpret_cast<const QChar *>(text.getBuffer()), text.length()));
+        return QStringLiteral("%1 %2.pdf").arg(prefix, moment.toString(QStringLiteral("yyyyMMdd-HHmmss")));
+    return QStringLiteral("%1 %2.pdf")
+        .arg(prefix, QString(reinterpret_cast<const QChar *>(text.getBuffer()), text.length()));
+}
+
+} // namespace
+
+QString autosavedPackFileName(const QDateTime &moment)
+{
+    return stampedPDFName(QStringLiteral("PDF Pack"), moment);
+}
+
+QString clipboardPDFFileName(const QDateTime &moment)
+{
+    return stampedPDFName(QStringLiteral("PDF"), moment);
 }
 
 } // namespace narrata

@@ -72,6 +72,16 @@ void DocumentSaving::savePDFToCustomURL(const QUrl &url, bool shouldUpdateContro
     });
 }
 
+void DocumentSaving::saveToChosenFile(
+    std::shared_ptr<PDFDocument> document, const QUrl &url, std::function<void()> finished)
+{
+    write(std::move(document), url, [this, url, finished = std::move(finished)](bool written) {
+        finished();
+        if (!written)
+            reportFailedWrite(url);
+    });
+}
+
 void DocumentSaving::write(std::shared_ptr<PDFDocument> document, const QUrl &url, std::function<void(bool)> done)
 {
     ++m_writesInFlight;

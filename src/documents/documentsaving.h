@@ -45,6 +45,9 @@ public:
     // Silently writes the view's document, with its marks, into the file the window stands for.
     void savePDF();
     void showAutosavesDirectory();
+    // Writes a document the user chose a file for (not the one shown), telling the user when it
+    // failed; `finished` runs after the write either way.
+    void saveToChosenFile(std::shared_ptr<PDFDocument> document, const QUrl &url, std::function<void()> finished);
 
     // The folders, created when missing; empty when they cannot be.
     QUrl calculateApplicationSupportDirectoryURL() const;
