@@ -10,6 +10,7 @@
 #include "platform/settingsstores/qsettingsdefaultsstore.h"
 #include "resources/appresources.h"
 #include "settings/registereddefaults.h"
+#include "view/clipboardconverter.h"
 #include "view/custompdfview.h"
 #include "view/mainwindow.h"
 
@@ -61,6 +62,10 @@ ReaderApplication::ReaderApplication(Options options, QObject *parent)
         AppDelegate::Services{*m_pdfService, *m_speechService, *m_defaults, *m_desktop, *m_window->pdfView(), *m_window,
             userGuidePath(), WordMappingsFile::defaultPath(), QCoreApplication::applicationVersion()});
     m_window->setDelegate(*m_delegate, *m_defaults, helpPopoverTextResource());
+    m_window->setClipboardConverter(
+        std::make_unique<ClipboardConverter>(ClipboardConverter::Collaborators{*m_pdfService, *m_desktop,
+                                                 m_delegate->documents(), m_delegate->saving(), *m_window},
+            m_window.get()));
 
     connect(qGuiApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
         if (state == Qt::ApplicationActive)

@@ -1,5 +1,6 @@
 #include "mainwindow.h"
 
+#include "clipboardconverter.h"
 #include "custompdfview.h"
 #include "documents/appdelegate.h"
 #include "helppopover.h"
@@ -97,8 +98,14 @@ void MainWindow::useStyleIconsWhereTheThemeHasNone()
     }
 }
 
+void MainWindow::setClipboardConverter(std::unique_ptr<ClipboardConverter> converter)
+{
+    m_clipboardConverter = std::move(converter);
+}
+
 void MainWindow::releaseDelegate()
 {
+    m_clipboardConverter.reset();
     m_wordMappingsEditor.reset();
     m_voicePopover.reset();
     m_preferencesPopover.reset();
@@ -120,6 +127,10 @@ void MainWindow::connectCommands()
         {"resetPDFPackDisplay", [&d] { d.documents().resetPDFPackDisplay(); }},
         {"showAutosavesDirectory", [&d] { d.saving().showAutosavesDirectory(); }},
         {"showMenuPDFOutlines", [&d] { d.showMenuPDFOutlines(); }},
+        {"appendClipboardContentToPDF", [this] { m_clipboardConverter->appendClipboardContentToPDF(); }},
+        {"insertClipboardContentsAsPDFPageRapid",
+            [this] { m_clipboardConverter->insertClipboardContentsAsPDFPageRapid(); }},
+        {"insertPDFPagesOnClipboard", [this] { m_clipboardConverter->insertPDFPagesOnClipboard(); }},
         {"copySelection", [view] { view->copy(); }},
         {"menuCommandSpeakFromCurrentSelection", [&d] { d.menuCommandSpeakFromCurrentSelection(); }},
         {"togglePauseSpeech", [&d] { d.togglePauseSpeech(); }},

@@ -16,6 +16,7 @@ class MainWindow;
 namespace narrata {
 
 class AppDelegate;
+class ClipboardConverter;
 class CustomPDFView;
 class DefaultsStore;
 class HelpPopover;
@@ -36,6 +37,9 @@ public:
     CustomPDFView *pdfView() const;
     // Connects the menus, keys and popovers to the application. Called once, before launch.
     void setDelegate(AppDelegate &delegate, DefaultsStore &defaults, const QString &helpResource);
+    // The clipboard converter's window, which the clipboard commands use. Set after the delegate.
+    void setClipboardConverter(std::unique_ptr<ClipboardConverter> converter);
+    ClipboardConverter *clipboardConverter() const { return m_clipboardConverter.get(); }
     // Lets go of the application before it goes: the popovers and the editor work on its parts.
     void releaseDelegate();
     // The item that sends a command, by the command's name.
@@ -82,6 +86,7 @@ private:
     std::unique_ptr<HelpPopover> m_helpPopover;
     std::unique_ptr<LinkPopover> m_linkPopover;
     std::unique_ptr<WordMappingsEditor> m_wordMappingsEditor;
+    std::unique_ptr<ClipboardConverter> m_clipboardConverter;
     int m_windowLevel = 0;
 };
 
