@@ -34,7 +34,9 @@ int main(int argc, char *argv[])
         QStringLiteral("WORD"));
     const QCommandLineOption separate(
         QStringLiteral("separate"), QStringLiteral("Open a window of its own instead of handing over the file."));
-    parser.addOptions({reportReading, reportWord, separate});
+    const QCommandLineOption noMediaControls(QStringLiteral("no-media-controls"),
+        QStringLiteral("Keep the reading out of the desktop's media controls and away from media keys."));
+    parser.addOptions({reportReading, reportWord, separate, noMediaControls});
     parser.process(application);
     // The desktop hands over files as paths or file: URLs, and links to a place as they are.
     QString path = parser.positionalArguments().value(0);
@@ -48,7 +50,8 @@ int main(int argc, char *argv[])
         instance.listen();
     }
 
-    narrata::ReaderApplication reader({parser.isSet(reportReading), parser.value(reportWord)});
+    narrata::ReaderApplication reader(
+        {parser.isSet(reportReading), parser.value(reportWord), !parser.isSet(noMediaControls)});
     QObject::connect(
         &instance, &narrata::SingleInstance::fileRequested, &reader, &narrata::ReaderApplication::openFile);
     reader.start(path);

@@ -1,6 +1,7 @@
 #include "readerapplication.h"
 
 #include "documents/appdelegate.h"
+#include "mediaplayerbus.h"
 #include "platform/espeak/espeakengine.h"
 #include "platform/espeak/espeakspeechservice.h"
 #include "platform/espeak/pulseaudiooutput.h"
@@ -96,6 +97,7 @@ ReaderApplication::ReaderApplication(Options options, QObject *parent)
 
 ReaderApplication::~ReaderApplication()
 {
+    m_mediaPlayer.reset();
     // The window's popovers go before the application state they work on, and the application
     // state before the window and services it refers to.
     m_window->releaseDelegate();
@@ -111,12 +113,22 @@ void ReaderApplication::start(const QString &path)
         m_window->resize(1000, 900);
     m_window->show();
     m_delegate->applicationDidFinishLaunching();
+    if (m_canSpeak && dynamic_cast<SilentSpeechService *>(m_speechService.get()))
+        m_window->showNoSoundDevice();
     if (!m_canSpeak)
         m_desktop->showWarningAlert(QStringLiteral("Narrata cannot speak"),
             QStringLiteral("Unfortunately, Narrata could not start the espeak-ng speech engine: its voice data "
                            "(the espeak-ng-data package) is missing. Documents can be read on the screen only."));
     if (!m_defaults->problem().isEmpty())
         std::fprintf(stderr, "narrata: %s\n", qPrintable(m_defaults->problem()));
+    if (m_options.mediaControls) {
+        m_mediaPlayer = std::make_unique<MediaPlayerBus>(*m_delegate, *m_window);
+        if (QString problem; !m_mediaPlayer->registerOnSessionBus(&problem)) {
+            std::fprintf(
+                stderr, "narrata: media keys and the desktop's media controls are off: %s\n", qPrintable(problem));
+            m_mediaPlayer.reset();
+        }
+    }
     if (!path.isEmpty())
         openFile(path);
     if (!m_options.reportWordPosition.isEmpty())

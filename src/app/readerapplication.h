@@ -12,6 +12,7 @@ namespace narrata {
 class AppDelegate;
 class DefaultsStore;
 class MainWindow;
+class MediaPlayerBus;
 class PDFService;
 class QtDesktopServices;
 class SpeechService;
@@ -28,6 +29,8 @@ public:
         // from outside).
         bool reportReading = false;
         QString reportWordPosition;
+        // Offer the reading to the desktop's media controls (media keys, headset buttons).
+        bool mediaControls = true;
     };
 
     explicit ReaderApplication(Options options, QObject *parent = nullptr);
@@ -54,6 +57,7 @@ private:
     std::unique_ptr<MainWindow> m_window;
     std::unique_ptr<QtDesktopServices> m_desktop;
     std::unique_ptr<AppDelegate> m_delegate;
+    std::unique_ptr<MediaPlayerBus> m_mediaPlayer;
 };
 
 } // namespace narrata
