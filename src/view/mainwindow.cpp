@@ -41,8 +41,18 @@ MainWindow::MainWindow(QWidget *parent)
     m_buttonTTSVoicePopover->setObjectName(QStringLiteral("buttonTTSVoicePopover"));
     m_buttonTTSVoicePopover->setAutoRaise(true);
     m_buttonTTSVoicePopover->setToolTip(QStringLiteral("Choose the voice and the speed"));
+    m_labelReadingPaused = new QLabel(QStringLiteral("Paused"), this);
+    m_labelReadingPaused->setObjectName(QStringLiteral("labelReadingPaused"));
+    m_labelReadingPaused->hide();
+    m_labelNoSoundDevice = new QLabel(QStringLiteral("No sound device: reading in silence"), this);
+    m_labelNoSoundDevice->setObjectName(QStringLiteral("labelNoSoundDevice"));
+    m_labelNoSoundDevice->setToolTip(QStringLiteral("No sound server answered. Sentences are still selected at the "
+                                                    "pace of speech; start Narrata again once sound works."));
+    m_labelNoSoundDevice->hide();
     statusBar()->addWidget(m_labelTextPDFInfo);
     statusBar()->addWidget(m_labelCurrentSessionStats, 1);
+    statusBar()->addPermanentWidget(m_labelReadingPaused);
+    statusBar()->addPermanentWidget(m_labelNoSoundDevice);
     statusBar()->addPermanentWidget(m_buttonTTSVoicePopover);
     m_ui->pdfView->setFocus();
     setAcceptDrops(true);
@@ -77,6 +87,11 @@ void MainWindow::setDelegate(AppDelegate &delegate, DefaultsStore &defaults, con
     connect(pdfView(), &CustomPDFView::selectionChanged, this, [this] { m_delegate->pdfViewSelectionChanged(); });
     for (QMenu *menu : m_ui->menuBar->findChildren<QMenu *>())
         connect(menu, &QMenu::aboutToShow, this, [this, menu] { validate(menu); });
+    connect(&delegate, &AppDelegate::pauseToggled, this, &MainWindow::showReadingPaused);
+    // A new reading or session forgets a pause.
+    connect(&delegate, &AppDelegate::sentenceStarted, this,
+        [this] { showReadingPaused(m_delegate && m_delegate->speakingLoop().isSpeechPausedByUser); });
+    connect(&delegate, &AppDelegate::sessionReset, this, [this] { showReadingPaused(false); });
     connectCommands();
 }
 
@@ -325,6 +340,21 @@ void MainWindow::setBusy(const QString &task)
         statusBar()->showMessage(task);
     else
         statusBar()->clearMessage();
+}
+
+void MainWindow::showReadingPaused(bool paused)
+{
+    QAction *toggle = action(QStringLiteral("togglePauseSpeech"));
+    toggle->setIconText(paused ? QStringLiteral("Resume") : QStringLiteral("Pause"));
+    const QString iconName = paused ? QStringLiteral("media-playback-start") : QStringLiteral("media-playback-pause");
+    toggle->setIcon(
+        QIcon::fromTheme(iconName, style()->standardIcon(paused ? QStyle::SP_MediaPlay : QStyle::SP_MediaPause)));
+    m_labelReadingPaused->setVisible(paused);
+}
+
+void MainWindow::showNoSoundDevice()
+{
+    m_labelNoSoundDevice->show();
 }
 
 namespace {

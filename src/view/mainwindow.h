@@ -63,6 +63,10 @@ public:
     void popUpOutlineMenu(
         const std::vector<OutlineMenuItem> &items, std::function<void(const OutlineEntry &)> chosen) override;
     void setBusy(const QString &task) override;
+    // Reading is paused: the toolbar offers Resume and the status bar says so.
+    void showReadingPaused(bool paused);
+    // Speech goes to no sound device; said once, in the status bar, never in a dialog.
+    void showNoSoundDevice();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -80,6 +84,8 @@ private:
     AppDelegate *m_delegate = nullptr;
     QLabel *m_labelTextPDFInfo;
     QLabel *m_labelCurrentSessionStats;
+    QLabel *m_labelReadingPaused;
+    QLabel *m_labelNoSoundDevice;
     QToolButton *m_buttonTTSVoicePopover;
     std::unique_ptr<PreferencesPopover> m_preferencesPopover;
     std::unique_ptr<VoicePopover> m_voicePopover;

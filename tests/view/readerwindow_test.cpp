@@ -325,11 +325,15 @@ TEST_F(ReaderWindowTest, KeysStepTheSelectionWithinThePageAndSpeakPauseStopWalkA
     EXPECT_TRUE(loop().isSpeechPausedByUser);
     keyStroke(Qt::Key_P, Qt::ShiftModifier, QStringLiteral("P"));
     EXPECT_TRUE(loop().isSpeechPausedByUser);
+    // The window says so: Resume in the toolbar, "Paused" in the status bar.
+    EXPECT_EQ(window.action(QStringLiteral("togglePauseSpeech"))->iconText(), QStringLiteral("Resume"));
+    EXPECT_TRUE(window.findChild<QLabel *>(QStringLiteral("labelReadingPaused"))->isVisible());
 
     // Paused, the place is kept even through S; speaking, S stops and forgets the queue.
     keyStroke(Qt::Key_S, {}, QStringLiteral("s"));
     EXPECT_FALSE(loop().speechSet().empty());
     keyStroke(Qt::Key_Space, {}, QStringLiteral(" "));
+    EXPECT_EQ(window.action(QStringLiteral("togglePauseSpeech"))->iconText(), QStringLiteral("Pause"));
     keyStroke(Qt::Key_S, {}, QStringLiteral("s"));
     EXPECT_FALSE(speech.latest->isSpeaking());
     EXPECT_TRUE(loop().speechSet().empty());
