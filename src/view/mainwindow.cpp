@@ -5,6 +5,7 @@
 #include "documents/appdelegate.h"
 #include "helppopover.h"
 #include "linkpopover.h"
+#include "pageviewaccessibility.h"
 #include "preferencespopover.h"
 #include "ui_mainwindow.h"
 #include "voicepopover.h"
@@ -23,6 +24,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <algorithm>
 #include <functional>
 
 namespace narrata {
@@ -55,8 +57,15 @@ MainWindow::MainWindow(QWidget *parent)
     statusBar()->addPermanentWidget(m_labelNoSoundDevice);
     statusBar()->addPermanentWidget(m_buttonTTSVoicePopover);
     m_ui->pdfView->setFocus();
+    installPageViewAccessibility();
+    connect(m_ui->pdfView, &CustomPDFView::selectionChanged, this, [this] { announcePageViewSelection(*pdfView()); });
     setAcceptDrops(true);
     useStyleIconsWhereTheThemeHasNone();
+    // Qt's buttons for what does not fit in a narrow window come without a name.
+    for (const char *overflow : {"qt_toolbar_ext_button", "qt_menubar_ext_button"}) {
+        if (auto *button = findChild<QWidget *>(QLatin1String(overflow)))
+            button->setAccessibleName(QStringLiteral("More"));
+    }
     connect(m_ui->menuOpenRecent, &QMenu::aboutToShow, this, &MainWindow::fillOpenRecentMenu);
 }
 
@@ -95,22 +104,33 @@ void MainWindow::setDelegate(AppDelegate &delegate, DefaultsStore &defaults, con
     connectCommands();
 }
 
+namespace {
+
+// The toolbar's commands and Qt's own pictures for them, for desktops without an icon theme.
+const std::pair<const char *, QStyle::StandardPixmap> kStandardToolbarIcons[]{
+    {"openExistingDocument", QStyle::SP_DialogOpenButton},
+    {"buttonClickedShowRecentFilesInWatchedFolder", QStyle::SP_DirOpenIcon},
+    {"showMenuPDFOutlines", QStyle::SP_FileDialogListView},
+    {"menuCommandSpeakFromCurrentSelection", QStyle::SP_MediaPlay},
+    {"togglePauseSpeech", QStyle::SP_MediaPause},
+    {"stopSpeaking", QStyle::SP_MediaStop},
+    {"buttonOrvikPopoverClicked", QStyle::SP_FileLinkIcon},
+    {"buttonPreferencesPopoverClicked", QStyle::SP_FileDialogDetailedView},
+    {"buttonHelpPopoverClicked", QStyle::SP_DialogHelpButton},
+};
+
+} // namespace
+
 void MainWindow::useStyleIconsWhereTheThemeHasNone()
 {
-    // Desktops without an icon theme still get a toolbar with pictures on it.
-    const std::pair<const char *, QStyle::StandardPixmap> fallbacks[]{
-        {"openExistingDocument", QStyle::SP_DialogOpenButton},
-        {"buttonClickedShowRecentFilesInWatchedFolder", QStyle::SP_DirOpenIcon},
-        {"menuCommandSpeakFromCurrentSelection", QStyle::SP_MediaPlay},
-        {"togglePauseSpeech", QStyle::SP_MediaPause},
-        {"stopSpeaking", QStyle::SP_MediaStop},
-        {"buttonPreferencesPopoverClicked", QStyle::SP_FileDialogDetailedView},
-        {"buttonHelpPopoverClicked", QStyle::SP_DialogHelpButton},
-    };
-    for (const auto &[command, pixmap] : fallbacks) {
-        if (QAction *item = action(QString::fromLatin1(command)); item && item->icon().isNull())
-            item->setIcon(style()->standardIcon(pixmap));
-    }
+    // One set of pictures: a theme that lacks any of the toolbar's icons would mix its style with
+    // Qt's, so then Qt's standard icons serve the whole toolbar.
+    m_toolbarUsesStandardIcons = std::any_of(std::begin(kStandardToolbarIcons), std::end(kStandardToolbarIcons),
+        [this](const auto &entry) { return action(QString::fromLatin1(entry.first))->icon().isNull(); });
+    if (!m_toolbarUsesStandardIcons)
+        return;
+    for (const auto &[command, pixmap] : kStandardToolbarIcons)
+        action(QString::fromLatin1(command))->setIcon(style()->standardIcon(pixmap));
 }
 
 void MainWindow::setClipboardConverter(std::unique_ptr<ClipboardConverter> converter)

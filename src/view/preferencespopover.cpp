@@ -6,6 +6,7 @@
 #include "platform/settings/defaultsstore.h"
 #include "settings/registereddefaults.h"
 
+#include <QLineEdit>
 #include <QSignalBlocker>
 
 namespace narrata {
@@ -20,6 +21,9 @@ PreferencesPopover::PreferencesPopover(DefaultsStore &store, QWidget *parent)
     , m_store(store)
 {
     ui->setupUi(this);
+    framePopover(*this);
+    // The font box's text field is a control of its own to assistive technology.
+    ui->kOrvikURLRichTextFontName->lineEdit()->setAccessibleName(ui->kOrvikURLRichTextFontName->accessibleName());
     m_boxes = {{
         {ui->userPreferenceUseFastSkipMode, &Preferences::userPreferenceUseFastSkipMode},
         {ui->userPreferenceShouldAppendPDFs, &Preferences::userPreferenceShouldAppendPDFs},

@@ -19,6 +19,7 @@
 #include "support/qtprinters.h"
 #include "support/voicerig.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -284,6 +285,34 @@ TEST_F(ReaderWindowTest, ReadingFollowsTheSentenceAcrossThePageTurn)
     // The selection is on screen.
     const QRect selection = QRect(pointOfCharacter(1, loop().speechSet().front().range.location), QSize(1, 1));
     EXPECT_TRUE(view().viewport()->rect().contains(selection.topLeft()));
+
+    // Assistive technology follows too: the page's text, the sentence selected, the caret on it.
+    QAccessibleTextInterface *text = QAccessible::queryAccessibleInterface(&view())->textInterface();
+    ASSERT_NE(text, nullptr);
+    int start = 0;
+    int end = 0;
+    text->selection(0, &start, &end);
+    EXPECT_EQ(text->text(start, end), view().currentSelection().string());
+    EXPECT_EQ(text->cursorPosition(), start);
+}
+
+TEST_F(ReaderWindowTest, EveryControlHasAnAccessibleName)
+{
+    window.action(QStringLiteral("buttonPreferencesPopoverClicked"))->trigger();
+    window.action(QStringLiteral("buttonTTSVoicePopoverClicked"))->trigger();
+    window.action(QStringLiteral("buttonOrvikPopoverClicked"))->trigger();
+    QStringList unnamed;
+    for (QWidget *control : window.findChildren<QWidget *>()) {
+        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(control);
+        const QAccessible::Role role = accessible ? accessible->role() : QAccessible::NoRole;
+        const bool named = accessible && !accessible->text(QAccessible::Name).trimmed().isEmpty();
+        if (!named
+            && (role == QAccessible::PushButton || role == QAccessible::CheckBox || role == QAccessible::ComboBox
+                || role == QAccessible::Slider || role == QAccessible::SpinBox || role == QAccessible::EditableText
+                || role == QAccessible::ButtonMenu || role == QAccessible::RadioButton))
+            unnamed.append(control->objectName());
+    }
+    EXPECT_TRUE(unnamed.isEmpty()) << unnamed.join(QStringLiteral(", ")).toStdString();
 }
 
 TEST_F(ReaderWindowTest, KeysStepTheSelectionWithinThePageAndSpeakPauseStopWalkAndResetAsTyped)
