@@ -13,6 +13,7 @@ HelpPopover::HelpPopover(QString resourcePath, QWidget *parent)
     , m_resourcePath(std::move(resourcePath))
 {
     ui->setupUi(this);
+    framePopover(*this);
 }
 
 HelpPopover::~HelpPopover() = default;

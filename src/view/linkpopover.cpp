@@ -12,6 +12,7 @@ LinkPopover::LinkPopover(LocationLinks &links, QWidget *parent)
     , m_links(links)
 {
     ui->setupUi(this);
+    framePopover(*this);
     ui->buttonUserPreferenceOrvikUseMarkdownURL->setChecked(m_links.useMarkdown);
     connect(
         ui->orvikPrefixLabel, &QLineEdit::textEdited, this, [this](const QString &text) { m_links.setPrefix(text); });

@@ -94,6 +94,7 @@ private:
     std::unique_ptr<WordMappingsEditor> m_wordMappingsEditor;
     std::unique_ptr<ClipboardConverter> m_clipboardConverter;
     int m_windowLevel = 0;
+    bool m_toolbarUsesStandardIcons = false;
 };
 
 } // namespace narrata

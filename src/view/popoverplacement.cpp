@@ -24,6 +24,14 @@ void placeWithin(QWidget &popover, const QWidget &anchor, QPoint topLeft)
 
 } // namespace
 
+void framePopover(QWidget &popover)
+{
+    popover.setAttribute(Qt::WA_StyledBackground);
+    // Only the popover itself: its controls keep their own look.
+    popover.setStyleSheet(QStringLiteral("#%1 { background: palette(window); border: 1px solid palette(dark); }")
+                              .arg(popover.objectName()));
+}
+
 void placeBelow(QWidget &popover, const QWidget &anchor)
 {
     placeWithin(popover, anchor, anchor.mapToGlobal(QPoint(0, anchor.height())));

@@ -9,5 +9,8 @@ namespace narrata {
 // a popup has no frame on a desktop, but some platform plugins give any window one.
 void placeBelow(QWidget &popover, const QWidget &anchor);
 void placeAbove(QWidget &popover, const QWidget &anchor);
+// Gives a popover a hairline frame: a popup has none of its own and would merge into the page
+// and the status bar beneath it. Called once its layout is set up.
+void framePopover(QWidget &popover);
 
 } // namespace narrata

@@ -20,6 +20,7 @@ VoicePopover::VoicePopover(VoiceCatalogue &catalogue, SpeakingLoop &loop, QWidge
     , m_loop(loop)
 {
     ui->setupUi(this);
+    framePopover(*this);
     const RateRange rates = m_catalogue.rateRange();
     ui->ttsSpeedSlider->setRange(int(std::ceil(rates.minimum)), int(std::floor(rates.maximum)));
     mirrorCatalogue();

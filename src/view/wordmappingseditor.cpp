@@ -7,7 +7,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QLayout>
 #include <QSaveFile>
+#include <QScreen>
+#include <QScrollBar>
+
+#include <algorithm>
 
 namespace narrata {
 
@@ -45,9 +50,27 @@ void WordMappingsEditor::menuClickedEditCustomPronunciations()
         else
             showProblem(tr("Could not read: %1").arg(file.errorString()));
     }
+    if (!isVisible())
+        fitWidthToLongestLine();
     show();
     raise();
     activateWindow();
+}
+
+void WordMappingsEditor::fitWidthToLongestLine()
+{
+    // The file explains itself in comment lines that must not wrap (each line means something),
+    // so the window opens wide enough for the longest, within the screen.
+    const QPlainTextEdit &editor = *ui->textViewCustomPronunciationEditor;
+    int longest = 0;
+    for (const QString &line : editor.toPlainText().split(QLatin1Char('\n')))
+        longest = std::max(longest, editor.fontMetrics().horizontalAdvance(line));
+    const QMargins margins = layout()->contentsMargins();
+    const int chrome = 2 * editor.frameWidth() + editor.verticalScrollBar()->sizeHint().width()
+        + 2 * static_cast<int>(editor.document()->documentMargin()) + margins.left() + margins.right() + 8;
+    const QScreen *screen = this->screen();
+    const int widest = screen ? screen->availableGeometry().width() * 9 / 10 : longest + chrome;
+    resize(std::clamp(longest + chrome, width(), std::max(width(), widest)), height());
 }
 
 void WordMappingsEditor::buttonClickedCustomPronunciationEditorOK()

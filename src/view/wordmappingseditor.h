@@ -32,6 +32,7 @@ public:
 
 private:
     void showProblem(const QString &problem);
+    void fitWidthToLongestLine();
 
     std::unique_ptr<Ui::WordMappingsEditor> ui;
     WordMappingsFile &m_file;
