@@ -34,7 +34,7 @@ public:
     QStringList supportedUriSchemes() const { return {QStringLiteral("file")}; }
     QStringList supportedMimeTypes() const { return {QStringLiteral("application/pdf")}; }
 
-// The bus calls the public slots; to the compiler they are plain public members.
+    // The bus calls the public slots; to the compiler they are plain public members.
 public slots: // NOLINT(readability-redundant-access-specifiers)
     void Raise() { m_player.raise(); }
     void Quit() { m_player.quit(); }
@@ -74,7 +74,7 @@ public:
     bool yes() const { return true; }
     bool no() const { return false; }
 
-// The bus calls the public slots; to the compiler they are plain public members.
+    // The bus calls the public slots; to the compiler they are plain public members.
 public slots: // NOLINT(readability-redundant-access-specifiers)
     void PlayPause() { m_player.playPause(); }
     void Play() { m_player.play(); }
