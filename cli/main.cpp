@@ -30,7 +30,8 @@ const char *const kUsage = "usage: narrata-cli COMMAND ...\n"
                            "  pack OUT.pdf FILE.pdf...\n"
                            "                     joins the PDFs into one with a table of contents\n"
                            "  mappings           where the word mappings file is\n"
-                           "  voices [--all]     the voice menu; with --all every voice and its attributes\n";
+                           "  voices [--all]     the voice menu; with --all every voice and its attributes\n"
+                           "  --version          the program's version\n";
 
 // The arguments as strings. A file name that is not UTF-8 has no string that names it, so it is
 // reached through a link with a UTF-8 name in a folder of this run's own, under the name with
@@ -68,6 +69,10 @@ int main(int argc, char *argv[])
     if (arguments.isEmpty() || arguments.first() == QLatin1String("--help")) {
         (arguments.isEmpty() ? err : out) << kUsage;
         return arguments.isEmpty() ? 2 : 0;
+    }
+    if (arguments.first() == QLatin1String("--version")) {
+        out << "narrata-cli " NARRATA_VERSION "\n";
+        return 0;
     }
     const QString command = arguments.takeFirst();
     const narrata::MuPDFService service;
