@@ -16,14 +16,16 @@
 
 namespace {
 
-const char *const kUsage = "usage: narrata-cli COMMAND ...\n"
+const char *const kUsage = "Usage: narrata-cli COMMAND ...\n"
                            "  sentences FILE.pdf [--page N] [--from INDEX] [--json]\n"
                            "                     the sentences of a page with their ranges\n"
                            "  text FILE.pdf --page N [--fonts]\n"
                            "                     the text layer of a page, paragraph by paragraph\n"
-                           "  read FILE.pdf [--page N] [--to-page M] [--wav OUT.wav] [--voice ID]\n"
-                           "       [--rate WPM] [--dry-run]\n"
-                           "                     reads aloud from page N on, sentence by sentence\n"
+                           "  read FILE.pdf [--page N] [--to-page M] [OPTION...]\n"
+                           "                     reads aloud from page N on, sentence by sentence, with\n"
+                           "                     --wav OUT.wav, --voice ID, --rate WPM, --dry-run,\n"
+                           "                     --fast-skip, --skip-fixed-width, --aggressive-headers,\n"
+                           "                     --visual-order, --skip-weird-bounds, --ignore-font LABEL\n"
                            "  analyze FILE.pdf --page N\n"
                            "                     the heads, feet, page numbers and code found on a page\n"
                            "  progress FILE.pdf  the most recent and furthest sentences heard in it\n"
