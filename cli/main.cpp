@@ -16,21 +16,24 @@
 
 namespace {
 
-const char *const kUsage = "usage: narrata-cli COMMAND ...\n"
+const char *const kUsage = "Usage: narrata-cli COMMAND ...\n"
                            "  sentences FILE.pdf [--page N] [--from INDEX] [--json]\n"
                            "                     the sentences of a page with their ranges\n"
                            "  text FILE.pdf --page N [--fonts]\n"
                            "                     the text layer of a page, paragraph by paragraph\n"
-                           "  read FILE.pdf [--page N] [--to-page M] [--wav OUT.wav] [--voice ID]\n"
-                           "       [--rate WPM] [--dry-run]\n"
-                           "                     reads aloud from page N on, sentence by sentence\n"
+                           "  read FILE.pdf [--page N] [--to-page M] [OPTION...]\n"
+                           "                     reads aloud from page N on, sentence by sentence, with\n"
+                           "                     --wav OUT.wav, --voice ID, --rate WPM, --dry-run,\n"
+                           "                     --fast-skip, --skip-fixed-width, --aggressive-headers,\n"
+                           "                     --visual-order, --skip-weird-bounds, --ignore-font LABEL\n"
                            "  analyze FILE.pdf --page N\n"
                            "                     the heads, feet, page numbers and code found on a page\n"
                            "  progress FILE.pdf  the most recent and furthest sentences heard in it\n"
                            "  pack OUT.pdf FILE.pdf...\n"
                            "                     joins the PDFs into one with a table of contents\n"
                            "  mappings           where the word mappings file is\n"
-                           "  voices [--all]     the voice menu; with --all every voice and its attributes\n";
+                           "  voices [--all]     the voice menu; with --all every voice and its attributes\n"
+                           "  --version          the program's version\n";
 
 // The arguments as strings. A file name that is not UTF-8 has no string that names it, so it is
 // reached through a link with a UTF-8 name in a folder of this run's own, under the name with
@@ -68,6 +71,10 @@ int main(int argc, char *argv[])
     if (arguments.isEmpty() || arguments.first() == QLatin1String("--help")) {
         (arguments.isEmpty() ? err : out) << kUsage;
         return arguments.isEmpty() ? 2 : 0;
+    }
+    if (arguments.first() == QLatin1String("--version")) {
+        out << "narrata-cli " NARRATA_VERSION "\n";
+        return 0;
     }
     const QString command = arguments.takeFirst();
     const narrata::MuPDFService service;

@@ -8,20 +8,14 @@
 #include <QIcon>
 #include <QUrl>
 
+#include <memory>
+
 int main(int argc, char *argv[])
 {
-    QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Narrata"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Narrata"));
-    QApplication::setApplicationVersion(QStringLiteral(NARRATA_VERSION));
-    QApplication::setDesktopFileName(QStringLiteral("narrata"));
-    QApplication::setWindowIcon(
-        QIcon::fromTheme(QStringLiteral("narrata"), QIcon::fromTheme(QStringLiteral("x-office-document"))));
-
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Reads PDF documents aloud."));
-    parser.addHelpOption();
-    parser.addVersionOption();
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
     parser.addPositionalArgument(
         QStringLiteral("file"), QStringLiteral("A PDF to open."), QStringLiteral("[FILE.pdf]"));
     const QCommandLineOption reportReading(QStringLiteral("report-reading"),
@@ -37,7 +31,25 @@ int main(int argc, char *argv[])
     const QCommandLineOption noMediaControls(QStringLiteral("no-media-controls"),
         QStringLiteral("Keep the reading out of the desktop's media controls and away from media keys."));
     parser.addOptions({reportReading, reportWord, separate, noMediaControls});
-    parser.process(application);
+
+    // --help and --version only print, so they work where there is no display (and for the
+    // build, which makes the manual page from them).
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    parser.parse(arguments);
+    const bool onlyPrints = parser.isSet(help) || parser.isSet(QStringLiteral("help-all")) || parser.isSet(version);
+    const std::unique_ptr<QCoreApplication> application
+        = onlyPrints ? std::make_unique<QCoreApplication>(argc, argv) : std::make_unique<QApplication>(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Narrata"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(NARRATA_VERSION));
+    parser.process(*application);
+
+    QApplication::setApplicationDisplayName(QStringLiteral("Narrata"));
+    QApplication::setDesktopFileName(QStringLiteral("narrata"));
+    QApplication::setWindowIcon(
+        QIcon::fromTheme(QStringLiteral("narrata"), QIcon::fromTheme(QStringLiteral("x-office-document"))));
+
     // The desktop hands over files as paths or file: URLs, and links to a place as they are.
     QString path = parser.positionalArguments().value(0);
     if (path.startsWith(QLatin1String("file:")))
@@ -55,5 +67,5 @@ int main(int argc, char *argv[])
     QObject::connect(
         &instance, &narrata::SingleInstance::fileRequested, &reader, &narrata::ReaderApplication::openFile);
     reader.start(path);
-    return QApplication::exec();
+    return QCoreApplication::exec();
 }
