@@ -63,6 +63,7 @@ public:
     bool isLocked() const override { return false; }
     bool unlockWithPassword(const QString &) override { return true; }
     QUrl documentURL() const override { return {}; }
+    QString infoValue(const QString &) const override { return {}; }
     int pageCount() const override { return static_cast<int>(m_pages.size()); }
     std::shared_ptr<PDFPage> pageAtIndex(int index) const override
     {

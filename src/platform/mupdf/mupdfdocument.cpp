@@ -87,6 +87,21 @@ QUrl MuPDFDocument::documentURL() const
     return m_path.isEmpty() ? QUrl() : QUrl::fromLocalFile(m_path);
 }
 
+QString MuPDFDocument::infoValue(const QString &key) const
+{
+    const QByteArray name = "info:" + key.toLatin1();
+    Lock lock(m_core->mutex);
+    fz_context *ctx = m_core->ctx;
+    char value[1024] = {};
+    int size = -1;
+    fz_var(size);
+    fz_try (ctx)
+        size = fz_lookup_metadata(ctx, &m_core->document->super, name.constData(), value, sizeof value);
+    fz_catch (ctx)
+        size = -1;
+    return size > 0 ? QString::fromUtf8(value).trimmed() : QString();
+}
+
 int MuPDFDocument::pageCount() const
 {
     Lock lock(m_core->mutex);

@@ -23,6 +23,7 @@ public:
     bool isLocked() const override;
     bool unlockWithPassword(const QString &password) override;
     QUrl documentURL() const override;
+    QString infoValue(const QString &key) const override;
 
     int pageCount() const override;
     std::shared_ptr<PDFPage> pageAtIndex(int index) const override;

@@ -24,6 +24,9 @@ public:
     // The file the document was opened from or last written to; empty for one made from bytes.
     virtual QUrl documentURL() const = 0;
 
+    // A value of the document's information dictionary ("Title", "Author"), empty when absent.
+    virtual QString infoValue(const QString &key) const = 0;
+
     virtual int pageCount() const = 0;
     // The page at an index below the page count; null otherwise.
     virtual std::shared_ptr<PDFPage> pageAtIndex(int index) const = 0;
