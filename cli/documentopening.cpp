@@ -38,9 +38,10 @@ int pageIndexForNumber(const PDFDocument &document, const QString &path, qint64 
     return static_cast<int>(pageNumber - 1);
 }
 
-CommandPage openCommandPage(const PDFService &service, const CommandLine &line, const QString &usage)
+CommandPage openCommandPage(
+    const PDFService &service, const CommandLine &line, const QString &usage, qsizetype positionalCount)
 {
-    if (line.positional().size() != 1)
+    if (line.positional().size() != positionalCount)
         throw CliError(QStringLiteral("usage: narrata-cli ") + usage);
     const QString path = line.positional().constFirst();
     CommandPage result;

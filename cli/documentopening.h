@@ -24,6 +24,8 @@ struct CommandPage {
     int pageIndex = 0;
     std::shared_ptr<PDFPage> page;
 };
-CommandPage openCommandPage(const PDFService &service, const CommandLine &line, const QString &usage);
+// Commands that also name an output take `positionalCount` arguments, the PDF first.
+CommandPage openCommandPage(
+    const PDFService &service, const CommandLine &line, const QString &usage, qsizetype positionalCount = 1);
 
 } // namespace narrata::cli

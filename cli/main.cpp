@@ -26,6 +26,10 @@ const char *const kUsage = "Usage: narrata-cli COMMAND ...\n"
                            "                     --wav OUT.wav, --voice ID, --rate WPM, --dry-run,\n"
                            "                     --fast-skip, --skip-fixed-width, --aggressive-headers,\n"
                            "                     --visual-order, --skip-weird-bounds, --ignore-font LABEL\n"
+                           "  export FILE.pdf OUT [--page N] [--to-page M] [OPTION...]\n"
+                           "                     reads pages N to M into one chaptered audiobook, OUT.opus,\n"
+                           "                     .flac, .mp3 or .wav, faster than real time, with espeak-ng;\n"
+                           "                     the options of read but --wav and --dry-run\n"
                            "  analyze FILE.pdf --page N\n"
                            "                     the heads, feet, page numbers and code found on a page\n"
                            "  progress FILE.pdf  the most recent and furthest sentences heard in it\n"
@@ -85,6 +89,8 @@ int main(int argc, char *argv[])
             return narrata::cli::runTextCommand(service, arguments, out);
         if (command == QLatin1String("read"))
             return narrata::cli::runReadCommand(service, arguments, out, err);
+        if (command == QLatin1String("export"))
+            return narrata::cli::runExportCommand(service, arguments, err);
         if (command == QLatin1String("analyze"))
             return narrata::cli::runAnalyzeCommand(service, arguments, out);
         if (command == QLatin1String("progress"))

@@ -2,20 +2,14 @@
 
 #include "clierror.h"
 
+#include "platform/audiobook/temporaryfilebeside.h"
 #include "platform/espeak/espeakspeechservice.h"
 #include "platform/espeak/nulloutput.h"
 #include "platform/espeak/pulseaudiooutput.h"
 #include "platform/espeak/wavfileoutput.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QTemporaryFile>
-
-#include <sys/stat.h>
-
-#include <cerrno>
-#include <cstdio>
+#include <algorithm>
+#include <mutex>
 
 namespace narrata::cli {
 
@@ -42,31 +36,53 @@ AudioOutputFactory soundServerOutputs(QTextStream &err)
 
 } // namespace
 
+// The recording, which also notes where each utterance that ran to its end stopped.
+class MarkedRecording final : public AudioOutput {
+public:
+    explicit MarkedRecording(std::shared_ptr<WavFileOutput> wav)
+        : m_wav(std::move(wav))
+    {
+    }
+    bool write(const std::int16_t *samples, std::size_t count, const AudioFormat &format) override
+    {
+        if (!m_wav->write(samples, count, format))
+            return false;
+        const std::lock_guard lock(m_mutex);
+        m_frames += static_cast<qint64>(count) / std::max(1, format.channels);
+        return true;
+    }
+    void drain() override
+    {
+        const std::lock_guard lock(m_mutex);
+        m_ends.push_back(m_frames);
+    }
+    void discard() override { }
+    QString description() const override { return m_wav->description(); }
+    std::vector<qint64> ends() const
+    {
+        const std::lock_guard lock(m_mutex);
+        return m_ends;
+    }
+
+private:
+    std::shared_ptr<WavFileOutput> m_wav;
+    mutable std::mutex m_mutex;
+    qint64 m_frames = 0;
+    std::vector<qint64> m_ends;
+};
+
 SpeechSetup::SpeechSetup(const QString &wavPath, QTextStream &err)
-    : m_wavPath(wavPath)
 {
     AudioOutputFactory outputs;
     if (!wavPath.isEmpty()) {
-        // A name of our own beside the chosen one, so that the rename at the end stays on one
-        // file system and replaces the old file in one step.
-        const QFileInfo chosen(wavPath);
-        QTemporaryFile temporary(chosen.absoluteDir().filePath(QStringLiteral(".%1.XXXXXX").arg(chosen.fileName())));
-        temporary.setAutoRemove(false);
         QString error;
-        if (temporary.open()) {
-            m_temporaryPath = temporary.fileName();
-            temporary.close();
-            // A temporary file is the owner's alone; the saved one is as any new file would be.
-            const mode_t mask = ::umask(0);
-            ::umask(mask);
-            ::chmod(QFile::encodeName(m_temporaryPath).constData(), 0666 & ~mask);
-            m_wav = WavFileOutput::create(m_temporaryPath, &error);
-        } else {
-            error = temporary.errorString();
-        }
+        m_temporary = std::make_unique<TemporaryFileBeside>(wavPath, &error);
+        if (!m_temporary->path().isEmpty())
+            m_wav = WavFileOutput::create(m_temporary->path(), &error);
         if (!m_wav)
             throw CliError(QStringLiteral("%1: cannot write the WAV file: %2").arg(wavPath, error));
-        outputs = [wav = m_wav] { return wav; };
+        m_recording = std::make_shared<MarkedRecording>(m_wav);
+        outputs = [recording = m_recording] { return recording; };
     } else {
         outputs = soundServerOutputs(err);
     }
@@ -75,11 +91,7 @@ SpeechSetup::SpeechSetup(const QString &wavPath, QTextStream &err)
         throw CliError(QStringLiteral("espeak-ng cannot start: its voice data (espeak-ng-data) is missing"));
 }
 
-SpeechSetup::~SpeechSetup()
-{
-    if (!m_temporaryPath.isEmpty())
-        QFile::remove(m_temporaryPath);
-}
+SpeechSetup::~SpeechSetup() = default;
 
 std::optional<double> SpeechSetup::recordedSeconds() const
 {
@@ -90,14 +102,21 @@ bool SpeechSetup::saveWav(QString *error)
 {
     if (!m_wav)
         return true;
-    const bool closed = m_wav->close();
-    if (!closed
-        || ::rename(QFile::encodeName(m_temporaryPath).constData(), QFile::encodeName(m_wavPath).constData()) != 0) {
-        *error = closed ? qt_error_string(errno) : QStringLiteral("the file could not be closed");
+    if (!m_wav->close()) {
+        *error = QStringLiteral("the file could not be closed");
         return false;
     }
-    m_temporaryPath.clear();
-    return true;
+    return m_temporary->commit(error);
+}
+
+std::vector<qint64> SpeechSetup::utteranceEnds() const
+{
+    return m_recording ? m_recording->ends() : std::vector<qint64>{};
+}
+
+QString SpeechSetup::recordingPath() const
+{
+    return m_temporary ? m_temporary->path() : QString();
 }
 
 } // namespace narrata::cli

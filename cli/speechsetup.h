@@ -7,8 +7,10 @@
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace narrata {
+class TemporaryFileBeside;
 class WavFileOutput;
 } // namespace narrata
 
@@ -32,12 +34,17 @@ public:
     bool saveWav(QString *error);
     // How long the WAV file written so far plays; nothing without one.
     std::optional<double> recordedSeconds() const;
+    // Where each utterance that ran to its end stopped in the recording, in sample frames, in
+    // the order spoken; empty without a recording.
+    std::vector<qint64> utteranceEnds() const;
+    // The WAV file being written, under its temporary name until saved; empty without one.
+    QString recordingPath() const;
 
 private:
     std::unique_ptr<SpeechService> m_service;
     std::shared_ptr<WavFileOutput> m_wav;
-    QString m_wavPath;
-    QString m_temporaryPath;
+    std::shared_ptr<class MarkedRecording> m_recording;
+    std::unique_ptr<TemporaryFileBeside> m_temporary;
 };
 
 } // namespace narrata::cli

@@ -131,6 +131,24 @@ check "each refused input has its line (got: $err)" test "$(grep -c 'locked.pdf\
 check "a refused pack leaves the earlier one as it was" cmp -s "$work/pack.pdf" "$work/before.pdf"
 expect_refusal "a pack named like one of its inputs" "is also an input" pack "$work/book.pdf" "$work/book.pdf"
 
+# Audiobooks: one file chaptered after the outline, its WAV the very samples of read --wav; an
+# interrupted export leaves nothing behind.
+"$cli" export "$work/pack.pdf" "$work/pack.opus" --page 6 --to-page 8 >/dev/null 2>&1
+info=$(opusinfo "$work/pack.opus" 2>&1)
+check "the Opus audiobook's chapters follow the pack's contents (got: $info)" \
+  test "$(grep -c '^[[:space:]]*CHAPTER00[1-3]NAME=' <<<"$info")" -eq 3
+check "the Opus audiobook plays" grep -q 'Playback length: [0-9]*m:[0-9]' <<<"$info"
+"$cli" export "$work/book.pdf" "$work/page2.flac" --page 2 --to-page 2 >/dev/null 2>&1
+check "a FLAC audiobook has its cue sheet" grep -q 'INDEX 01 00:00:00' "$work/page2.cue"
+"$cli" export "$work/book.pdf" "$work/exported.wav" --page 2 --to-page 2 >/dev/null 2>&1
+samples=$(($(stat -c %s "$work/page2.wav") - 44))
+check "the exported WAV holds the samples of read --wav" \
+  cmp -s <(tail -c "$samples" "$work/exported.wav") <(tail -c "$samples" "$work/page2.wav")
+"$cli" export "$work/pack.pdf" "$work/stopped.opus" >/dev/null 2>&1 &
+exporter=$!; sleep 0.5; kill -INT "$exporter"; wait "$exporter"
+check "an interrupted export leaves no file" test -z "$(find "$work" -name '*stopped.opus*')"
+expect_refusal "an audiobook of an unknown format" ".opus, .flac, .mp3 or .wav" export "$work/book.pdf" "$work/book.ogg"
+
 expect_refusal "a missing file" "no such file" sentences "$work/missing.pdf"
 expect_refusal "a file that is not a PDF" "not a readable PDF" text "$work/plain.pdf" --page 1
 expect_refusal "a cut-off PDF" "not a readable PDF" sentences "$work/cut.pdf"
