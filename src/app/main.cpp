@@ -48,7 +48,7 @@ int main(int argc, char *argv[])
         instance.listen();
     }
 
-    narrata::ReaderApplication reader({parser.isSet(reportReading), parser.value(reportWord)});
+    narrata::ReaderApplication reader({parser.isSet(reportReading), parser.value(reportWord), {}});
     QObject::connect(
         &instance, &narrata::SingleInstance::fileRequested, &reader, &narrata::ReaderApplication::openFile);
     reader.start(path);

@@ -5,11 +5,13 @@
 #include <QTextStream>
 
 #include <deque>
+#include <functional>
 #include <memory>
 
 namespace narrata {
 
 class AppDelegate;
+class AudioOutput;
 class DefaultsStore;
 class MainWindow;
 class PDFService;
@@ -28,6 +30,9 @@ public:
         // from outside).
         bool reportReading = false;
         QString reportWordPosition;
+        // Where speech plays instead of the sound server (a benchmark's timed silence); each
+        // synthesizer asks for its own output. Empty for the sound server.
+        std::function<std::shared_ptr<AudioOutput>()> speechOutputs;
     };
 
     explicit ReaderApplication(Options options, QObject *parent = nullptr);
