@@ -72,6 +72,18 @@ TEST_F(SpeakingLoopTest, ReadsPageAfterPageAndEndsWithTheDocument)
     EXPECT_EQ(progress.mostRecentSentence()->sentence, QStringLiteral("Last page."));
 }
 
+TEST_F(SpeakingLoopTest, TheRestOfAPageHeldBackIsTakenOnceTheFirstSentenceIsSpokenAndQueuedAfterTheList)
+{
+    view.heldBack = {sentence("Three.", 0, 10)};
+    loop.loadSpeechSet({sentence("One.", 0), sentence("Two.", 0, 5)});
+    EXPECT_EQ(view.selectedWhenHeldBackTaken, 1u) << "taken only once the first sentence is under way";
+    ASSERT_EQ(view.heldBackAfter.size(), 1u);
+    EXPECT_EQ(view.heldBackAfter[0].sentence, QStringLiteral("Two."));
+    synth().finishUtterance();
+    synth().finishUtterance();
+    EXPECT_EQ(synth().spoken, QStringList({"One.", "Two.", "Three."}));
+}
+
 TEST_F(SpeakingLoopTest, ANewSetReplacesTheOneBeingSpokenAndItsLateReportMovesNothing)
 {
     loop.loadSpeechSet({sentence("Old one.", 0), sentence("Old two.", 0, 9)});
