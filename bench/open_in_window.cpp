@@ -4,16 +4,10 @@
 // does around MuPDF (refusing locked files, the copies of the document, laying out the pages,
 // the page analysis) but not starting the program. Runs off screen unless told otherwise, and
 // with settings of its own, so the user's are left alone.
-#include "app/readerapplication.h"
-#include "documents/appdelegate.h"
-#include "view/custompdfview.h"
-#include "view/mainwindow.h"
+#include "offscreenreader.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QEventLoop>
-#include <QTemporaryDir>
-#include <QTimer>
 
 #include <cstdio>
 
@@ -24,32 +18,17 @@ int main(int argc, char *argv[])
         return 2;
     }
     QTemporaryDir home;
-    for (const char *variable : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
-        qputenv(variable, home.path().toLocal8Bit());
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    isolateReader(home);
     QApplication application(argc, argv);
     narrata::ReaderApplication reader({});
-    reader.start({});
-    // The user guide shown at launch is drawn first, so that its pages are not in the way.
-    QEventLoop settle;
-    QTimer::singleShot(1500, &settle, &QEventLoop::quit);
-    settle.exec();
+    startReader(reader);
 
-    QEventLoop drawn;
-    QObject::connect(reader.window().pdfView(), &narrata::CustomPDFView::pageRendered, &drawn, [&drawn](int page) {
-        if (page == 0)
-            drawn.quit();
-    });
-    QTimer::singleShot(60000, &drawn, [&drawn] { drawn.exit(1); });
     QElapsedTimer timer;
     timer.start();
-    if (!reader.delegate().documents().openFileInternal(QString::fromLocal8Bit(argv[1]))) {
+    if (!openAndDraw(reader, QString::fromLocal8Bit(argv[1]))) {
         std::fprintf(stderr, "open-in-window: cannot open %s\n", argv[1]);
         return 1;
     }
-    if (drawn.exec() != 0)
-        return 1;
     std::printf("%.3f\n", static_cast<double>(timer.nsecsElapsed()) / 1e6);
     return 0;
 }

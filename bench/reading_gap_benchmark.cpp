@@ -4,56 +4,21 @@
 // as long as listening would.
 #include "benchmarkstatistics.h"
 #include "platform/espeak/espeakspeechservice.h"
-#include "platform/espeak/nulloutput.h"
 #include "platform/mupdf/mupdfservice.h"
 #include "speech/pagecontent.h"
 #include "speech/speakingloop.h"
 #include "support/pdffixture.h"
+#include "timingoutput.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
 
 #include <algorithm>
 #include <chrono>
-#include <mutex>
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 constexpr double kTargetMilliseconds = 50;
-
-// Paced silence that notes when each utterance's first sample arrives and when its last has
-// been played.
-class TimingOutput final : public narrata::AudioOutput {
-public:
-    bool write(const std::int16_t *samples, std::size_t count, const narrata::AudioFormat &format) override
-    {
-        {
-            std::lock_guard lock(m_mutex);
-            if (m_awaitingFirst) {
-                firsts.push_back(Clock::now());
-                m_awaitingFirst = false;
-            }
-        }
-        return m_silence.write(samples, count, format);
-    }
-    void drain() override
-    {
-        m_silence.drain();
-        std::lock_guard lock(m_mutex);
-        lasts.push_back(Clock::now());
-        m_awaitingFirst = true;
-    }
-    void discard() override { m_silence.discard(); }
-    QString description() const override { return QStringLiteral("timing"); }
-
-    std::vector<Clock::time_point> firsts, lasts;
-
-private:
-    narrata::NullOutput m_silence;
-    std::mutex m_mutex;
-    bool m_awaitingFirst = true;
-};
 
 class BenchView final : public narrata::ReadingView {
 public:
@@ -111,8 +76,10 @@ int main(int argc, char *argv[])
     app.exec();
 
     std::vector<double> withinPage, acrossPages;
-    for (size_t i = 0; i + 1 < output->firsts.size() && i < output->lasts.size() && i + 1 < view.pages.size(); ++i) {
-        const double gap = std::chrono::duration<double, std::milli>(output->firsts[i + 1] - output->lasts[i]).count();
+    for (size_t i = 0;
+         i + 1 < output->times->firsts.size() && i < output->times->lasts.size() && i + 1 < view.pages.size(); ++i) {
+        const double gap
+            = std::chrono::duration<double, std::milli>(output->times->firsts[i + 1] - output->times->lasts[i]).count();
         (view.pages[i + 1] != view.pages[i] ? acrossPages : withinPage).push_back(gap);
     }
     const auto report = [&](const char *what, const std::vector<double> &gaps) {

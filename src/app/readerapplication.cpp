@@ -28,9 +28,12 @@ namespace {
 // espeak-ng through the sound server, each synthesizer on a stream of its own (one being stopped
 // may still be writing while its successor starts). The first stream is opened here to find out
 // whether there is a sound server at all: without one, or without espeak-ng, the silent service
-// reads on at the pace of speech.
-std::unique_ptr<SpeechService> makeSpeechService(const std::shared_ptr<EspeakEngine> &engine)
+// reads on at the pace of speech. Outputs given instead take the sound server's place.
+std::unique_ptr<SpeechService> makeSpeechService(
+    const std::shared_ptr<EspeakEngine> &engine, AudioOutputFactory givenOutputs)
 {
+    if (engine && givenOutputs)
+        return std::make_unique<EspeakSpeechService>(engine, std::move(givenOutputs), QLocale::system());
     std::shared_ptr<AudioOutput> first = engine ? PulseAudioOutput::open() : nullptr;
     if (!first)
         return std::make_unique<SilentSpeechService>(engine);
@@ -54,7 +57,7 @@ ReaderApplication::ReaderApplication(Options options, QObject *parent)
     m_pdfService = std::make_unique<MuPDFService>();
     const std::shared_ptr<EspeakEngine> engine = EspeakEngine::instance();
     m_canSpeak = engine != nullptr;
-    m_speechService = makeSpeechService(engine);
+    m_speechService = makeSpeechService(engine, m_options.speechOutputs);
     m_defaults = std::make_unique<QSettingsDefaultsStore>();
     AppDelegate::initialize(*m_defaults);
     m_window = std::make_unique<MainWindow>();

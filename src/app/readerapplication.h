@@ -5,11 +5,13 @@
 #include <QTextStream>
 
 #include <deque>
+#include <functional>
 #include <memory>
 
 namespace narrata {
 
 class AppDelegate;
+class AudioOutput;
 class DefaultsStore;
 class MainWindow;
 class MediaPlayerBus;
@@ -31,6 +33,9 @@ public:
         QString reportWordPosition;
         // Offer the reading to the desktop's media controls (media keys, headset buttons).
         bool mediaControls = true;
+        // Where speech plays instead of the sound server (a benchmark's timed silence); each
+        // synthesizer asks for its own output. Empty for the sound server.
+        std::function<std::shared_ptr<AudioOutput>()> speechOutputs;
     };
 
     explicit ReaderApplication(Options options, QObject *parent = nullptr);

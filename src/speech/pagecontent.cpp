@@ -6,6 +6,7 @@
 #include "text/sentencesegmentation.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace narrata {
 
@@ -14,7 +15,8 @@ PageContent::~PageContent() = default;
 void PageContent::setDocument(const PDFDocument *document)
 {
     if (m_analyzer)
-        m_learnedFonts = m_analyzer->smallFontsSet();
+        m_learnedFonts = analyzer().smallFontsSet();
+    m_heldBack.reset();
     m_analyzer.reset();
     m_document = document;
     if (m_document) {
@@ -37,7 +39,40 @@ std::vector<SentenceRecord> PageContent::sentencesFromPointOnPage(qint64 pageInd
     const std::vector<SentenceRecord> sentences = m_options.useFastSkipMode
         ? setOfEdgeSentencesFromIndex(text, index, pageIndex)
         : setOfSentencesFromIndex(text, index, pageIndex);
-    return m_analyzer->trimSentencesArray(sentences, pageIndex, m_options);
+    PageAnalyzer &pages = analyzer();
+    m_heldBack.reset();
+    const RangeSet band = pages.headerFooterBandOnPageIndex(pageIndex);
+    const auto firstInBand = std::find_if(
+        sentences.begin(), sentences.end(), [&band](const SentenceRecord &s) { return intersectsAny(s.range, band); });
+    std::vector<SentenceRecord> ready(sentences.begin(), firstInBand);
+    if (m_options.skipFixedWidthFonts)
+        std::erase_if(
+            ready, [fixed = pages.fixedWidthFontParagraphRangesOnPageIndex(pageIndex)](const SentenceRecord &s) {
+                return intersectsAny(s.range, fixed);
+            });
+    if (ready.empty())
+        return pages.trimSentencesArray(sentences, pageIndex, m_options);
+    m_heldBack = HeldBack{ready.back(), {firstInBand, sentences.end()}};
+    return ready;
+}
+
+std::vector<SentenceRecord> PageContent::sentencesHeldBackAfter(const SentenceRecord &last)
+{
+    if (!m_heldBack)
+        return {};
+    analyzer();
+    const HeldBack held = *std::exchange(m_heldBack, std::nullopt);
+    return held.after == last ? held.sentences : std::vector<SentenceRecord>{};
+}
+
+PageAnalyzer &PageContent::analyzer()
+{
+    if (m_heldBack && !m_heldBack->trimmed) {
+        m_heldBack->sentences
+            = m_analyzer->trimSentencesArray(m_heldBack->sentences, m_heldBack->after.pageIndex, m_options);
+        m_heldBack->trimmed = true;
+    }
+    return *m_analyzer;
 }
 
 std::optional<PageContent::SelectionStart> PageContent::selectionStart(const PDFSelection &selection) const
@@ -75,9 +110,9 @@ std::vector<SentenceRecord> PageContent::sentencesFromPage(qint64 pageIndex)
 {
     if (!m_analyzer)
         return {};
-    std::vector<SentenceRecord> sentences = m_analyzer->prepareContentOnPageIndex(pageIndex, m_options);
+    std::vector<SentenceRecord> sentences = analyzer().prepareContentOnPageIndex(pageIndex, m_options);
     if (sentences.empty())
-        sentences = m_analyzer->prepareContentAfter({QString(), {}, pageIndex}, m_options);
+        sentences = analyzer().prepareContentAfter({QString(), {}, pageIndex}, m_options);
     return withinLastPage(std::move(sentences));
 }
 
@@ -126,7 +161,7 @@ std::optional<SentenceRecord> PageContent::nextSentenceFor(const std::optional<S
 
 RangeSet PageContent::headerFooterRanges(qint64 pageIndex)
 {
-    return m_analyzer ? m_analyzer->allHeaderFooterRangesOnPageIndex(pageIndex) : RangeSet{};
+    return m_analyzer ? analyzer().allHeaderFooterRangesOnPageIndex(pageIndex) : RangeSet{};
 }
 
 PDFSelection PageContent::headerFooterSelection(qint64 pageIndex)
@@ -155,7 +190,7 @@ std::vector<SentenceRecord> PageContent::prepareContentAfter(const SentenceRecor
 {
     if (!m_analyzer || sentence.pageIndex >= m_lastPageIndex)
         return {};
-    return withinLastPage(m_analyzer->prepareContentAfter(sentence, m_options));
+    return withinLastPage(analyzer().prepareContentAfter(sentence, m_options));
 }
 
 std::vector<SentenceRecord> PageContent::withinLastPage(std::vector<SentenceRecord> sentences) const

@@ -32,7 +32,10 @@ public:
     void setLastPageIndex(qint64 pageIndex) { m_lastPageIndex = pageIndex; }
 
     // The trimmed sentences from the one under a point of a page on; empty where the point
-    // holds no sentence.
+    // holds no sentence. Only those before the first one that reaches into the page's top or
+    // bottom paragraphs come at once when there are any: they cannot be heads or feet, so
+    // they need no comparison with the nearby pages. The rest of the page waits in
+    // sentencesHeldBackAfter() while the first is spoken.
     std::vector<SentenceRecord> sentencesFromPointOnPage(qint64 pageIndex, QPointF pointOnPage);
     // The same from the selection's first character.
     std::vector<SentenceRecord> sentencesFromSelection(const PDFSelection &selection);
@@ -55,6 +58,7 @@ public:
     std::optional<qint64> unloadablePage() const { return m_analyzer ? m_analyzer->unloadablePage() : std::nullopt; }
 
     std::vector<SentenceRecord> prepareContentAfter(const SentenceRecord &sentence) override;
+    std::vector<SentenceRecord> sentencesHeldBackAfter(const SentenceRecord &last) override;
     SelectionCode selectionCodeForRange(TextRange range, qint64 pageIndex) const override;
 
 private:
@@ -69,9 +73,20 @@ private:
     std::optional<SelectionStart> selectionStart(const PDFSelection &selection) const;
     std::optional<SentenceRecord> neighbourOf(const std::optional<SentenceRecord> &sentence, int step) const;
     std::vector<SentenceRecord> withinLastPage(std::vector<SentenceRecord> sentences) const;
+    // The analyzer once the sentences held back are trimmed, so that every page's heads and
+    // feet teach their fonts in the order the pages were asked for.
+    PageAnalyzer &analyzer();
+
+    // The rest of a page a start did not hand out, after its last sentence handed out.
+    struct HeldBack {
+        SentenceRecord after;
+        std::vector<SentenceRecord> sentences;
+        bool trimmed = false;
+    };
 
     const PDFDocument *m_document = nullptr;
     std::unique_ptr<PageAnalyzer> m_analyzer;
+    std::optional<HeldBack> m_heldBack;
     FontSet m_learnedFonts; // kept across documents
     ContentPreparationOptions m_options;
     qint64 m_lastPageIndex = std::numeric_limits<qint64>::max();

@@ -41,7 +41,28 @@ void SpeakingLoop::loadSpeechSet(const std::vector<SentenceRecord> &sentences)
     }
     if (isSpeaking())
         stopSpeaking();
-    m_speechSet = m_collaborators.filter.smartenedSpeechSet(sentences);
+    // The first sentence kept starts to sound before the rest of the list, and the rest of its
+    // page that the content held back, are prepared and smartened: unless the filter orders the
+    // sentences, smartening them one at a time gives the same list.
+    m_speechSet.clear();
+    auto rest = sentences.begin();
+    while (!m_collaborators.filter.ordersSentences() && m_speechSet.empty() && rest != sentences.end())
+        m_speechSet = m_collaborators.filter.smartenedSpeechSet({*rest++});
+    const bool started = !m_speechSet.empty();
+    if (started)
+        startSpeechSet();
+    std::vector<SentenceRecord> remaining(rest, sentences.end());
+    if (!sentences.empty()) {
+        const std::vector<SentenceRecord> heldBack = m_collaborators.content.sentencesHeldBackAfter(sentences.back());
+        remaining.insert(remaining.end(), heldBack.begin(), heldBack.end());
+    }
+    appendSpeechSet(remaining);
+    if (!started)
+        startSpeechSet();
+}
+
+void SpeakingLoop::startSpeechSet()
+{
     if (!m_speechSet.empty())
         startPageIndex = m_speechSet.front().pageIndex;
     if (!isSpeaking()) {

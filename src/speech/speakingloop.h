@@ -81,6 +81,8 @@ public:
 private:
     bool isSpeaking() const { return m_synthesizer && m_synthesizer->isSpeaking(); }
     void speak(const SentenceRecord &sentence);
+    // Speaks the first sentence of the set just loaded, unless speech goes on.
+    void startSpeechSet();
     void clearWalkModes();
     QString voiceLabel() const;
 

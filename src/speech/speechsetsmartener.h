@@ -34,6 +34,7 @@ public:
     QSet<QString> currentPDFignoredFontsList;
 
     std::vector<SentenceRecord> smartenedSpeechSet(const std::vector<SentenceRecord> &sentences) override;
+    bool ordersSentences() const override { return options.sortVisually; }
 
     // The sentence without its opening part up to the end of its last run in an ignored font:
     // what is left of the first sentence of a page whose lead-in is set in one.

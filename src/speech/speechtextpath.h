@@ -18,6 +18,9 @@ public:
     virtual ~SpeechSetFilter() = default;
     // May return an empty list.
     virtual std::vector<SentenceRecord> smartenedSpeechSet(const std::vector<SentenceRecord> &sentences);
+    // True when where a sentence goes depends on the others (ordered by place on the page):
+    // a list is then smartened whole, else one sentence at a time gives the same.
+    virtual bool ordersSentences() const { return false; }
     // The first sentence of a page as a walk onto that page speaks it.
     virtual SentenceRecord cutIgnoredFontLeadIn(const SentenceRecord &sentence, const PDFDocument &) const
     {

@@ -87,6 +87,11 @@ bool rangesIntersect(const TextRange &a, const TextRange &b)
     return !a.intersected(b).isEmpty();
 }
 
+bool intersectsAny(const TextRange &range, const RangeSet &set)
+{
+    return std::any_of(set.begin(), set.end(), [&range](const TextRange &r) { return rangesIntersect(range, r); });
+}
+
 PageAnalyzer::PageAnalyzer(const PDFDocument &document)
     : m_document(document)
 {
@@ -241,6 +246,19 @@ RangeSet PageAnalyzer::barePageNumberRangesOnPageIndex(qint64 pageIndex) const
     return found;
 }
 
+RangeSet PageAnalyzer::headerFooterBandOnPageIndex(qint64 pageIndex) const
+{
+    const std::vector<ParagraphRecord> paragraphs = setOfAllParagraphsonPageIndex(pageText(pageIndex), pageIndex);
+    const size_t edge
+        = std::min(paragraphs.size(), static_cast<size_t>(std::max(kEdgeParagraphs, kTypicalFontParagraphs)));
+    RangeSet band;
+    for (size_t i = 0; i < edge; ++i) {
+        insertRange(band, paragraphs[i].range);
+        insertRange(band, paragraphs[paragraphs.size() - 1 - i].range);
+    }
+    return band;
+}
+
 RangeSet PageAnalyzer::fixedWidthFontParagraphRangesOnPageIndex(qint64 pageIndex) const
 {
     if (!isPage(pageIndex))
@@ -293,9 +311,8 @@ std::vector<SentenceRecord> PageAnalyzer::trimSentencesArray(
 {
     const RangeSet skip = findingsOnPageIndex(pageIndex, options.skipFixedWidthFonts).skipped(options);
     std::vector<SentenceRecord> kept;
-    std::copy_if(sentences.begin(), sentences.end(), std::back_inserter(kept), [&](const SentenceRecord &s) {
-        return std::none_of(skip.begin(), skip.end(), [&](const TextRange &r) { return rangesIntersect(s.range, r); });
-    });
+    std::copy_if(sentences.begin(), sentences.end(), std::back_inserter(kept),
+        [&skip](const SentenceRecord &s) { return !intersectsAny(s.range, skip); });
     return kept;
 }
 

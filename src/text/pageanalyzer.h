@@ -58,6 +58,10 @@ public:
     // differ in their words from page to page, but their numbers still count the pages.
     // Learns their fonts.
     RangeSet steppingPageNumberRangesOnPageIndex(qint64 pageIndex);
+    // The paragraphs at the top and bottom of the page where heads, feet and page numbers are
+    // looked for. Every rule but the fixed-width one finds only among them, so a sentence that
+    // touches none of them is kept or left out whatever the nearby pages hold.
+    RangeSet headerFooterBandOnPageIndex(qint64 pageIndex) const;
     // Paragraphs whose main font is fixed-pitch.
     RangeSet fixedWidthFontParagraphRangesOnPageIndex(qint64 pageIndex) const;
     // What every rule finds on the page, learning fonts as trimming does; fixed-width
@@ -114,5 +118,7 @@ private:
 
 // True when the ranges share at least one character.
 bool rangesIntersect(const TextRange &a, const TextRange &b);
+// True when the range shares a character with one of the set.
+bool intersectsAny(const TextRange &range, const RangeSet &set);
 
 } // namespace narrata

@@ -1,12 +1,14 @@
 // The speaking loop on a fake synthesizer and a recording view: its states and sentence walks;
 // the sentences filtered and ordered before they are queued; the voice menu, the stored voice and
 // rate; reading positions per PDF file name; and the session statistics line.
+#include "speech/pagecontent.h"
 #include "speech/readingprogress.h"
 #include "speech/readingsession.h"
 #include "speech/speakingloop.h"
 #include "speech/speechsetsmartener.h"
 #include "speech/voicecatalogue.h"
 
+#include "platform/mupdf/mupdfservice.h"
 #include "platform/settingsstores/memorydefaultsstore.h"
 #include "platform/settingsstores/qsettingsdefaultsstore.h"
 #include "settings/registereddefaults.h"
@@ -15,6 +17,7 @@
 #include "settings/settingstestsupport.h"
 #include "support/fakedocument.h"
 #include "support/fakespeech.h"
+#include "support/pdffixture.h"
 #include "support/qtprinters.h"
 #include "support/voicerig.h"
 
@@ -70,6 +73,18 @@ TEST_F(SpeakingLoopTest, ReadsPageAfterPageAndEndsWithTheDocument)
     EXPECT_EQ(view.selected.back().sentence, QStringLiteral("Last page.")) << "the last sentence stays selected";
     EXPECT_EQ(synth().spoken, QStringList({"One.", "Two.", "Page two.", "Last page."}));
     EXPECT_EQ(progress.mostRecentSentence()->sentence, QStringLiteral("Last page."));
+}
+
+TEST_F(SpeakingLoopTest, TheRestOfAPageHeldBackIsTakenOnceTheFirstSentenceIsSpokenAndQueuedAfterTheList)
+{
+    view.heldBack = {sentence("Three.", 0, 10)};
+    loop.loadSpeechSet({sentence("One.", 0), sentence("Two.", 0, 5)});
+    EXPECT_EQ(view.selectedWhenHeldBackTaken, 1u) << "taken only once the first sentence is under way";
+    ASSERT_EQ(view.heldBackAfter.size(), 1u);
+    EXPECT_EQ(view.heldBackAfter[0].sentence, QStringLiteral("Two."));
+    synth().finishUtterance();
+    synth().finishUtterance();
+    EXPECT_EQ(synth().spoken, QStringList({"One.", "Two.", "Three."}));
 }
 
 TEST_F(SpeakingLoopTest, ANewSetReplacesTheOneBeingSpokenAndItsLateReportMovesNothing)
@@ -801,6 +816,46 @@ TEST(SessionStatistics, MinutesWordsAndRoundedRateLeaveEndedPausesOutAndStartAfr
     EXPECT_EQ(ReadingSession::statsText(1.0001, 3, 2.9997), QStringLiteral("1.000 min for 3 words (3 WPM)"));
     EXPECT_EQ(ReadingSession::statsText(12.3456, 18446744073709551615ULL, 1e6),
         QStringLiteral("12.346 min for 18446744073709551615 words (1000000 WPM)"));
+}
+
+// A start from any word hears what trimming the rest of its page whole keeps, though it hands
+// out the sentences before the page's edges at once and holds the rest back.
+TEST(PageContentOnABook, AStartFromAnyWordHearsWhatTrimmingTheRestOfItsPageKeeps)
+{
+    testing::PdfFixture pages; // a running head, twelve paragraphs and a page number each
+    for (int p = 0; p < 5; ++p) {
+        QStringList lines{QStringLiteral("Notes on Rivers"), QString()};
+        for (int k = 0; k < 12; ++k)
+            lines << QStringLiteral("The %1%2 river runs past a mill. It floods in spring.")
+                         .arg(QChar(u'a' + p), QChar(u'a' + k))
+                  << QString();
+        pages.addPage(testing::textPage(lines << QString::number(p + 1)));
+    }
+    const auto document = MuPDFService().openData(pages.bytes());
+    int heldBack = 0; // starts with a rest left to read
+    for (const ContentPreparationOptions options :
+        {ContentPreparationOptions{}, ContentPreparationOptions{false, true, true}}) {
+        PageContent content;
+        content.setDocument(document.get());
+        content.setOptions(options);
+        PageAnalyzer whole(*document);
+        for (int p = 0; p < document->pageCount(); ++p) {
+            const auto page = document->pageAtIndex(p);
+            for (const SentenceRecord &s : sentencesOnPageIndex(page->string(), p)) {
+                const QPointF point = page->characterBoundsAtIndex(static_cast<qint64>(s.range.location)).center();
+                std::vector<SentenceRecord> heard = content.sentencesFromPointOnPage(p, point);
+                const std::vector<SentenceRecord> rest
+                    = heard.empty() ? heard : content.sentencesHeldBackAfter(heard.back());
+                heldBack += rest.empty() ? 0 : 1;
+                heard.insert(heard.end(), rest.begin(), rest.end());
+                const qint64 index = page->characterIndexAtPoint(point);
+                EXPECT_EQ(
+                    heard, whole.trimSentencesArray(setOfSentencesFromIndex(page->string(), index, p), p, options))
+                    << "page " << p << ": " << qPrintable(s.sentence);
+            }
+        }
+    }
+    EXPECT_GT(heldBack, 0);
 }
 
 } // namespace

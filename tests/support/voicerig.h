@@ -17,6 +17,9 @@ public:
     std::map<qint64, std::vector<SentenceRecord>> pages;
     std::vector<SentenceRecord> selected, preparedAfter;
     std::optional<qint64> shownPage;
+    // The rest of a page handed out once when asked for it, and what had been selected then.
+    std::vector<SentenceRecord> heldBack, heldBackAfter;
+    size_t selectedWhenHeldBackTaken = 0;
 
     void selectSentence(const SentenceRecord &s) override { selected.push_back(s); }
     std::vector<SentenceRecord> prepareContentAfter(const SentenceRecord &s) override
@@ -26,6 +29,12 @@ public:
             if (!it->second.empty())
                 return it->second;
         return {};
+    }
+    std::vector<SentenceRecord> sentencesHeldBackAfter(const SentenceRecord &last) override
+    {
+        heldBackAfter.push_back(last);
+        selectedWhenHeldBackTaken = selected.size();
+        return std::exchange(heldBack, {});
     }
     qint64 currentPageIndex() const override
     {
