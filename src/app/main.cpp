@@ -63,7 +63,7 @@ int main(int argc, char *argv[])
     }
 
     narrata::ReaderApplication reader(
-        {parser.isSet(reportReading), parser.value(reportWord), !parser.isSet(noMediaControls)});
+        {parser.isSet(reportReading), parser.value(reportWord), !parser.isSet(noMediaControls), {}});
     QObject::connect(
         &instance, &narrata::SingleInstance::fileRequested, &reader, &narrata::ReaderApplication::openFile);
     reader.start(path);
