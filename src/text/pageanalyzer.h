@@ -27,6 +27,7 @@ struct PageFindings {
     RangeSet matchingNeighbours; // edge paragraphs that match a page one or two away
     RangeSet steppingPageNumbers; // heads and feet whose numbers count the pages
     RangeSet barePageNumbers; // a lone page number at the top or bottom
+    RangeSet romanPageNumbers; // front-matter heads and feet whose Roman numerals count the pages
     RangeSet typicalFonts; // edge paragraphs in learned head and foot fonts
     RangeSet fixedWidth; // paragraphs set mostly in a fixed-pitch font
 
@@ -58,6 +59,10 @@ public:
     // differ in their words from page to page, but their numbers still count the pages.
     // Learns their fonts.
     RangeSet steppingPageNumberRangesOnPageIndex(qint64 pageIndex);
+    // The same for the lower-case Roman numerals of front matter: "LIST OF TABLES xxi" over
+    // a page, "xxii PREFACE" over the next. The number of a nearby page counts in its head or
+    // its foot, as the opening page of each part has it at the bottom. Learns their fonts.
+    RangeSet romanPageNumberRangesOnPageIndex(qint64 pageIndex);
     // Paragraphs whose main font is fixed-pitch.
     RangeSet fixedWidthFontParagraphRangesOnPageIndex(qint64 pageIndex) const;
     // What every rule finds on the page, learning fonts as trimming does; fixed-width
@@ -93,6 +98,7 @@ private:
         QString signature;
         mutable std::optional<QString> cleaned; // without numerals, as heads and feet are compared
         std::vector<qint64> numbers; // decimal numbers at either end, in short ones
+        std::vector<qint64> romanNumbers; // lower-case Roman numerals at either end, in short ones
 
         bool matches(const Candidate &other) const;
     };
@@ -102,7 +108,8 @@ private:
 
     const std::vector<Candidate> &candidatesOf(qint64 pageIndex, CandidateCache &cache) const;
     RangeSet neighbourRanges(qint64 pageIndex, qint64 pagesOffset, CandidateCache &cache);
-    RangeSet steppingNumberRanges(qint64 pageIndex, CandidateCache &cache);
+    RangeSet steppingNumberRanges(
+        qint64 pageIndex, CandidateCache &cache, std::vector<qint64> Candidate::*numbers, bool anySide);
     void learnFonts(qint64 pageIndex, const RangeSet &ranges);
     bool isPage(qint64 pageIndex) const;
     QString pageText(qint64 pageIndex) const;

@@ -7,6 +7,7 @@
 #include "text/pageanalyzer.h"
 #include "text/paragraphrecord.h"
 #include "text/paragraphsets.h"
+#include "text/runningheadrules.h"
 #include "text/sentencerecord.h"
 #include "text/sentencesegmentation.h"
 #include "text/textsegmenter.h"
@@ -560,6 +561,22 @@ TEST(PageAnalyzer, NumbersThatStepWithThePageOnlyByChanceAreRead)
         EXPECT_EQ(textsOf(document, page, analyzer.steppingPageNumberRangesOnPageIndex(page)),
             page == 0 ? QStringList{} : QStringList{QString::number(page + 1)})
             << page;
+}
+
+TEST(PageAnalyzer, FrontMatterHeadsAreFoundByTheirSteppingRomanNumerals)
+{
+    const std::pair<QString, std::optional<qint64>> numerals[]
+        = {{"xiv", 14}, {"xl", 40}, {"liv", 54}, {"iiii", {}}, {"vx", {}}, {"I", {}}, {"mix", {}}, {"XIV", {}}};
+    for (const auto &[word, value] : numerals)
+        EXPECT_EQ(romanNumeralValue(word), value) << qPrintable(word);
+    const FakeDocument document = documentOf({bookPage(0, "List of Tables", "xxi"), bookPage(1, "xxii PREFACE", {}),
+        bookPage(2, "CAPTIONS xxiii", {}), bookPage(3, "Section iv: the last", {})});
+    PageAnalyzer analyzer(document);
+    EXPECT_TRUE(analyzer.steppingPageNumberRangesOnPageIndex(1).empty()) << "no decimal numbers";
+    EXPECT_EQ(textsOf(document, 1, analyzer.romanPageNumberRangesOnPageIndex(1)), QStringList{"xxii PREFACE"})
+        << "the number in the foot of an opening page counts";
+    EXPECT_TRUE(analyzer.romanPageNumberRangesOnPageIndex(3).empty()) << "a numeral that does not count pages";
+    EXPECT_EQ(trimmedAway(analyzer, document, 2), 1u);
 }
 
 TEST(PageAnalyzer, PageNumbersTeachTheirFontWhichMakesEdgeParagraphsHeadsOnlyInTheAggressiveMode)

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "paragraphrecord.h"
+
+#include <optional>
+#include <vector>
+
+namespace narrata {
+
+// Running heads that the comparison of a page's edges with its neighbours misses, each found
+// by a rule that reads paragraphs and nothing else. The page analyzer decides which pages
+// to hand them.
+
+// Running heads are a line; longer paragraphs with numbers in them are text.
+inline constexpr qsizetype kRunningHeadLength = 100;
+
+// The value of a lower-case Roman numeral as front matter is numbered ("xiv" is 14);
+// nothing for any other word, "I" and the capitals of "MIX" among them.
+std::optional<qint64> romanNumeralValue(const QString &word);
+
+// The decimal numbers and the lower-case Roman numerals that open or close a short
+// paragraph, where a running head has its page number; a number inside ("q + 1 is prime") is
+// part of what the paragraph says.
+struct OuterNumbers {
+    std::vector<qint64> decimal;
+    std::vector<qint64> roman;
+};
+OuterNumbers outerNumbersIn(const QString &paragraph);
+
+} // namespace narrata
