@@ -159,6 +159,12 @@ RangeSet PageAnalyzer::romanPageNumberRangesOnPageIndex(qint64 pageIndex)
     return steppingNumberRanges(pageIndex, cache, &Candidate::romanNumbers, true);
 }
 
+RangeSet PageAnalyzer::indexGuideWordRangesOnPageIndex(qint64 pageIndex) const
+{
+    const auto found = indexGuideWordsRange(setOfAllParagraphsonPageIndex(pageText(pageIndex), pageIndex));
+    return found ? RangeSet{*found} : RangeSet{};
+}
+
 RangeSet PageAnalyzer::steppingNumberRanges(
     qint64 pageIndex, CandidateCache &cache, std::vector<qint64> Candidate::*numbers, bool anySide)
 {
@@ -260,6 +266,7 @@ PageFindings PageAnalyzer::findingsOnPageIndex(qint64 pageIndex, bool withFixedW
     insertRanges(findings.matchingNeighbours, neighbourRanges(pageIndex, 2, cache));
     findings.steppingPageNumbers = steppingNumberRanges(pageIndex, cache, &Candidate::numbers, false);
     findings.romanPageNumbers = steppingNumberRanges(pageIndex, cache, &Candidate::romanNumbers, true);
+    findings.indexGuideWords = indexGuideWordRangesOnPageIndex(pageIndex);
     findings.barePageNumbers = barePageNumberRangesOnPageIndex(pageIndex);
     findings.typicalFonts = headerFooterRangesByTypicalFontsOnPageIndex(pageIndex);
     if (withFixedWidth)
@@ -273,6 +280,7 @@ RangeSet PageFindings::skipped(const ContentPreparationOptions &options) const
     insertRanges(skip, steppingPageNumbers);
     insertRanges(skip, barePageNumbers);
     insertRanges(skip, romanPageNumbers);
+    insertRanges(skip, indexGuideWords);
     if (options.skipHeaderFooterAggressive)
         insertRanges(skip, typicalFonts);
     if (options.skipFixedWidthFonts)

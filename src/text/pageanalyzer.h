@@ -28,6 +28,7 @@ struct PageFindings {
     RangeSet steppingPageNumbers; // heads and feet whose numbers count the pages
     RangeSet barePageNumbers; // a lone page number at the top or bottom
     RangeSet romanPageNumbers; // front-matter heads and feet whose Roman numerals count the pages
+    RangeSet indexGuideWords; // an index page's head naming its first and last entries
     RangeSet typicalFonts; // edge paragraphs in learned head and foot fonts
     RangeSet fixedWidth; // paragraphs set mostly in a fixed-pitch font
 
@@ -63,6 +64,8 @@ public:
     // a page, "xxii PREFACE" over the next. The number of a nearby page counts in its head or
     // its foot, as the opening page of each part has it at the bottom. Learns their fonts.
     RangeSet romanPageNumberRangesOnPageIndex(qint64 pageIndex);
+    // The first paragraph of an index page when it names the page's first (and last) entry.
+    RangeSet indexGuideWordRangesOnPageIndex(qint64 pageIndex) const;
     // Paragraphs whose main font is fixed-pitch.
     RangeSet fixedWidthFontParagraphRangesOnPageIndex(qint64 pageIndex) const;
     // What every rule finds on the page, learning fonts as trimming does; fixed-width

@@ -20,6 +20,24 @@ QString romanNumeral(qint64 value)
     return numeral;
 }
 
+// Where term stands in text from `from` on as an index entry's term: at the start of a word
+// and followed by a comma, and with numbered by a page number after it ("\qitem, 257"
+// rather than "arrow, see vector"); -1 when nowhere.
+qsizetype entryIndex(const QString &text, const QString &term, qsizetype from, bool numbered)
+{
+    for (qsizetype at = text.indexOf(term, from); at >= 0 && !term.isEmpty(); at = text.indexOf(term, at + 1)) {
+        if (at > 0 && !text.at(at - 1).isSpace())
+            continue;
+        const QStringView rest = QStringView(text).mid(at + term.size());
+        if (!rest.startsWith(u','))
+            continue;
+        const std::vector<QString> words = wordsOf(rest.mid(1, 12).toString());
+        if (!numbered || (!words.empty() && cleanedStringForHeaderFooterNumerals(words.front()).isEmpty()))
+            return at;
+    }
+    return -1;
+}
+
 } // namespace
 
 std::optional<qint64> romanNumeralValue(const QString &word)
@@ -65,6 +83,25 @@ OuterNumbers outerNumbersIn(const QString &paragraph)
             numbers.roman.push_back(*value);
     }
     return numbers;
+}
+
+std::optional<TextRange> indexGuideWordsRange(const std::vector<ParagraphRecord> &paragraphs)
+{
+    if (paragraphs.size() < 2 || paragraphs.front().paragraph.size() > kRunningHeadLength)
+        return std::nullopt;
+    const QString &head = paragraphs.front().paragraph;
+    QString rest;
+    for (size_t i = 1; i < paragraphs.size(); ++i)
+        rest += paragraphs[i].paragraph + u'\n';
+    // The head is the first entry's term, whole, or that term and a later entry's term. The
+    // first entry may come after the lines that go on with the previous page's last entry.
+    for (qsizetype split = head.size(); split > 0; split = head.lastIndexOf(u' ', split - 1)) {
+        const QString first = head.left(split);
+        const qsizetype at = entryIndex(rest, first, 0, true);
+        if (at >= 0 && (split == head.size() || entryIndex(rest, head.mid(split + 1), at + split, false) >= 0))
+            return paragraphs.front().range;
+    }
+    return std::nullopt;
 }
 
 } // namespace narrata

@@ -27,4 +27,11 @@ struct OuterNumbers {
 };
 OuterNumbers outerNumbersIn(const QString &paragraph);
 
+// The page's first paragraph when it is an index's guide words: the term of the page's first
+// entry, on many pages followed by that of a later one ("qframe (environment)
+// \restorepagenumber" over "qframe (environment), 283, 284 ..."). An entry is a term at the
+// start of a word followed by a comma, the first one also by a page number; a heading over a
+// paragraph that merely begins with the heading's words is read.
+std::optional<TextRange> indexGuideWordsRange(const std::vector<ParagraphRecord> &paragraphs);
+
 } // namespace narrata

@@ -579,6 +579,26 @@ TEST(PageAnalyzer, FrontMatterHeadsAreFoundByTheirSteppingRomanNumerals)
     EXPECT_EQ(trimmedAway(analyzer, document, 2), 1u);
 }
 
+TEST(PageAnalyzer, AnIndexPageHeadNamingItsFirstAndLastEntriesIsFound)
+{
+    const std::pair<Paragraphs, bool> pages[] = {
+        {{{"qframe (env) \\restorepagenumber", kHead}, {"qframe (env), 283, 284 \\qitem, 257", kBody},
+             {"\\restorepagenumber, 107, 108", kBody}},
+            true},
+        {{{"quad", kHead}, {"quad, xxxvii \\quarkmarks, 328", kBody}}, true},
+        {{{"\\addto arrow", kHead}, {"vervi, 92", kBody}, {"\\addto, 148 arrow, see vector", kBody}}, true},
+        {{{"Results", kBody}, {"Results vary with the font, 12 of them.", kBody}}, false},
+        {{{"Options", kBody}, {"Options, as shown, change it.", kBody}}, false},
+        {{{"alpha beta", kHead}, {"alpha, 12", kBody}, {"gamma beta.", kBody}}, false}, // no later entry
+    };
+    for (const auto &[paragraphs, isHead] : pages) {
+        const FakeDocument document = documentOf({paragraphs});
+        EXPECT_EQ(textsOf(document, 0, PageAnalyzer(document).indexGuideWordRangesOnPageIndex(0)),
+            isHead ? QStringList{paragraphs.front().first} : QStringList{})
+            << qPrintable(paragraphs.front().first);
+    }
+}
+
 TEST(PageAnalyzer, PageNumbersTeachTheirFontWhichMakesEdgeParagraphsHeadsOnlyInTheAggressiveMode)
 {
     std::vector<Paragraphs> pages{bookPage(0, {}, "1", 10), bookPage(1, {}, "2", 10), bookPage(2, {}, "3", 10)};
