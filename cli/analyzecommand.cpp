@@ -44,6 +44,8 @@ int runAnalyzeCommand(const PDFService &service, const QStringList &arguments, Q
     printRanges(out, "lone page numbers at the top or bottom", text, found.barePageNumbers);
     printRanges(out, "front-matter heads and feet whose Roman numerals count the pages", text, found.romanPageNumbers);
     printRanges(out, "an index's guide words (its first and last entries)", text, found.indexGuideWords);
+    printRanges(
+        out, "heads and feet among the body that count the pages with a nearby page", text, found.displacedHeads);
     printRanges(out, "edge paragraphs in learned head and foot fonts (left out with --aggressive-headers)", text,
         found.typicalFonts);
     printRanges(out, "fixed-width paragraphs (left out with --skip-fixed-width)", text, found.fixedWidth);

@@ -165,6 +165,42 @@ RangeSet PageAnalyzer::indexGuideWordRangesOnPageIndex(qint64 pageIndex) const
     return found ? RangeSet{*found} : RangeSet{};
 }
 
+RangeSet PageAnalyzer::displacedHeadRangesOnPageIndex(qint64 pageIndex)
+{
+    CandidateCache cache;
+    return displacedHeadRanges(pageIndex, cache);
+}
+
+RangeSet PageAnalyzer::displacedHeadRanges(qint64 pageIndex, CandidateCache &cache)
+{
+    if (!isPage(pageIndex))
+        return {};
+    // Numbered as the pages around are: two of the pages up to three away hold the number
+    // that would be theirs in their first or last paragraph. A caption or a code line numbered
+    // in step with the pages by chance ("Example D.3" two pages after "Example D.1") is not,
+    // and one stray number at the edge of one page is no numbering.
+    const auto isPageNumber = [&](qint64 number) {
+        int pages = 0;
+        for (const qint64 offset : {-3, -2, -1, 1, 2, 3}) {
+            const std::vector<Candidate> &near = candidatesOf(pageIndex + offset, cache);
+            const auto holds = [&](const Candidate &edge) {
+                return std::find(edge.numbers.begin(), edge.numbers.end(), number + offset) != edge.numbers.end();
+            };
+            pages += !near.empty() && (holds(near.front()) || holds(near.back())) ? 1 : 0;
+        }
+        return pages >= kSteppingNeighbours;
+    };
+    const std::vector<ParagraphRecord> page = setOfAllParagraphsonPageIndex(pageText(pageIndex), pageIndex);
+    RangeSet found;
+    for (const qint64 offset : {-2, 2})
+        if (isPage(pageIndex + offset))
+            for (const TextRange &range : narrata::displacedHeadRanges(page,
+                     setOfAllParagraphsonPageIndex(pageText(pageIndex + offset), pageIndex + offset), offset,
+                     isPageNumber))
+                insertRange(found, range);
+    return found;
+}
+
 RangeSet PageAnalyzer::steppingNumberRanges(
     qint64 pageIndex, CandidateCache &cache, std::vector<qint64> Candidate::*numbers, bool anySide)
 {
@@ -267,6 +303,7 @@ PageFindings PageAnalyzer::findingsOnPageIndex(qint64 pageIndex, bool withFixedW
     findings.steppingPageNumbers = steppingNumberRanges(pageIndex, cache, &Candidate::numbers, false);
     findings.romanPageNumbers = steppingNumberRanges(pageIndex, cache, &Candidate::romanNumbers, true);
     findings.indexGuideWords = indexGuideWordRangesOnPageIndex(pageIndex);
+    findings.displacedHeads = displacedHeadRanges(pageIndex, cache);
     findings.barePageNumbers = barePageNumberRangesOnPageIndex(pageIndex);
     findings.typicalFonts = headerFooterRangesByTypicalFontsOnPageIndex(pageIndex);
     if (withFixedWidth)
@@ -281,6 +318,7 @@ RangeSet PageFindings::skipped(const ContentPreparationOptions &options) const
     insertRanges(skip, barePageNumbers);
     insertRanges(skip, romanPageNumbers);
     insertRanges(skip, indexGuideWords);
+    insertRanges(skip, displacedHeads);
     if (options.skipHeaderFooterAggressive)
         insertRanges(skip, typicalFonts);
     if (options.skipFixedWidthFonts)

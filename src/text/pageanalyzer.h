@@ -29,6 +29,7 @@ struct PageFindings {
     RangeSet barePageNumbers; // a lone page number at the top or bottom
     RangeSet romanPageNumbers; // front-matter heads and feet whose Roman numerals count the pages
     RangeSet indexGuideWords; // an index page's head naming its first and last entries
+    RangeSet displacedHeads; // heads and feet the text order puts among the body
     RangeSet typicalFonts; // edge paragraphs in learned head and foot fonts
     RangeSet fixedWidth; // paragraphs set mostly in a fixed-pitch font
 
@@ -66,6 +67,11 @@ public:
     RangeSet romanPageNumberRangesOnPageIndex(qint64 pageIndex);
     // The first paragraph of an index page when it names the page's first (and last) entry.
     RangeSet indexGuideWordRangesOnPageIndex(qint64 pageIndex) const;
+    // Short paragraphs anywhere on the page that have the words of one on a page two away and
+    // a number that counts the pages between, numbered as the pages around are: a journal's
+    // alternating heads, which a two-column layout puts among the body, where the comparison
+    // of edges cannot see them.
+    RangeSet displacedHeadRangesOnPageIndex(qint64 pageIndex);
     // Paragraphs whose main font is fixed-pitch.
     RangeSet fixedWidthFontParagraphRangesOnPageIndex(qint64 pageIndex) const;
     // What every rule finds on the page, learning fonts as trimming does; fixed-width
@@ -113,6 +119,7 @@ private:
     RangeSet neighbourRanges(qint64 pageIndex, qint64 pagesOffset, CandidateCache &cache);
     RangeSet steppingNumberRanges(
         qint64 pageIndex, CandidateCache &cache, std::vector<qint64> Candidate::*numbers, bool anySide);
+    RangeSet displacedHeadRanges(qint64 pageIndex, CandidateCache &cache);
     void learnFonts(qint64 pageIndex, const RangeSet &ranges);
     bool isPage(qint64 pageIndex) const;
     QString pageText(qint64 pageIndex) const;

@@ -4,6 +4,7 @@
 #include "sentencesegmentation.h"
 
 #include <algorithm>
+#include <map>
 
 namespace narrata {
 
@@ -102,6 +103,32 @@ std::optional<TextRange> indexGuideWordsRange(const std::vector<ParagraphRecord>
             return paragraphs.front().range;
     }
     return std::nullopt;
+}
+
+std::vector<TextRange> displacedHeadRanges(const std::vector<ParagraphRecord> &page,
+    const std::vector<ParagraphRecord> &other, qint64 offset, const std::function<bool(qint64)> &isPageNumber)
+{
+    // The words of the other page's short paragraphs, by the numbers at their ends: cleaned
+    // only where a number could count the pages, as most paragraphs are long or have none.
+    std::multimap<qint64, QString> wordsThere;
+    for (const ParagraphRecord &paragraph : other)
+        for (const qint64 number : outerNumbersIn(paragraph.paragraph).decimal)
+            wordsThere.emplace(number, cleanedStringForHeaderFooterNumerals(paragraph.paragraph));
+    std::vector<TextRange> found;
+    for (const ParagraphRecord &paragraph : page) {
+        const std::vector<qint64> numbers = outerNumbersIn(paragraph.paragraph).decimal;
+        const auto counts = [&](qint64 number) {
+            // Words besides the numbers: a row of figures that goes on over the pages is a table.
+            const QString words = cleanedStringForHeaderFooterNumerals(paragraph.paragraph);
+            const auto [first, last] = wordsThere.equal_range(number + offset);
+            return words.size() >= 2
+                && std::any_of(first, last, [&](const auto &there) { return there.second == words; })
+                && isPageNumber(number);
+        };
+        if (std::any_of(numbers.begin(), numbers.end(), counts))
+            found.push_back(paragraph.range);
+    }
+    return found;
 }
 
 } // namespace narrata

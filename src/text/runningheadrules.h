@@ -2,6 +2,7 @@
 
 #include "paragraphrecord.h"
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -33,5 +34,13 @@ OuterNumbers outerNumbersIn(const QString &paragraph);
 // start of a word followed by a comma, the first one also by a page number; a heading over a
 // paragraph that merely begins with the heading's words is read.
 std::optional<TextRange> indexGuideWordsRange(const std::vector<ParagraphRecord> &paragraphs);
+
+// The short paragraphs of a page, wherever the text order puts them, that have the words of
+// a paragraph of the page `offset` pages away and a number at either end that counts the
+// pages between and that isPageNumber takes for the page's own: a journal's alternating head
+// "Guide for authors 5" that a two-column page puts among the body, matched with "Guide for
+// authors 7" two pages on.
+std::vector<TextRange> displacedHeadRanges(const std::vector<ParagraphRecord> &page,
+    const std::vector<ParagraphRecord> &other, qint64 offset, const std::function<bool(qint64)> &isPageNumber);
 
 } // namespace narrata

@@ -599,6 +599,27 @@ TEST(PageAnalyzer, AnIndexPageHeadNamingItsFirstAndLastEntriesIsFound)
     }
 }
 
+TEST(PageAnalyzer, AlternatingHeadsAmongTheBodyAreFoundByTheirPageNumbers)
+{
+    // Two-column pages whose text order puts the head after the first column.
+    std::vector<Paragraphs> pages;
+    for (int p = 0; p < 3; ++p) {
+        pages.push_back(bookPage(p, {}, QString::number(p + 1), 4));
+        pages.back().insert(pages.back().begin() + 1 + p,
+            {{p % 2 ? QStringLiteral("K. T. Smith") : QStringLiteral("Guide for authors %1").arg(p + 1), kHead},
+                {QStringLiteral("Step %1 of the recipe").arg(3 * p + 1), kBody}, // counts, but not pages
+                {QStringLiteral("Example D.%1").arg(p + 5), kBody}, // counts pages, numbered otherwise
+                {QStringLiteral("%1 %2").arg(10 + p).arg(20 + p), kBody}, {"Star Mass Luminosity", kBody}});
+    }
+    const FakeDocument document = documentOf(pages);
+    PageAnalyzer analyzer(document);
+    EXPECT_EQ(textsOf(document, 2, analyzer.headerFooterRangesOnPageIndex(2, 2)), QStringList{"3"})
+        << "the head is not in the same place";
+    EXPECT_EQ(textsOf(document, 2, analyzer.displacedHeadRangesOnPageIndex(2)), QStringList{"Guide for authors 3"});
+    EXPECT_TRUE(analyzer.displacedHeadRangesOnPageIndex(1).empty());
+    EXPECT_EQ(trimmedAway(analyzer, document, 0), 2u) << "the head and the page number";
+}
+
 TEST(PageAnalyzer, PageNumbersTeachTheirFontWhichMakesEdgeParagraphsHeadsOnlyInTheAggressiveMode)
 {
     std::vector<Paragraphs> pages{bookPage(0, {}, "1", 10), bookPage(1, {}, "2", 10), bookPage(2, {}, "3", 10)};
