@@ -42,6 +42,10 @@ int runAnalyzeCommand(const PDFService &service, const QStringList &arguments, Q
         out, "running heads, feet and page numbers (matching a page one or two away)", text, found.matchingNeighbours);
     printRanges(out, "running heads and feet whose numbers count the pages", text, found.steppingPageNumbers);
     printRanges(out, "lone page numbers at the top or bottom", text, found.barePageNumbers);
+    printRanges(out, "front-matter heads and feet whose Roman numerals count the pages", text, found.romanPageNumbers);
+    printRanges(out, "an index's guide words (its first and last entries)", text, found.indexGuideWords);
+    printRanges(
+        out, "heads and feet among the body that count the pages with a nearby page", text, found.displacedHeads);
     printRanges(out, "edge paragraphs in learned head and foot fonts (left out with --aggressive-headers)", text,
         found.typicalFonts);
     printRanges(out, "fixed-width paragraphs (left out with --skip-fixed-width)", text, found.fixedWidth);

@@ -2,6 +2,7 @@
 
 #include "paragraphsets.h"
 #include "readablepages.h"
+#include "runningheadrules.h"
 #include "sentencesegmentation.h"
 
 #include "platform/pdf/pdfdocument.h"
@@ -16,8 +17,6 @@ constexpr qint64 kEdgeParagraphs = 3;
 constexpr qint64 kTypicalFontParagraphs = 4;
 // Longer paragraphs of numerals alone are tables or lists, not page numbers.
 constexpr qsizetype kPageNumberLength = 12;
-// Running heads are a line; longer paragraphs with numbers in them are text.
-constexpr qsizetype kRunningHeadLength = 100;
 // A section number or a footnote mark steps with the page now and then, by chance; a page
 // number does so on every page around it.
 constexpr int kSteppingNeighbours = 2;
@@ -29,23 +28,6 @@ QString letterSignature(const QString &paragraph)
         if (c.isLetter() && !QStringView(u"ixvIXV").contains(c))
             signature += c;
     return signature;
-}
-
-// The decimal numbers that open or close a short paragraph, where a running head has its page
-// number; a number inside ("q + 1 is prime") is part of what the paragraph says.
-std::vector<qint64> outerNumbersIn(const QString &paragraph)
-{
-    std::vector<qint64> numbers;
-    if (paragraph.size() > kRunningHeadLength)
-        return numbers;
-    const std::vector<QString> words = wordsOf(paragraph);
-    for (const QString *word : {words.empty() ? nullptr : &words.front(), words.size() < 2 ? nullptr : &words.back()}) {
-        bool isNumber = false;
-        const qint64 number = word ? word->toLongLong(&isNumber) : 0;
-        if (isNumber && number >= 0)
-            numbers.push_back(number);
-    }
-    return numbers;
 }
 
 void insertRange(RangeSet &set, const TextRange &range)
@@ -116,8 +98,9 @@ const std::vector<PageAnalyzer::Candidate> &PageAnalyzer::candidatesOf(qint64 pa
     std::vector<Candidate> candidates;
     for (ParagraphRecord &paragraph : edgeCandidates(pageText(pageIndex), pageIndex)) {
         QString signature = letterSignature(paragraph.paragraph);
-        std::vector<qint64> numbers = outerNumbersIn(paragraph.paragraph);
-        candidates.push_back({std::move(paragraph), std::move(signature), std::nullopt, std::move(numbers)});
+        OuterNumbers numbers = outerNumbersIn(paragraph.paragraph);
+        candidates.push_back({std::move(paragraph), std::move(signature), std::nullopt, std::move(numbers.decimal),
+            std::move(numbers.roman)});
     }
     return cache.emplace(pageIndex, std::move(candidates)).first->second;
 }
@@ -172,16 +155,67 @@ void PageAnalyzer::learnFonts(qint64 pageIndex, const RangeSet &ranges)
 RangeSet PageAnalyzer::steppingPageNumberRangesOnPageIndex(qint64 pageIndex)
 {
     CandidateCache cache;
-    return steppingNumberRanges(pageIndex, cache);
+    return steppingNumberRanges(pageIndex, cache, &Candidate::numbers, false);
 }
 
-RangeSet PageAnalyzer::steppingNumberRanges(qint64 pageIndex, CandidateCache &cache)
+RangeSet PageAnalyzer::romanPageNumberRangesOnPageIndex(qint64 pageIndex)
+{
+    CandidateCache cache;
+    return steppingNumberRanges(pageIndex, cache, &Candidate::romanNumbers, true);
+}
+
+RangeSet PageAnalyzer::indexGuideWordRangesOnPageIndex(qint64 pageIndex) const
+{
+    const auto found = indexGuideWordsRange(setOfAllParagraphsonPageIndex(pageText(pageIndex), pageIndex));
+    return found ? RangeSet{*found} : RangeSet{};
+}
+
+RangeSet PageAnalyzer::displacedHeadRangesOnPageIndex(qint64 pageIndex)
+{
+    CandidateCache cache;
+    return displacedHeadRanges(pageIndex, cache);
+}
+
+RangeSet PageAnalyzer::displacedHeadRanges(qint64 pageIndex, CandidateCache &cache)
+{
+    if (!isPage(pageIndex))
+        return {};
+    // Numbered as the pages around are: two of the pages up to three away hold the number
+    // that would be theirs in their first or last paragraph. A caption or a code line numbered
+    // in step with the pages by chance ("Example D.3" two pages after "Example D.1") is not,
+    // and one stray number at the edge of one page is no numbering.
+    const auto isPageNumber = [&](qint64 number) {
+        int pages = 0;
+        for (const qint64 offset : {-3, -2, -1, 1, 2, 3}) {
+            const std::vector<Candidate> &near = candidatesOf(pageIndex + offset, cache);
+            const auto holds = [&](const Candidate &edge) {
+                return std::find(edge.numbers.begin(), edge.numbers.end(), number + offset) != edge.numbers.end();
+            };
+            pages += !near.empty() && (holds(near.front()) || holds(near.back())) ? 1 : 0;
+        }
+        return pages >= kSteppingNeighbours;
+    };
+    const std::vector<ParagraphRecord> page = setOfAllParagraphsonPageIndex(pageText(pageIndex), pageIndex);
+    RangeSet found;
+    for (const qint64 offset : {-2, 2})
+        if (isPage(pageIndex + offset))
+            for (const TextRange &range : narrata::displacedHeadRanges(page,
+                     setOfAllParagraphsonPageIndex(pageText(pageIndex + offset), pageIndex + offset), offset,
+                     isPageNumber))
+                insertRange(found, range);
+    return found;
+}
+
+RangeSet PageAnalyzer::steppingNumberRanges(
+    qint64 pageIndex, CandidateCache &cache, std::vector<qint64> Candidate::*numbers, bool anySide)
 {
     if (!isPage(pageIndex) || candidatesOf(pageIndex, cache).empty())
         return {};
     // Only the paragraph above or below all the others, compared with the same one on the
     // nearby pages: a head or foot stands there, whereas section headings, list items and
-    // footnotes that open or close a page are body text.
+    // footnotes that open or close a page are body text. Front matter, numbered in Roman
+    // numerals that no heading or list item shares, moves its number from the head to the
+    // foot on the opening page of each part: there either side of a nearby page counts.
     const auto outermost = [&](qint64 page, bool last) -> const Candidate * {
         const std::vector<Candidate> &candidates = candidatesOf(page, cache);
         return candidates.empty() ? nullptr : last ? &candidates.back() : &candidates.front();
@@ -192,15 +226,18 @@ RangeSet PageAnalyzer::steppingNumberRanges(qint64 pageIndex, CandidateCache &ca
         const auto countsThePages = [&](qint64 number) {
             int stepping = 0;
             for (const qint64 offset : {-2, -1, 1, 2}) {
-                const Candidate *neighbour = isPage(pageIndex + offset) ? outermost(pageIndex + offset, last) : nullptr;
-                if (neighbour
-                    && std::find(neighbour->numbers.begin(), neighbour->numbers.end(), number + offset)
-                        != neighbour->numbers.end())
+                const auto holds = [&](bool side) {
+                    const Candidate *neighbour = outermost(pageIndex + offset, side);
+                    return neighbour
+                        && std::find((neighbour->*numbers).begin(), (neighbour->*numbers).end(), number + offset)
+                        != (neighbour->*numbers).end();
+                };
+                if (holds(last) || (anySide && holds(!last)))
                     ++stepping;
             }
             return stepping >= kSteppingNeighbours;
         };
-        if (std::any_of(edge.numbers.begin(), edge.numbers.end(), countsThePages))
+        if (std::any_of((edge.*numbers).begin(), (edge.*numbers).end(), countsThePages))
             insertRange(found, edge.paragraph.range);
     }
     learnFonts(pageIndex, found);
@@ -256,6 +293,10 @@ RangeSet PageAnalyzer::headerFooterBandOnPageIndex(qint64 pageIndex) const
         insertRange(band, paragraphs[i].range);
         insertRange(band, paragraphs[paragraphs.size() - 1 - i].range);
     }
+    // A displaced head may stand anywhere, but it is a short paragraph with a number at an end.
+    for (const ParagraphRecord &paragraph : paragraphs)
+        if (!outerNumbersIn(paragraph.paragraph).decimal.empty())
+            insertRange(band, paragraph.range);
     return band;
 }
 
@@ -281,7 +322,10 @@ PageFindings PageAnalyzer::findingsOnPageIndex(qint64 pageIndex, bool withFixedW
     PageFindings findings;
     findings.matchingNeighbours = neighbourRanges(pageIndex, 1, cache);
     insertRanges(findings.matchingNeighbours, neighbourRanges(pageIndex, 2, cache));
-    findings.steppingPageNumbers = steppingNumberRanges(pageIndex, cache);
+    findings.steppingPageNumbers = steppingNumberRanges(pageIndex, cache, &Candidate::numbers, false);
+    findings.romanPageNumbers = steppingNumberRanges(pageIndex, cache, &Candidate::romanNumbers, true);
+    findings.indexGuideWords = indexGuideWordRangesOnPageIndex(pageIndex);
+    findings.displacedHeads = displacedHeadRanges(pageIndex, cache);
     findings.barePageNumbers = barePageNumberRangesOnPageIndex(pageIndex);
     findings.typicalFonts = headerFooterRangesByTypicalFontsOnPageIndex(pageIndex);
     if (withFixedWidth)
@@ -294,6 +338,9 @@ RangeSet PageFindings::skipped(const ContentPreparationOptions &options) const
     RangeSet skip = matchingNeighbours;
     insertRanges(skip, steppingPageNumbers);
     insertRanges(skip, barePageNumbers);
+    insertRanges(skip, romanPageNumbers);
+    insertRanges(skip, indexGuideWords);
+    insertRanges(skip, displacedHeads);
     if (options.skipHeaderFooterAggressive)
         insertRanges(skip, typicalFonts);
     if (options.skipFixedWidthFonts)

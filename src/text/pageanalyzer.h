@@ -27,6 +27,9 @@ struct PageFindings {
     RangeSet matchingNeighbours; // edge paragraphs that match a page one or two away
     RangeSet steppingPageNumbers; // heads and feet whose numbers count the pages
     RangeSet barePageNumbers; // a lone page number at the top or bottom
+    RangeSet romanPageNumbers; // front-matter heads and feet whose Roman numerals count the pages
+    RangeSet indexGuideWords; // an index page's head naming its first and last entries
+    RangeSet displacedHeads; // heads and feet the text order puts among the body
     RangeSet typicalFonts; // edge paragraphs in learned head and foot fonts
     RangeSet fixedWidth; // paragraphs set mostly in a fixed-pitch font
 
@@ -58,9 +61,21 @@ public:
     // differ in their words from page to page, but their numbers still count the pages.
     // Learns their fonts.
     RangeSet steppingPageNumberRangesOnPageIndex(qint64 pageIndex);
+    // The same for the lower-case Roman numerals of front matter: "LIST OF TABLES xxi" over
+    // a page, "xxii PREFACE" over the next. The number of a nearby page counts in its head or
+    // its foot, as the opening page of each part has it at the bottom. Learns their fonts.
+    RangeSet romanPageNumberRangesOnPageIndex(qint64 pageIndex);
+    // The first paragraph of an index page when it names the page's first (and last) entry.
+    RangeSet indexGuideWordRangesOnPageIndex(qint64 pageIndex) const;
+    // Short paragraphs anywhere on the page that have the words of one on a page two away and
+    // a number that counts the pages between, numbered as the pages around are: a journal's
+    // alternating heads, which a two-column layout puts among the body, where the comparison
+    // of edges cannot see them.
+    RangeSet displacedHeadRangesOnPageIndex(qint64 pageIndex);
     // The paragraphs at the top and bottom of the page where heads, feet and page numbers are
-    // looked for. Every rule but the fixed-width one finds only among them, so a sentence that
-    // touches none of them is kept or left out whatever the nearby pages hold.
+    // looked for, and the short numbered ones elsewhere that may be displaced heads. Every rule
+    // but the fixed-width one finds only among them, so a sentence that touches none of them
+    // is kept or left out whatever the nearby pages hold.
     RangeSet headerFooterBandOnPageIndex(qint64 pageIndex) const;
     // Paragraphs whose main font is fixed-pitch.
     RangeSet fixedWidthFontParagraphRangesOnPageIndex(qint64 pageIndex) const;
@@ -97,6 +112,7 @@ private:
         QString signature;
         mutable std::optional<QString> cleaned; // without numerals, as heads and feet are compared
         std::vector<qint64> numbers; // decimal numbers at either end, in short ones
+        std::vector<qint64> romanNumbers; // lower-case Roman numerals at either end, in short ones
 
         bool matches(const Candidate &other) const;
     };
@@ -106,7 +122,9 @@ private:
 
     const std::vector<Candidate> &candidatesOf(qint64 pageIndex, CandidateCache &cache) const;
     RangeSet neighbourRanges(qint64 pageIndex, qint64 pagesOffset, CandidateCache &cache);
-    RangeSet steppingNumberRanges(qint64 pageIndex, CandidateCache &cache);
+    RangeSet steppingNumberRanges(
+        qint64 pageIndex, CandidateCache &cache, std::vector<qint64> Candidate::*numbers, bool anySide);
+    RangeSet displacedHeadRanges(qint64 pageIndex, CandidateCache &cache);
     void learnFonts(qint64 pageIndex, const RangeSet &ranges);
     bool isPage(qint64 pageIndex) const;
     QString pageText(qint64 pageIndex) const;

@@ -7,6 +7,7 @@
 #include "text/pageanalyzer.h"
 #include "text/paragraphrecord.h"
 #include "text/paragraphsets.h"
+#include "text/runningheadrules.h"
 #include "text/sentencerecord.h"
 #include "text/sentencesegmentation.h"
 #include "text/textsegmenter.h"
@@ -560,6 +561,63 @@ TEST(PageAnalyzer, NumbersThatStepWithThePageOnlyByChanceAreRead)
         EXPECT_EQ(textsOf(document, page, analyzer.steppingPageNumberRangesOnPageIndex(page)),
             page == 0 ? QStringList{} : QStringList{QString::number(page + 1)})
             << page;
+}
+
+TEST(PageAnalyzer, FrontMatterHeadsAreFoundByTheirSteppingRomanNumerals)
+{
+    const std::pair<QString, std::optional<qint64>> numerals[]
+        = {{"xiv", 14}, {"xl", 40}, {"liv", 54}, {"iiii", {}}, {"vx", {}}, {"I", {}}, {"mix", {}}, {"XIV", {}}};
+    for (const auto &[word, value] : numerals)
+        EXPECT_EQ(romanNumeralValue(word), value) << qPrintable(word);
+    const FakeDocument document = documentOf({bookPage(0, "List of Tables", "xxi"), bookPage(1, "xxii PREFACE", {}),
+        bookPage(2, "CAPTIONS xxiii", {}), bookPage(3, "Section iv: the last", {})});
+    PageAnalyzer analyzer(document);
+    EXPECT_TRUE(analyzer.steppingPageNumberRangesOnPageIndex(1).empty()) << "no decimal numbers";
+    EXPECT_EQ(textsOf(document, 1, analyzer.romanPageNumberRangesOnPageIndex(1)), QStringList{"xxii PREFACE"})
+        << "the number in the foot of an opening page counts";
+    EXPECT_TRUE(analyzer.romanPageNumberRangesOnPageIndex(3).empty()) << "a numeral that does not count pages";
+    EXPECT_EQ(trimmedAway(analyzer, document, 2), 1u);
+}
+
+TEST(PageAnalyzer, AnIndexPageHeadNamingItsFirstAndLastEntriesIsFound)
+{
+    const std::pair<Paragraphs, bool> pages[] = {
+        {{{"qframe (env) \\restorepagenumber", kHead}, {"qframe (env), 283, 284 \\qitem, 257", kBody},
+             {"\\restorepagenumber, 107, 108", kBody}},
+            true},
+        {{{"quad", kHead}, {"quad, xxxvii \\quarkmarks, 328", kBody}}, true},
+        {{{"\\addto arrow", kHead}, {"vervi, 92", kBody}, {"\\addto, 148 arrow, see vector", kBody}}, true},
+        {{{"Results", kBody}, {"Results vary with the font, 12 of them.", kBody}}, false},
+        {{{"Options", kBody}, {"Options, as shown, change it.", kBody}}, false},
+        {{{"alpha beta", kHead}, {"alpha, 12", kBody}, {"gamma beta.", kBody}}, false}, // no later entry
+    };
+    for (const auto &[paragraphs, isHead] : pages) {
+        const FakeDocument document = documentOf({paragraphs});
+        EXPECT_EQ(textsOf(document, 0, PageAnalyzer(document).indexGuideWordRangesOnPageIndex(0)),
+            isHead ? QStringList{paragraphs.front().first} : QStringList{})
+            << qPrintable(paragraphs.front().first);
+    }
+}
+
+TEST(PageAnalyzer, AlternatingHeadsAmongTheBodyAreFoundByTheirPageNumbers)
+{
+    // Two-column pages whose text order puts the head after the first column.
+    std::vector<Paragraphs> pages;
+    for (int p = 0; p < 3; ++p) {
+        pages.push_back(bookPage(p, {}, QString::number(p + 1), 4));
+        pages.back().insert(pages.back().begin() + 1 + p,
+            {{p % 2 ? QStringLiteral("K. T. Smith") : QStringLiteral("Guide for authors %1").arg(p + 1), kHead},
+                {QStringLiteral("Step %1 of the recipe").arg(3 * p + 1), kBody}, // counts, but not pages
+                {QStringLiteral("Example D.%1").arg(p + 5), kBody}, // counts pages, numbered otherwise
+                {QStringLiteral("%1 %2").arg(10 + p).arg(20 + p), kBody}, {"Star Mass Luminosity", kBody}});
+    }
+    const FakeDocument document = documentOf(pages);
+    PageAnalyzer analyzer(document);
+    EXPECT_EQ(textsOf(document, 2, analyzer.headerFooterRangesOnPageIndex(2, 2)), QStringList{"3"})
+        << "the head is not in the same place";
+    EXPECT_EQ(textsOf(document, 2, analyzer.displacedHeadRangesOnPageIndex(2)), QStringList{"Guide for authors 3"});
+    EXPECT_TRUE(analyzer.displacedHeadRangesOnPageIndex(1).empty());
+    EXPECT_EQ(trimmedAway(analyzer, document, 0), 2u) << "the head and the page number";
 }
 
 TEST(PageAnalyzer, PageNumbersTeachTheirFontWhichMakesEdgeParagraphsHeadsOnlyInTheAggressiveMode)
