@@ -15,7 +15,7 @@ int runSentencesCommand(const PDFService &service, const QStringList &arguments,
 int runTextCommand(const PDFService &service, const QStringList &arguments, QTextStream &out);
 int runReadCommand(const PDFService &service, const QStringList &arguments, QTextStream &out, QTextStream &err);
 // Reads a document into one audiobook file; an interrupted or failed export leaves no file.
-int runExportCommand(const PDFService &service, const QStringList &arguments, QTextStream &err);
+int runExportCommand(const PDFService &service, const QStringList &arguments, QTextStream &out, QTextStream &err);
 int runAnalyzeCommand(const PDFService &service, const QStringList &arguments, QTextStream &out);
 int runProgressCommand(const PDFService &pdfService, const QStringList &arguments, QTextStream &out, QTextStream &err);
 // Joins PDFs into one pack with a table of contents; refused inputs leave no output behind.

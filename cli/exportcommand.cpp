@@ -55,11 +55,13 @@ std::vector<ChapterStart> chapterStarts(const PDFDocument &document)
 }
 
 // Pages done, audio made and time left, on one line of the terminal redrawn in place; nothing
-// when standard error is not a terminal.
+// when standard error is not a terminal. For a program that runs the export (the window), a
+// line on standard output as each page starts and as each tenth of the encoding is done.
 class ExportProgress {
 public:
-    ExportProgress(QTextStream &err, int firstPage, int lastPage)
+    ExportProgress(QTextStream &err, QTextStream *lines, int firstPage, int lastPage)
         : m_err(err)
+        , m_lines(lines)
         , m_shown(::isatty(STDERR_FILENO) != 0)
         , m_firstPage(firstPage)
         , m_lastPage(lastPage)
@@ -68,6 +70,9 @@ public:
     }
     void reading(int pageIndex, double audioSeconds)
     {
+        if (m_lines && pageIndex != m_linePage)
+            *m_lines << "page " << pageIndex + 1 << " of " << m_lastPage + 1 << Qt::endl;
+        m_linePage = pageIndex;
         const double done = static_cast<double>(pageIndex - m_firstPage) / (m_lastPage - m_firstPage + 1);
         show(QStringLiteral("page %1 of %2, %3 of audio%4")
                  .arg(pageIndex + 1)
@@ -76,6 +81,10 @@ public:
     }
     bool encoding(double fraction)
     {
+        if (const auto tenths = static_cast<int>(fraction * 10); m_lines && tenths != m_lineTenths) {
+            *m_lines << "encoding " << tenths * 10 << '%' << Qt::endl;
+            m_lineTenths = tenths;
+        }
         show(QStringLiteral("encoding %1%%2").arg(std::lround(fraction * 100)).arg(left(fraction)));
         return true;
     }
@@ -102,6 +111,9 @@ private:
     }
 
     QTextStream &m_err;
+    QTextStream *m_lines;
+    int m_linePage = -1;
+    int m_lineTenths = -1;
     const bool m_shown;
     const int m_firstPage;
     const int m_lastPage;
@@ -123,9 +135,9 @@ private:
 } // namespace
 
 // Reads pages N to M into one audiobook file, chaptered after the outline's top entries.
-int runExportCommand(const PDFService &pdfService, const QStringList &arguments, QTextStream &err)
+int runExportCommand(const PDFService &pdfService, const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
-    const CommandLine line(arguments, optionSet({}, false), optionSet({}, true));
+    const CommandLine line(arguments, optionSet({}, false), optionSet({"--report-progress"}, true));
     CommandPage start = openCommandPage(pdfService, line, kUsage, 2);
     const QString outputPath = line.positional().at(1);
     const std::optional<AudiobookFormat> format = audiobookFormatForPath(outputPath);
@@ -150,7 +162,8 @@ int runExportCommand(const PDFService &pdfService, const QStringList &arguments,
     while (nextChapter < chapters.size() && chapters[nextChapter].pageIndex < start.pageIndex)
         ++nextChapter;
     constexpr int kSampleRate = 22050;
-    ExportProgress progress(err, start.pageIndex, lastPageIndex);
+    ExportProgress progress(
+        err, line.hasFlag(QStringLiteral("--report-progress")) ? &out : nullptr, start.pageIndex, lastPageIndex);
 
     // Chapters are noted by the sentence that opens them, counted in the order spoken; their
     // times are known once the recording shows where each sentence ended.

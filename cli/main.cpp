@@ -90,7 +90,7 @@ int main(int argc, char *argv[])
         if (command == QLatin1String("read"))
             return narrata::cli::runReadCommand(service, arguments, out, err);
         if (command == QLatin1String("export"))
-            return narrata::cli::runExportCommand(service, arguments, err);
+            return narrata::cli::runExportCommand(service, arguments, out, err);
         if (command == QLatin1String("analyze"))
             return narrata::cli::runAnalyzeCommand(service, arguments, out);
         if (command == QLatin1String("progress"))
