@@ -1,5 +1,6 @@
 #include "mainwindow.h"
 
+#include "audiobookexport.h"
 #include "clipboardconverter.h"
 #include "custompdfview.h"
 #include "documents/appdelegate.h"
@@ -88,6 +89,7 @@ void MainWindow::setDelegate(AppDelegate &delegate, DefaultsStore &defaults, con
     m_voicePopover = std::make_unique<VoicePopover>(delegate.voiceCatalogue(), delegate.speakingLoop(), this);
     m_helpPopover = std::make_unique<HelpPopover>(helpResource, this);
     m_linkPopover = std::make_unique<LinkPopover>(delegate.links(), this);
+    m_audiobookExport = std::make_unique<AudiobookExport>(delegate.documents(), *statusBar(), *this);
     m_wordMappingsEditor = std::make_unique<WordMappingsEditor>(delegate.wordMappings().mappingsFile(), this);
     connect(m_preferencesPopover.get(), &PreferencesPopover::preferencesChanged, this,
         [this](const Preferences &preferences) { m_delegate->setPreferences(preferences); });
@@ -141,6 +143,7 @@ void MainWindow::setClipboardConverter(std::unique_ptr<ClipboardConverter> conve
 void MainWindow::releaseDelegate()
 {
     m_clipboardConverter.reset();
+    m_audiobookExport.reset();
     m_wordMappingsEditor.reset();
     m_voicePopover.reset();
     m_preferencesPopover.reset();
@@ -166,6 +169,7 @@ void MainWindow::connectCommands()
         {"insertClipboardContentsAsPDFPageRapid",
             [this] { m_clipboardConverter->insertClipboardContentsAsPDFPageRapid(); }},
         {"insertPDFPagesOnClipboard", [this] { m_clipboardConverter->insertPDFPagesOnClipboard(); }},
+        {"exportAudiobook", [this] { m_audiobookExport->exportAudiobook(); }},
         {"copySelection", [view] { view->copy(); }},
         {"menuCommandSpeakFromCurrentSelection", [&d] { d.menuCommandSpeakFromCurrentSelection(); }},
         {"togglePauseSpeech", [&d] { d.togglePauseSpeech(); }},

@@ -16,6 +16,7 @@ class MainWindow;
 namespace narrata {
 
 class AppDelegate;
+class AudiobookExport;
 class ClipboardConverter;
 class CustomPDFView;
 class DefaultsStore;
@@ -40,6 +41,7 @@ public:
     // The clipboard converter's window, which the clipboard commands use. Set after the delegate.
     void setClipboardConverter(std::unique_ptr<ClipboardConverter> converter);
     ClipboardConverter *clipboardConverter() const { return m_clipboardConverter.get(); }
+    AudiobookExport *audiobookExport() const { return m_audiobookExport.get(); }
     // Lets go of the application before it goes: the popovers and the editor work on its parts.
     void releaseDelegate();
     // The item that sends a command, by the command's name.
@@ -93,6 +95,7 @@ private:
     std::unique_ptr<LinkPopover> m_linkPopover;
     std::unique_ptr<WordMappingsEditor> m_wordMappingsEditor;
     std::unique_ptr<ClipboardConverter> m_clipboardConverter;
+    std::unique_ptr<AudiobookExport> m_audiobookExport;
     int m_windowLevel = 0;
     bool m_toolbarUsesStandardIcons = false;
 };
