@@ -24,7 +24,7 @@ namespace {
 // else wherever PATH finds it.
 QString cliProgram()
 {
-    const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/narrata-cli");
+    QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/narrata-cli");
     if (QFileInfo(beside).isExecutable())
         return beside;
 #ifdef NARRATA_CLI_BUILD_PATH
@@ -132,7 +132,7 @@ QString AudiobookExport::sourceFile(QString *problem)
         return shown.toLocalFile();
     // A pack read as it is shown, its table of contents giving the chapters.
     m_scratch = std::make_unique<QTemporaryDir>();
-    const QString copy = m_scratch->filePath(QStringLiteral("PDF Pack.pdf"));
+    QString copy = m_scratch->filePath(QStringLiteral("PDF Pack.pdf"));
     const std::shared_ptr<PDFDocument> document
         = m_documents.pack().copyForWriting(QStringLiteral("PDF Pack.pdf"), true);
     if (!m_scratch->isValid() || !document || !document->writeToFile(copy)) {
