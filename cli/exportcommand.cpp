@@ -173,7 +173,8 @@ int runExportCommand(const PDFService &pdfService, const QStringList &arguments,
     };
     std::vector<ChapterOpening> openings;
     qint64 sentencesStarted = 0;
-    ReadingRun run{line, start, lastPageIndex, *speech, view, true, false, {}, {}, outputPath};
+    ReadingRun run{line, start, lastPageIndex, [&speech]() -> SpeechService & { return *speech; }, view, true, false,
+        {}, {}, outputPath};
     run.recordedSeconds = [&setup] { return setup.recordedSeconds(); };
     run.sentenceStarted = [&](const SentenceRecord &sentence) {
         progress.reading(static_cast<int>(sentence.pageIndex), setup.recordedSeconds().value_or(0));

@@ -22,8 +22,11 @@ const QString kUsage = QStringLiteral("read FILE.pdf [--page N] [--to-page M] [-
 int runReadCommand(const PDFService &pdfService, const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
     const CommandLine line(arguments, optionSet({"--wav"}, false), optionSet({"--dry-run"}, true));
-    CommandPage start = openCommandPage(pdfService, line, kUsage);
     const bool dryRun = line.hasFlag(QStringLiteral("--dry-run"));
+    // espeak-ng starts on another thread while the document opens and its first page is
+    // prepared: the first word is heard that much sooner.
+    const std::future<void> engineStarting = dryRun ? std::future<void>() : startSpeechEngine();
+    CommandPage start = openCommandPage(pdfService, line, kUsage);
     const QString wavPath = line.value(QStringLiteral("--wav"));
     if (dryRun && line.hasOption(QStringLiteral("--wav")))
         throw CliError(QStringLiteral("--dry-run writes no sound: leave out --wav"));
@@ -33,18 +36,20 @@ int runReadCommand(const PDFService &pdfService, const QStringList &arguments, Q
     std::optional<SpeechSetup> setup;
     std::unique_ptr<SpeechService> speech;
     HeadlessReader reader(out);
-    if (dryRun) {
-        auto dry = std::make_unique<DryRunSpeechService>();
-        reader.showSpokenText(dry->spokenText());
-        speech = std::move(dry);
-    } else {
-        setup.emplace(wavPath, err);
-        speech = setup->takeService();
-    }
+    const auto provideSpeech = [&]() -> SpeechService & {
+        if (dryRun) {
+            auto dry = std::make_unique<DryRunSpeechService>();
+            reader.showSpokenText(dry->spokenText());
+            speech = std::move(dry);
+        } else {
+            setup.emplace(wavPath, err);
+            speech = setup->takeService();
+        }
+        return *speech;
+    };
     // What is only printed is not heard: a dry run records no progress.
-    ReadingRun run{line, start, lastPageIndexOf(line, start), *speech, reader, !dryRun, !dryRun, {}, {}, wavPath};
-    if (setup && setup->recordedSeconds())
-        run.recordedSeconds = [&setup] { return setup->recordedSeconds(); };
+    ReadingRun run{line, start, lastPageIndexOf(line, start), provideSpeech, reader, !dryRun, !dryRun,
+        [&setup] { return setup ? setup->recordedSeconds() : std::nullopt; }, {}, wavPath};
     // Interrupted or not, what was recorded is a complete WAV file and keeps the chosen name.
     return runReading(run, err, [&setup, &wavPath](int, QString *error) {
         if (!setup || setup->saveWav(error))

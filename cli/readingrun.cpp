@@ -88,7 +88,6 @@ int lastPageIndexOf(const CommandLine &line, const CommandPage &start)
 int runReading(const ReadingRun &run, QTextStream &err, const ReadingFinish &finish)
 {
     const CommandLine &line = run.line;
-    SpeechService &speech = run.speech;
     QSettingsDefaultsStore store;
     store.registerDefaults(registeredDefaults());
     const ReadPreferences preferences = readPreferences(line, store, err);
@@ -96,6 +95,8 @@ int runReading(const ReadingRun &run, QTextStream &err, const ReadingFinish &fin
     content.setDocument(run.start.document.get());
     content.setOptions(preferences.preparation);
     content.setLastPageIndex(run.lastPageIndex);
+    const std::vector<SentenceRecord> first = content.sentencesFromPage(run.start.pageIndex);
+    SpeechService &speech = run.speech();
     if (line.hasOption(QStringLiteral("--voice")) && run.usesStoredVoice
         && !speech.availableVoices().contains(line.value(QStringLiteral("--voice"))))
         throw CliError(QStringLiteral("no voice \"%1\" (narrata-cli voices lists them)")
@@ -114,11 +115,10 @@ int runReading(const ReadingRun &run, QTextStream &err, const ReadingFinish &fin
     }
     ReadingProgress &progress = storedProgress ? *storedProgress : unstoredProgress;
     ReadingSession session;
-    std::function<QDateTime()> now = [] { return QDateTime::currentDateTimeUtc(); };
-    if (run.recordedSeconds)
-        now = [&run, start = QDateTime::currentDateTimeUtc()] {
-            return start.addMSecs(std::llround(run.recordedSeconds().value_or(0) * 1000));
-        };
+    const std::function<QDateTime()> now = [&run, start = QDateTime::currentDateTimeUtc()] {
+        const std::optional<double> recorded = run.recordedSeconds ? run.recordedSeconds() : std::nullopt;
+        return recorded ? start.addMSecs(std::llround(*recorded * 1000)) : QDateTime::currentDateTimeUtc();
+    };
     session.clock = now;
     IgnoredFonts ignoredFonts(store);
     ignoredFonts.load(fileName);
@@ -150,7 +150,7 @@ int runReading(const ReadingRun &run, QTextStream &err, const ReadingFinish &fin
             QCoreApplication::exit(0);
     };
 
-    loop.loadSpeechSet(content.sentencesFromPage(run.start.pageIndex));
+    loop.loadSpeechSet(first);
     if (loop.speechSet().empty()) {
         // Everything on these pages is left out: say so rather than end in silence.
         err << "narrata-cli: nothing to read from page " << run.start.pageIndex + 1 << " to page "

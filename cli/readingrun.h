@@ -38,14 +38,17 @@ struct ReadingRun {
     const CommandLine &line;
     CommandPage &start;
     int lastPageIndex = 0;
-    SpeechService &speech;
+    // The speech service, asked for once the first page is prepared, so that a service that
+    // takes time to start (espeak-ng) can start meanwhile.
+    std::function<SpeechService &()> speech;
     ReadingView &view;
     // The voice and rate the user stored apply (a dry run speaks no voice).
     bool usesStoredVoice = true;
     // The sentences heard are kept for the go-to commands; not for what nobody listened to.
     bool storesProgress = true;
-    // How long the speech recorded so far plays, when it is recorded rather than heard: the
-    // session's clock then, so that its minutes and words per minute are the recording's.
+    // How long the speech recorded so far plays, when it is recorded rather than heard (none
+    // otherwise): the session's clock then, so that its minutes and words per minute are the
+    // recording's.
     std::function<std::optional<double>()> recordedSeconds;
     // Told of each sentence as it starts.
     std::function<void(const SentenceRecord &)> sentenceStarted;

@@ -3,6 +3,7 @@
 #include "clierror.h"
 
 #include "platform/audiobook/temporaryfilebeside.h"
+#include "platform/espeak/espeakengine.h"
 #include "platform/espeak/espeakspeechservice.h"
 #include "platform/espeak/nulloutput.h"
 #include "platform/espeak/pulseaudiooutput.h"
@@ -35,6 +36,11 @@ AudioOutputFactory soundServerOutputs(QTextStream &err)
 }
 
 } // namespace
+
+std::future<void> startSpeechEngine()
+{
+    return std::async(std::launch::async, [] { EspeakEngine::instance(); });
+}
 
 // The recording, which also notes where each utterance that ran to its end stopped.
 class MarkedRecording final : public AudioOutput {

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QTextStream>
 
+#include <future>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -15,6 +16,10 @@ class WavFileOutput;
 } // namespace narrata
 
 namespace narrata::cli {
+
+// Starts espeak-ng on a thread of its own; the speech service made later takes it over. The
+// future is ready once it has started (or failed to).
+std::future<void> startSpeechEngine();
 
 // The speech service narrata-cli speaks with: espeak-ng into a WAV file when one is named,
 // else to the sound server, else (saying so once on `err`) into silence paced like speech.
