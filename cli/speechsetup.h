@@ -16,7 +16,7 @@ class WavFileOutput;
 
 namespace narrata::cli {
 
-// The speech service narrata-cli speaks with: espeak-ng into a WAV file when one is named,
+// The speech service narrata-cli speaks with: espeak-ng's and flite's voices into a WAV file when one is named,
 // else to the sound server, else (saying so once on `err`) into silence paced like speech.
 // The WAV file is written under a temporary name beside the one chosen, and takes the chosen
 // name only when saved: a run refused or failed before that leaves whatever had the name as
