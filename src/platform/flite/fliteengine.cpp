@@ -3,6 +3,8 @@
 #include <flite/flite.h>
 
 #include <algorithm>
+#include <cmath>
+#include <vector>
 
 extern "C" {
 cst_voice *register_cmu_us_kal(const char *voxdir);
@@ -40,6 +42,48 @@ constexpr VoiceLibrary kLibraries[] = {
     {"flite:slt", "SLT (flite)", register_cmu_us_slt, unregister_cmu_us_slt},
 };
 
+// Speech as flite streams it, chunk after chunk, resampled to the engine's rate by linear
+// interpolation as it comes, and handed to the job.
+struct Stream {
+    explicit Stream(SynthesisJob &job)
+        : job(job)
+    {
+    }
+
+    SynthesisJob &job;
+    bool streamed = false;
+    bool stopped = false;
+    double position = 0; // of the next sample to make, in samples of the chunk from its first
+    std::int16_t previous = 0; // the last sample of the chunk before
+    std::vector<std::int16_t> resampled;
+
+    // False once the job wants no more.
+    bool take(const short *samples, int count, int sampleRate)
+    {
+        const double step = static_cast<double>(sampleRate) / FliteEngine::kSampleRate;
+        resampled.clear();
+        for (; position < count - 1; position += step) {
+            const auto at = static_cast<int>(std::floor(position));
+            const double from = at < 0 ? previous : samples[at];
+            const double to = samples[at + 1];
+            resampled.push_back(static_cast<std::int16_t>(std::lround(from + (to - from) * (position - at))));
+        }
+        position -= count;
+        previous = samples[count - 1];
+        stopped = job.cancelled() || (!resampled.empty() && !job.samples(resampled.data(), resampled.size()));
+        return !stopped;
+    }
+};
+
+int streamChunk(const cst_wave *wave, int start, int size, int /*last*/, cst_audio_streaming_info *info)
+{
+    auto *stream = static_cast<Stream *>(info->userdata);
+    if (!stream || size <= 0)
+        return CST_AUDIO_STREAM_CONT;
+    stream->streamed = true;
+    return stream->take(wave->samples + start, size, wave->sample_rate) ? CST_AUDIO_STREAM_CONT : CST_AUDIO_STREAM_STOP;
+}
+
 struct WaveDeleter {
     void operator()(cst_wave *wave) const { delete_wave(wave); }
 };
@@ -52,6 +96,7 @@ struct FliteEngine::Registered {
         void operator()(cst_voice *voice) const { unregisterVoice(voice); }
     };
     std::unique_ptr<cst_voice, Unregister> voice;
+    cst_audio_streaming_info *streaming; // the voice's
 };
 
 RateRange FliteEngine::rateRange()
@@ -73,7 +118,11 @@ FliteEngine::FliteEngine()
         cst_voice *voice = library.registerVoice(nullptr);
         if (!voice)
             continue;
-        m_registered.push_back({{voice, {library.unregisterVoice}}});
+        // The voice's features own the streaming information; each synthesis points it at its stream.
+        cst_audio_streaming_info *streaming = new_audio_streaming_info();
+        streaming->asc = streamChunk;
+        feat_set(voice->features, "streaming_info", audio_streaming_info_val(streaming));
+        m_registered.push_back({{voice, {library.unregisterVoice}}, streaming});
         m_voices.push_back({QString::fromLatin1(library.identifier),
             {QString::fromLatin1(library.name), QStringLiteral("en_US"), kAdultAge, false}});
     }
@@ -126,26 +175,17 @@ void FliteEngine::synthesize(SynthesisJob &job)
         job.ended(false);
         return;
     }
-    cst_voice *voice = m_registered[static_cast<std::size_t>(found - m_voices.begin())].voice.get();
-    feat_set_float(voice->features, "duration_stretch",
+    const Registered &registered = m_registered[static_cast<std::size_t>(found - m_voices.begin())];
+    feat_set_float(registered.voice->features, "duration_stretch",
         static_cast<float>(kNormalRate) / static_cast<float>(std::max(1, job.wordsPerMinute)));
-    const std::unique_ptr<cst_wave, WaveDeleter> wave(flite_text_to_wave(job.text.constData(), voice));
-    if (!wave) {
-        job.ended(false);
-        return;
-    }
-    if (wave->sample_rate != kSampleRate && wave->num_samples > 0)
-        cst_wave_resample(wave.get(), kSampleRate);
-    const auto total = static_cast<std::size_t>(std::max(0, wave->num_samples * std::max(1, wave->num_channels)));
-    const std::size_t buffer = kSampleRate / 50; // 20 ms
-    for (std::size_t at = 0; at < total; at += buffer) {
-        if (job.cancelled()
-            || !job.samples(reinterpret_cast<const std::int16_t *>(wave->samples) + at, std::min(buffer, total - at))) {
-            job.ended(false);
-            return;
-        }
-    }
-    job.ended(true);
+    Stream stream(job);
+    registered.streaming->userdata = &stream;
+    const std::unique_ptr<cst_wave, WaveDeleter> wave(flite_text_to_wave(job.text.constData(), registered.voice.get()));
+    registered.streaming->userdata = nullptr;
+    // A voice that does not stream hands its speech over at the end.
+    if (wave && !stream.streamed && !stream.stopped && wave->num_samples > 0)
+        stream.take(wave->samples, wave->num_samples, wave->sample_rate);
+    job.ended(wave && !stream.stopped);
 }
 
 } // namespace narrata

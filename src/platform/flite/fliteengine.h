@@ -18,7 +18,7 @@ namespace narrata {
 
 // flite's English voices, linked into the process, with one thread that synthesizes for every
 // flite synthesizer: flite keeps some state in globals, so one synthesis runs at a time. flite
-// synthesizes a whole text before handing it over; a sentence takes a few tens of milliseconds.
+// analyses a whole text before it streams the speech; a stop ends the stream.
 class FliteEngine final : public SynthesisEngine {
 public:
     struct Voice {
@@ -39,13 +39,14 @@ public:
     FliteEngine &operator=(const FliteEngine &) = delete;
 
     const std::vector<Voice> &voices() const { return m_voices; }
-    // Every voice's speech is resampled to one format.
     AudioFormat format() const override { return {kSampleRate, 1}; }
     void submit(std::shared_ptr<SynthesisJob> job) override;
 
-private:
-    // espeak-ng's format too, so that one recording can hold both backends' speech.
+    // The rate speech is resampled to: espeak-ng's, so that one recording can hold both
+    // backends' speech.
     static constexpr int kSampleRate = 22050;
+
+private:
     struct Registered; // a voice flite has registered, unregistered when it goes
 
     void run();
