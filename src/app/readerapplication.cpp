@@ -31,7 +31,7 @@ namespace {
 // whether there is a sound server at all: without one, or without espeak-ng, the silent service
 // reads on at the pace of speech. Outputs given instead take the sound server's place.
 std::unique_ptr<SpeechService> makeSpeechService(
-    const std::shared_ptr<EspeakEngine> &engine, AudioOutputFactory givenOutputs, bool &silent)
+    const std::shared_ptr<EspeakEngine> &engine, const AudioOutputFactory &givenOutputs, bool &silent)
 {
     silent = false;
     if (engine && givenOutputs)
