@@ -1,4 +1,4 @@
-# Time to the first samples of speech: espeak-ng alone against EspeakSynthesizer.
+# Time to the first samples of speech: espeak-ng alone against EngineSynthesizer.
 # Included from bench/CMakeLists.txt.
 add_executable(speech-latency-benchmark ${CMAKE_CURRENT_LIST_DIR}/speech_latency_benchmark.cpp)
 target_link_libraries(speech-latency-benchmark PRIVATE narrata_speech_platform narrata_speech_service

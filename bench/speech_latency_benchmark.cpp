@@ -1,5 +1,5 @@
 // How long speech takes to start: espeak-ng's own time from espeak_Synth to its first samples,
-// against the time from EspeakSynthesizer::startSpeakingString to the first samples reaching the
+// against the time from EngineSynthesizer::startSpeakingString to the first samples reaching the
 // audio output. The difference is what our threads add; the target is at most 5 ms.
 //
 // espeak-ng is initialised once per process, and the synthesizer's engine does that for itself,
@@ -168,7 +168,7 @@ int main(int argc, char **argv)
     const double added = synthesizer - alone;
     std::printf("Time to the first samples of one sentence, median of %d\n", kRounds);
     std::printf("  espeak-ng alone (espeak_Synth to its first samples):          %7.3f ms\n", alone);
-    std::printf("  EspeakSynthesizer (startSpeakingString to the audio output):  %7.3f ms\n", synthesizer);
+    std::printf("  EngineSynthesizer (startSpeakingString to the audio output):  %7.3f ms\n", synthesizer);
     std::printf("  added by the synthesizer: %.3f ms, %.1fx espeak-ng's own time\n", added,
         alone > 0 ? synthesizer / alone : 0.0);
     const bool met = added <= kTargetMilliseconds;

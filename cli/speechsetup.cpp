@@ -8,6 +8,7 @@
 #include "platform/espeak/nulloutput.h"
 #include "platform/espeak/pulseaudiooutput.h"
 #include "platform/espeak/wavfileoutput.h"
+#include "platform/flite/flitespeechservice.h"
 
 #include <algorithm>
 #include <mutex>
@@ -27,9 +28,11 @@ AudioOutputFactory soundServerOutputs(QTextStream &err)
         err.flush();
         return [] { return std::make_shared<NullOutput>(); };
     }
-    return [first]() mutable -> std::shared_ptr<AudioOutput> {
-        if (first)
-            return std::exchange(first, nullptr);
+    // Both backends share the factory's copies, and with them the first stream.
+    auto unused = std::make_shared<std::shared_ptr<AudioOutput>>(std::move(first));
+    return [unused]() -> std::shared_ptr<AudioOutput> {
+        if (*unused)
+            return std::exchange(*unused, nullptr);
         std::shared_ptr<AudioOutput> stream = PulseAudioOutput::open();
         return stream ? stream : std::make_shared<NullOutput>();
     };
@@ -92,9 +95,10 @@ SpeechSetup::SpeechSetup(const QString &wavPath, QTextStream &err)
     } else {
         outputs = soundServerOutputs(err);
     }
-    m_service = EspeakSpeechService::create(outputs);
-    if (!m_service)
+    auto espeak = EspeakSpeechService::create(outputs);
+    if (!espeak)
         throw CliError(QStringLiteral("espeak-ng cannot start: its voice data (espeak-ng-data) is missing"));
+    m_service = withFliteVoices(std::move(espeak), outputs);
 }
 
 SpeechSetup::~SpeechSetup() = default;

@@ -21,11 +21,11 @@ namespace narrata::cli {
 // future is ready once it has started (or failed to).
 std::future<void> startSpeechEngine();
 
-// The speech service narrata-cli speaks with: espeak-ng into a WAV file when one is named,
-// else to the sound server, else (saying so once on `err`) into silence paced like speech.
-// The WAV file is written under a temporary name beside the one chosen, and takes the chosen
-// name only when saved: a run refused or failed before that leaves whatever had the name as
-// it was. Throws CliError when the WAV file cannot be created.
+// The speech service narrata-cli speaks with: espeak-ng's and flite's voices, into a WAV file
+// when one is named, else to the sound server, else (saying so once on `err`) into silence
+// paced like speech. The WAV file is written under a temporary name beside the one chosen, and
+// takes the chosen name only when saved: a run refused or failed before that leaves whatever
+// had the name as it was. Throws CliError when the WAV file cannot be created.
 class SpeechSetup {
 public:
     SpeechSetup(const QString &wavPath, QTextStream &err);

@@ -4,6 +4,7 @@
 
 #include "platform/espeak/espeakspeechservice.h"
 #include "platform/espeak/nulloutput.h"
+#include "platform/flite/flitespeechservice.h"
 #include "platform/settingsstores/qsettingsdefaultsstore.h"
 #include "settings/registereddefaults.h"
 #include "speech/pagecontent.h"
@@ -30,9 +31,11 @@ int runVoicesCommand(const QStringList &arguments, QTextStream &out, QTextStream
     const CommandLine line(arguments, {}, {QStringLiteral("--all")});
     if (!line.positional().isEmpty())
         throw CliError(QStringLiteral("usage: narrata-cli voices [--all]"));
-    const auto service = EspeakSpeechService::create([] { return std::make_shared<NullOutput>(); });
-    if (!service)
+    const AudioOutputFactory silence = [] { return std::make_shared<NullOutput>(); };
+    auto espeak = EspeakSpeechService::create(silence);
+    if (!espeak)
         throw CliError(QStringLiteral("espeak-ng cannot start: its voice data (espeak-ng-data) is missing"));
+    const auto service = withFliteVoices(std::move(espeak), silence);
 
     if (line.hasFlag(QStringLiteral("--all"))) {
         const QString defaultVoice = service->defaultVoice();

@@ -6,6 +6,7 @@
 #include "platform/espeak/espeakspeechservice.h"
 #include "platform/espeak/pulseaudiooutput.h"
 #include "platform/espeak/silentspeechservice.h"
+#include "platform/flite/flitespeechservice.h"
 #include "platform/mupdf/mupdfservice.h"
 #include "platform/qtdesktop/qtdesktopservices.h"
 #include "platform/settingsstores/qsettingsdefaultsstore.h"
@@ -25,25 +26,32 @@ namespace narrata {
 
 namespace {
 
-// espeak-ng through the sound server, each synthesizer on a stream of its own (one being stopped
+// espeak-ng and flite through the sound server, each synthesizer on a stream of its own (one being stopped
 // may still be writing while its successor starts). The first stream is opened here to find out
 // whether there is a sound server at all: without one, or without espeak-ng, the silent service
 // reads on at the pace of speech. Outputs given instead take the sound server's place.
 std::unique_ptr<SpeechService> makeSpeechService(
-    const std::shared_ptr<EspeakEngine> &engine, AudioOutputFactory givenOutputs)
+    const std::shared_ptr<EspeakEngine> &engine, const AudioOutputFactory &givenOutputs, bool &silent)
 {
+    silent = false;
     if (engine && givenOutputs)
-        return std::make_unique<EspeakSpeechService>(engine, std::move(givenOutputs), QLocale::system());
+        return withFliteVoices(
+            std::make_unique<EspeakSpeechService>(engine, givenOutputs, QLocale::system()), givenOutputs);
     std::shared_ptr<AudioOutput> first = engine ? PulseAudioOutput::open() : nullptr;
-    if (!first)
-        return std::make_unique<SilentSpeechService>(engine);
-    // A later stream that cannot be opened leaves its synthesizer paced in silence.
-    AudioOutputFactory outputs = [first]() mutable -> std::shared_ptr<AudioOutput> {
-        if (first)
-            return std::exchange(first, nullptr);
+    if (!first) {
+        // flite's synthesizers without an output keep the pace of speech in silence as well.
+        silent = true;
+        return withFliteVoices(std::make_unique<SilentSpeechService>(engine), {});
+    }
+    // A later stream that cannot be opened leaves its synthesizer paced in silence. Both backends
+    // share the factory's copies, and with them the first stream.
+    auto unused = std::make_shared<std::shared_ptr<AudioOutput>>(std::move(first));
+    AudioOutputFactory outputs = [unused]() -> std::shared_ptr<AudioOutput> {
+        if (*unused)
+            return std::exchange(*unused, nullptr);
         return PulseAudioOutput::open();
     };
-    return std::make_unique<EspeakSpeechService>(engine, std::move(outputs), QLocale::system());
+    return withFliteVoices(std::make_unique<EspeakSpeechService>(engine, outputs, QLocale::system()), outputs);
 }
 
 } // namespace
@@ -57,7 +65,7 @@ ReaderApplication::ReaderApplication(Options options, QObject *parent)
     m_pdfService = std::make_unique<MuPDFService>();
     const std::shared_ptr<EspeakEngine> engine = EspeakEngine::instance();
     m_canSpeak = engine != nullptr;
-    m_speechService = makeSpeechService(engine, m_options.speechOutputs);
+    m_speechService = makeSpeechService(engine, m_options.speechOutputs, m_silent);
     m_defaults = std::make_unique<QSettingsDefaultsStore>();
     AppDelegate::initialize(*m_defaults);
     m_window = std::make_unique<MainWindow>();
@@ -116,7 +124,7 @@ void ReaderApplication::start(const QString &path)
         m_window->resize(1000, 900);
     m_window->show();
     m_delegate->applicationDidFinishLaunching();
-    if (m_canSpeak && dynamic_cast<SilentSpeechService *>(m_speechService.get()))
+    if (m_canSpeak && m_silent)
         m_window->showNoSoundDevice();
     if (!m_canSpeak)
         m_desktop->showWarningAlert(QStringLiteral("Narrata cannot speak"),

@@ -54,6 +54,7 @@ private:
 
     Options m_options;
     bool m_canSpeak = true;
+    bool m_silent = false; // no sound device: reading goes on in silence
     std::deque<QString> m_pendingFiles; // handed over, opened one after another
     QTextStream m_out;
     std::unique_ptr<PDFService> m_pdfService;

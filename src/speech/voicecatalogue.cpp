@@ -191,7 +191,9 @@ void VoiceCatalogue::buildMenu()
     const bool filtered = showsOnlyEnglishAdultVoices();
     // By title: of two voices with the same title the later one stays.
     std::map<QString, QString> byTitle;
+    std::map<QString, int> backendOrder; // the backends in the order the service lists them
     for (const QString &identifier : m_service.availableVoices()) {
+        backendOrder.try_emplace(voiceBackend(identifier), int(backendOrder.size()));
         const VoiceAttributes attributes = m_service.attributesForVoice(identifier);
         if (filtered && !isEnglishAdult(identifier, attributes))
             continue;
@@ -202,8 +204,10 @@ void VoiceCatalogue::buildMenu()
     m_entries.clear();
     m_entries.reserve(byTitle.size());
     for (const auto &[title, identifier] : byTitle)
-        m_entries.push_back({identifier, title});
-    std::sort(m_entries.begin(), m_entries.end(), [filtered](const VoiceMenuEntry &a, const VoiceMenuEntry &b) {
+        m_entries.push_back({identifier, title, voiceBackend(identifier)});
+    std::sort(m_entries.begin(), m_entries.end(), [&](const VoiceMenuEntry &a, const VoiceMenuEntry &b) {
+        if (a.backend != b.backend)
+            return backendOrder.at(a.backend) < backendOrder.at(b.backend);
         return titleBefore(a.title, b.title, filtered);
     });
     m_selected = m_entries.empty() ? -1 : 0;

@@ -16,6 +16,7 @@ class SpeakingLoop;
 struct VoiceMenuEntry {
     QString identifier;
     QString title; // "name (region)" with the English-adult filter on, "name (locale)" with it off
+    QString backend; // "espeak-ng", "flite": the menu groups the voices by backend
 
     friend bool operator==(const VoiceMenuEntry &, const VoiceMenuEntry &) = default;
 };

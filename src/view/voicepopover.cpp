@@ -8,6 +8,7 @@
 
 #include <QKeyEvent>
 #include <QSignalBlocker>
+#include <QStandardItemModel>
 
 #include <cmath>
 
@@ -26,7 +27,7 @@ VoicePopover::VoicePopover(VoiceCatalogue &catalogue, SpeakingLoop &loop, QWidge
     mirrorCatalogue();
 
     connect(ui->popupButtonTTSVoiceList, &QComboBox::currentIndexChanged, this,
-        [this](int index) { m_catalogue.setSelectedIndex(index); });
+        [this](int index) { m_catalogue.setSelectedIndex(entryIndex(ui->popupButtonTTSVoiceList->itemData(index))); });
     connect(ui->ttsSpeedSlider, &QSlider::valueChanged, this, [this](int wordsPerMinute) {
         m_catalogue.setRate(float(wordsPerMinute));
         ui->ttsSpeedLabel->setText(m_catalogue.rateLabel());
@@ -71,15 +72,45 @@ void VoicePopover::mirrorCatalogue()
     const QSignalBlocker slider(ui->ttsSpeedSlider);
     const QSignalBlocker filter(ui->showOnlyEnglishAdultVoices);
 
-    ui->popupButtonTTSVoiceList->clear();
-    for (const VoiceMenuEntry &entry : m_catalogue.entries())
-        ui->popupButtonTTSVoiceList->addItem(entry.title, entry.identifier);
-    ui->popupButtonTTSVoiceList->setCurrentIndex(m_catalogue.selectedIndex());
+    // Each backend's voices under its name, when there is more than one backend. The items hold
+    // their voice; the backends' names hold none.
+    QComboBox &list = *ui->popupButtonTTSVoiceList;
+    list.clear();
+    const std::vector<VoiceMenuEntry> &entries = m_catalogue.entries();
+    const bool grouped = !entries.empty() && entries.front().backend != entries.back().backend;
+    for (std::size_t index = 0; index < entries.size(); ++index) {
+        if (grouped && (index == 0 || entries[index].backend != entries[index - 1].backend))
+            addBackendLabel(entries[index].backend);
+        list.addItem(entries[index].title, entries[index].identifier);
+    }
+    const int selected = m_catalogue.selectedIndex();
+    list.setCurrentIndex(selected < 0 ? -1 : list.findData(entries[std::size_t(selected)].identifier));
 
     // A rate of 0 (the voice's own, not yet known) leaves the slider at its slowest.
     ui->ttsSpeedSlider->setValue(int(std::lround(m_catalogue.rate())));
     ui->ttsSpeedLabel->setText(m_catalogue.rateLabel());
     ui->showOnlyEnglishAdultVoices->setChecked(m_catalogue.showsOnlyEnglishAdultVoices());
+}
+
+int VoicePopover::entryIndex(const QVariant &voice) const
+{
+    const std::vector<VoiceMenuEntry> &entries = m_catalogue.entries();
+    for (std::size_t index = 0; index < entries.size(); ++index) {
+        if (voice.isValid() && entries[index].identifier == voice.toString())
+            return int(index);
+    }
+    return -1;
+}
+
+void VoicePopover::addBackendLabel(const QString &backend)
+{
+    QComboBox &list = *ui->popupButtonTTSVoiceList;
+    if (list.count() > 0)
+        list.insertSeparator(list.count());
+    list.addItem(backend);
+    // A heading, not a voice: it cannot be picked.
+    if (auto *model = qobject_cast<QStandardItemModel *>(list.model()))
+        model->item(list.count() - 1)->setFlags(Qt::NoItemFlags);
 }
 
 void VoicePopover::applyClicked()

@@ -35,6 +35,9 @@ protected:
 
 private:
     void mirrorCatalogue();
+    void addBackendLabel(const QString &backend);
+    // The catalogue's menu item of an item's voice; -1 for a backend's name.
+    int entryIndex(const QVariant &voice) const;
     void applyClicked();
     void resetClicked();
 

@@ -144,6 +144,9 @@ check "a FLAC audiobook has its cue sheet" grep -q 'INDEX 01 00:00:00' "$work/pa
 samples=$(($(stat -c %s "$work/page2.wav") - 44))
 check "the exported WAV holds the samples of read --wav" \
   cmp -s <(tail -c "$samples" "$work/exported.wav") <(tail -c "$samples" "$work/page2.wav")
+"$cli" export "$work/book.pdf" "$work/flite.wav" --page 2 --to-page 2 --voice flite:slt >/dev/null 2>&1
+check "flite's voice speaks the page for over 2 seconds" test "$(stat -c %s "$work/flite.wav")" -gt 88244
+check "flite's voice is not espeak-ng's" bash -c '! cmp -s "$1" "$2"' - "$work/flite.wav" "$work/exported.wav"
 "$cli" export "$work/pack.pdf" "$work/stopped.opus" >/dev/null 2>&1 &
 exporter=$!; sleep 0.5; kill -INT "$exporter"; wait "$exporter"
 check "an interrupted export leaves no file" test -z "$(find "$work" -name '*stopped.opus*')"

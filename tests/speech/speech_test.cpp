@@ -453,10 +453,14 @@ TEST_F(VoiceCatalogueTest, TheFilterListsEnglishAdultsByNameAndWithoutItEveryVoi
     catalogue.setShowOnlyEnglishAdultVoices(true, loop);
     EXPECT_EQ(titles().size(), 4);
 
-    // Of two voices with one title the later stays; equal names go by the whole title.
-    service.voices = {voice("a", "Same", "en_US"), voice("b", "Same", "en_US"), voice("c", "Same", "en_GB")};
+    // Of two voices with one title the later stays; equal names go by the whole title. Each
+    // backend's voices come together, in the order the service lists the backends.
+    service.voices = {voice("a", "Same", "en_US"), voice("flite:a", "Aaa", "en_US", 35), voice("b", "Same", "en_US"),
+        voice("c", "Same", "en_GB")};
     catalogue.prepareVoices(loop);
-    EXPECT_EQ(catalogue.entries(), (std::vector<VoiceMenuEntry>{{"c", "Same (GB)"}, {"b", "Same (US)"}}));
+    EXPECT_EQ(catalogue.entries(),
+        (std::vector<VoiceMenuEntry>{
+            {"c", "Same (GB)", "espeak-ng"}, {"b", "Same (US)", "espeak-ng"}, {"flite:a", "Aaa (US)", "flite"}}));
 
     // A service without voices gives an empty menu and nothing to select, whatever is done.
     service.voices.clear();

@@ -1,4 +1,4 @@
-// espeak-ng's voices as the service offers them, utterances with their reports and audio, the
+// espeak-ng's and flite's voices as the services offer them, utterances with their reports and audio, the
 // silent service, and the WAV file, silent and sound server outputs.
 #include "platform/espeak/espeakengine.h"
 #include "platform/espeak/espeakspeechservice.h"
@@ -6,6 +6,7 @@
 #include "platform/espeak/pulseaudiooutput.h"
 #include "platform/espeak/silentspeechservice.h"
 #include "platform/espeak/wavfileoutput.h"
+#include "platform/flite/flitespeechservice.h"
 #include "platform/speech/audiooutput.h"
 #include "platform/speech/speechsynthesizer.h"
 
@@ -132,19 +133,21 @@ const QString kSentence = QStringLiteral("The quick brown fox jumps over the laz
 const QString kLongText = QStringLiteral("This text goes on for a good while, so that there is time to interrupt it. "
                                          "It has a second sentence, and then a third one, each of them long enough.");
 
+// espeak-ng's voices and flite's, as the reader offers them.
 class EspeakSynthesizerTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
         ensureApplication();
-        service = EspeakSpeechService::create(
-            [this] { return std::make_shared<RecordingOutput>(recording); }, QLocale(QStringLiteral("en_US")));
-        ASSERT_NE(service, nullptr) << "espeak-ng and its voice data are needed";
+        const AudioOutputFactory outputs = [this] { return std::make_shared<RecordingOutput>(recording); };
+        auto espeak = EspeakSpeechService::create(outputs, QLocale(QStringLiteral("en_US")));
+        ASSERT_NE(espeak, nullptr) << "espeak-ng and its voice data are needed";
+        service = withFliteVoices(std::move(espeak), outputs);
     }
 
-    std::unique_ptr<SpeechSynthesizer> synthesizer(const QString &voice = QStringLiteral("en-us"))
+    std::unique_ptr<SpeechSynthesizer> synthesizer(const QString &named)
     {
-        auto created = service->createSynthesizer(voice);
+        auto created = service->createSynthesizer(named);
         created->setDelegate(&log);
         return created;
     }
@@ -167,14 +170,25 @@ protected:
         ASSERT_TRUE(spinUntil([&] { return log.reports.size() > reports; }));
     }
 
+    std::unique_ptr<SpeechSynthesizer> synthesizer() { return synthesizer(voice); }
+
     std::shared_ptr<Recording> recording = std::make_shared<Recording>();
-    std::unique_ptr<EspeakSpeechService> service;
+    std::unique_ptr<SpeechService> service;
+    QString voice = QStringLiteral("en-us");
     ReportLog log;
 };
 
-TEST_F(EspeakSynthesizerTest, SpeaksUtterancesToTheirEndAndReportsEachOnceEvenFromTheReport)
+// What every backend's synthesizers keep to, each with a voice of its own.
+class SynthesizerTest : public EspeakSynthesizerTest, public ::testing::WithParamInterface<const char *> {
+protected:
+    SynthesizerTest() { voice = QString::fromLatin1(GetParam()); }
+};
+INSTANTIATE_TEST_SUITE_P(Backends, SynthesizerTest, ::testing::Values("en-us", "flite:slt"));
+
+TEST_P(SynthesizerTest, SpeaksUtterancesToTheirEndAndReportsEachOnceEvenFromTheReport)
 {
     const auto speaker = synthesizer();
+    EXPECT_EQ(speaker->voice(), voice) << "each backend speaks its own voices";
     speaker->startSpeakingString(kSentence);
     EXPECT_TRUE(speaker->isSpeaking());
     ASSERT_TRUE(spinUntil([&] { return !log.reports.empty(); }));
@@ -203,7 +217,7 @@ TEST_F(EspeakSynthesizerTest, SpeaksUtterancesToTheirEndAndReportsEachOnceEvenFr
     EXPECT_FALSE(log.reports.back());
 }
 
-TEST_F(EspeakSynthesizerTest, StoppingOrANewUtteranceReportsTheOneInProgressAsNotFinishedOnceAndLater)
+TEST_P(SynthesizerTest, StoppingOrANewUtteranceReportsTheOneInProgressAsNotFinishedOnceAndLater)
 {
     const auto speaker = synthesizer();
     startPlaying(*speaker);
@@ -229,7 +243,7 @@ TEST_F(EspeakSynthesizerTest, StoppingOrANewUtteranceReportsTheOneInProgressAsNo
     EXPECT_EQ(recording->discards, 2);
 }
 
-TEST_F(EspeakSynthesizerTest, GoesAwayMidUtteranceWithoutAReportOrFromItsOwnReport)
+TEST_P(SynthesizerTest, GoesAwayMidUtteranceWithoutAReportOrFromItsOwnReport)
 {
     auto speaker = synthesizer();
     startPlaying(*speaker);
@@ -249,12 +263,12 @@ TEST_F(EspeakSynthesizerTest, GoesAwayMidUtteranceWithoutAReportOrFromItsOwnRepo
     EXPECT_EQ(log.reports, (std::vector<bool>{true, true, true}));
 }
 
-TEST_F(EspeakSynthesizerTest, RateStartsAtTheVoiceDefaultAndSetsTheSpeed)
+TEST_P(SynthesizerTest, RateStartsAtTheVoiceDefaultAndSetsTheSpeed)
 {
     const auto speaker = synthesizer();
     EXPECT_EQ(speaker->rate(), service->defaultRate());
     speaker->setRate(5000);
-    EXPECT_EQ(speaker->rate(), service->rateRange().maximum) << "held to what espeak-ng speaks";
+    EXPECT_EQ(speaker->rate(), service->rateRange().maximum) << "held to what every backend speaks";
     std::vector<std::size_t> samples;
     for (const float rate : {120.0F, 350.0F}) {
         speaker->setRate(rate);
@@ -269,15 +283,17 @@ TEST_F(EspeakSynthesizerTest, RateStartsAtTheVoiceDefaultAndSetsTheSpeed)
 
 TEST_F(EspeakSynthesizerTest, EveryOfferedVoiceSpeaksAndAnUnknownOneIsTheDefault)
 {
-    for (const QString &voice : service->availableVoices()) {
+    for (const QString &offered : service->availableVoices()) {
         recording->samples = 0;
         log.reports.clear();
-        const auto speaker = synthesizer(voice);
+        const auto speaker = synthesizer(offered);
         speaker->startSpeakingString(QStringLiteral("1 2 3"));
-        ASSERT_TRUE(spinUntil([&] { return !log.reports.empty(); })) << qPrintable(voice);
-        EXPECT_EQ(log.reports, std::vector<bool>{true}) << qPrintable(voice);
-        EXPECT_GT(recording->samples, 2205U) << qPrintable(voice);
+        ASSERT_TRUE(spinUntil([&] { return !log.reports.empty(); })) << qPrintable(offered);
+        EXPECT_EQ(log.reports, std::vector<bool>{true}) << qPrintable(offered);
+        EXPECT_GT(recording->samples, 2205U) << qPrintable(offered);
     }
+    EXPECT_EQ(service->availableVoices().back(), QStringLiteral("flite:slt")) << "espeak-ng's voices, then flite's";
+    EXPECT_EQ(service->attributesForVoice(QStringLiteral("flite:slt")).name, QStringLiteral("SLT (flite)"));
     EXPECT_EQ(synthesizer(QStringLiteral("xx-nowhere"))->voice(), QStringLiteral("en-us")) << "the default speaks";
     EXPECT_EQ(synthesizer(QString())->voice(), QStringLiteral("en-us"));
     EXPECT_EQ(synthesizer(QStringLiteral("en+whisper"))->voice(), QStringLiteral("en+whisper"));
@@ -289,10 +305,11 @@ TEST_F(EspeakSynthesizerTest, RecordsUtterancesOneAfterTheOtherIntoAWavFile)
     const QString path = dir.filePath(QStringLiteral("speech.wav"));
     std::shared_ptr<WavFileOutput> wav = WavFileOutput::create(path);
     ASSERT_NE(wav, nullptr);
-    auto wavService = EspeakSpeechService::create([wav] { return wav; });
-    // Two synthesizers share the file, as after a change of voice.
-    for (const QString &voice : {QStringLiteral("en-us"), QStringLiteral("en")}) {
-        const auto speaker = wavService->createSynthesizer(voice);
+    const AudioOutputFactory file = [wav] { return wav; };
+    auto wavService = withFliteVoices(EspeakSpeechService::create(file), file);
+    // Two synthesizers share the file, as after a change of voice, to one of the other backend.
+    for (const QString &spoken : {QStringLiteral("en-us"), QStringLiteral("flite:slt")}) {
+        const auto speaker = wavService->createSynthesizer(spoken);
         speaker->setDelegate(&log);
         speaker->startSpeakingString(kSentence);
         ASSERT_TRUE(spinUntil([&] { return !speaker->isSpeaking(); }));

@@ -2,6 +2,7 @@
 
 #include "platform/speech/audiooutput.h"
 #include "platform/speech/speechsynthesizer.h"
+#include "platform/speech/synthesisengine.h"
 
 #include <QByteArray>
 #include <QString>
@@ -26,36 +27,11 @@ struct EspeakVoiceFile {
     int age = 0; // 0 when the file gives none
 };
 
-// One text to synthesize. The engine's thread hands it the samples as they come.
-class SynthesisJob {
-public:
-    SynthesisJob(QByteArray utf8Text, QByteArray voice, int wordsPerMinute)
-        : text(std::move(utf8Text))
-        , voice(std::move(voice))
-        , wordsPerMinute(wordsPerMinute)
-    {
-    }
-    virtual ~SynthesisJob() = default;
-    SynthesisJob(const SynthesisJob &) = delete;
-    SynthesisJob &operator=(const SynthesisJob &) = delete;
-
-    // Checked before the synthesis starts and before every buffer: true stops it.
-    virtual bool cancelled() const = 0;
-    // A buffer of samples; false stops the synthesis.
-    virtual bool samples(const std::int16_t *data, std::size_t count) = 0;
-    // Exactly once, last: complete is true when the whole text was synthesized.
-    virtual void ended(bool complete) = 0;
-
-    const QByteArray text;
-    const QByteArray voice; // a name espeak_SetVoiceByName accepts: "en-us", "en+whisper"
-    const int wordsPerMinute;
-};
-
 // espeak-ng keeps its state in globals and is not thread-safe, so the process has one engine:
 // only its thread calls espeak-ng once the voices are listed, one synthesis after the other.
 // A synthesis takes a few milliseconds per sentence, so callers never wait long for their turn;
 // they play the samples on their own threads.
-class EspeakEngine {
+class EspeakEngine final : public SynthesisEngine {
 public:
     // Synthesis hands samples over in buffers of this length.
     static constexpr int kBufferMilliseconds = 20;
@@ -69,18 +45,18 @@ public:
     static RateRange rateRange();
     static int normalRate();
 
-    ~EspeakEngine();
+    ~EspeakEngine() override;
     EspeakEngine(const EspeakEngine &) = delete;
     EspeakEngine &operator=(const EspeakEngine &) = delete;
 
     const std::vector<EspeakVoiceFile> &voices() const { return m_voices; }
     const std::vector<EspeakVoiceFile> &variants() const { return m_variants; }
-    AudioFormat format() const { return m_format; }
+    AudioFormat format() const override { return m_format; }
     // The rate espeak-ng starts with: its normal one unless its configuration says otherwise.
     int defaultRate() const { return m_defaultRate; }
 
     // Queues a synthesis; the engine runs them in the order they came.
-    void submit(std::shared_ptr<SynthesisJob> job);
+    void submit(std::shared_ptr<SynthesisJob> job) override;
 
 private:
     struct Library; // espeak-ng's initialisation and termination

@@ -1,7 +1,6 @@
 #include "platform/espeak/espeakspeechservice.h"
 
-#include "platform/espeak/espeaksynthesizer.h"
-#include "platform/espeak/nulloutput.h"
+#include "platform/espeak/enginesynthesizer.h"
 
 namespace narrata {
 
@@ -30,10 +29,7 @@ VoiceAttributes EspeakSpeechService::attributesForVoice(const QString &voice) co
 std::unique_ptr<SpeechSynthesizer> EspeakSpeechService::createSynthesizer(const QString &voice)
 {
     const QString known = m_catalogue.attributes(voice) ? voice : m_defaultVoice;
-    std::shared_ptr<AudioOutput> output = m_outputs ? m_outputs() : nullptr;
-    if (!output)
-        output = std::make_shared<NullOutput>();
-    return std::make_unique<EspeakSynthesizer>(m_engine, known, std::move(output));
+    return EngineSynthesizer::create(m_engine, known, m_outputs, defaultRate(), rateRange());
 }
 
 } // namespace narrata

@@ -7,14 +7,9 @@
 
 #include <QLocale>
 
-#include <functional>
 #include <memory>
 
 namespace narrata {
-
-// Where each new synthesizer plays: a new output per synthesizer (a sound server stream), or
-// one shared by all (a WAV file). nullptr gives that synthesizer silence paced like speech.
-using AudioOutputFactory = std::function<std::shared_ptr<AudioOutput>()>;
 
 // espeak-ng's voices (see EspeakVoiceCatalogue for their identifiers) and synthesizers that
 // speak with them in this process.

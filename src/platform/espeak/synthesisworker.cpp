@@ -76,7 +76,7 @@ private:
 };
 
 SynthesisWorker::SynthesisWorker(
-    std::shared_ptr<EspeakEngine> engine, std::shared_ptr<AudioOutput> output, EndNotice ended)
+    std::shared_ptr<SynthesisEngine> engine, std::shared_ptr<AudioOutput> output, EndNotice ended)
     : m_engine(std::move(engine))
     , m_output(std::move(output))
     , m_ended(std::move(ended))

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/espeak/espeakengine.h"
 #include "platform/speech/audiooutput.h"
+#include "platform/speech/synthesisengine.h"
 
 #include <QByteArray>
 #include <QtGlobal>
@@ -31,7 +31,7 @@ public:
     // when it was played to its end. Utterances replaced before they started are not reported.
     using EndNotice = std::function<void(quint64 utterance, bool finished)>;
 
-    SynthesisWorker(std::shared_ptr<EspeakEngine> engine, std::shared_ptr<AudioOutput> output, EndNotice ended);
+    SynthesisWorker(std::shared_ptr<SynthesisEngine> engine, std::shared_ptr<AudioOutput> output, EndNotice ended);
     // Ends the utterance in progress and waits for the thread, which sends no notice after.
     ~SynthesisWorker();
     SynthesisWorker(const SynthesisWorker &) = delete;
@@ -54,7 +54,7 @@ private:
     bool play(const std::shared_ptr<Utterance> &utterance);
     bool writeSlices(const std::vector<std::int16_t> &samples, const Utterance &utterance);
 
-    const std::shared_ptr<EspeakEngine> m_engine;
+    const std::shared_ptr<SynthesisEngine> m_engine;
     const std::shared_ptr<AudioOutput> m_output; // worker thread only, once it runs
     const EndNotice m_ended;
 

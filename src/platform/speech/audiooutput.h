@@ -4,6 +4,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <memory>
 
 namespace narrata {
 
@@ -31,5 +33,9 @@ public:
     // A short description for messages ("PulseAudio", "WAV file out.wav", "no sound").
     virtual QString description() const = 0;
 };
+
+// Where each new synthesizer plays: a new output per synthesizer (a sound server stream), or
+// one shared by all (a WAV file). nullptr gives that synthesizer silence paced like speech.
+using AudioOutputFactory = std::function<std::shared_ptr<AudioOutput>()>;
 
 } // namespace narrata

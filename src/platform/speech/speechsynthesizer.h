@@ -60,6 +60,14 @@ struct RateRange {
     friend bool operator==(const RateRange &, const RateRange &) = default;
 };
 
+// The backend a voice identifier names before a colon: "flite" for "flite:slt". espeak-ng's
+// identifiers, older than the other backends and kept in users' settings, name none.
+inline QString voiceBackend(const QString &voice)
+{
+    const qsizetype colon = voice.indexOf(QLatin1Char(':'));
+    return colon > 0 ? voice.left(colon) : QStringLiteral("espeak-ng");
+}
+
 // The voices a speech backend offers and synthesizers that speak with them.
 class SpeechService {
 public:

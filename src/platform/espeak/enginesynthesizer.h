@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/espeak/espeakengine.h"
 #include "platform/speech/audiooutput.h"
 #include "platform/speech/speechsynthesizer.h"
+#include "platform/speech/synthesisengine.h"
 
 #include <QtGlobal>
 
@@ -14,21 +14,26 @@ namespace narrata {
 class SynthesisWorker;
 class ReportRelay;
 
-// A synthesizer speaking with one espeak-ng voice into one audio output.
+// A synthesizer speaking with one voice of a synthesis engine into one audio output.
 //
 // It belongs to the thread that created it, which needs an event loop for the reports; the
 // synthesis runs on a worker thread of its own. The bookkeeping of utterances stays on the
 // owner's thread: the current utterance's number and whether it is still speaking. Ending an
 // utterance there (stop, or a new one) reports it at once, queued; the worker's later notice
 // for it is then dropped, so every utterance is reported exactly once.
-class EspeakSynthesizer final : public SpeechSynthesizer {
+class EngineSynthesizer final : public SpeechSynthesizer {
 public:
-    // voice: a name espeak_SetVoiceByName accepts ("en-us", "en+whisper"); the service checks it.
-    EspeakSynthesizer(std::shared_ptr<EspeakEngine> engine, QString voice, std::shared_ptr<AudioOutput> output);
+    // A synthesizer playing into the output `outputs` gives, or into silence paced like speech.
+    static std::unique_ptr<SpeechSynthesizer> create(std::shared_ptr<SynthesisEngine> engine, QString voice,
+        const AudioOutputFactory &outputs, float rate, RateRange rates);
+    // voice: one the engine offers; the service checks it. rate: the service's default rate, and
+    // rates: its range, which setRate holds rates to.
+    EngineSynthesizer(std::shared_ptr<SynthesisEngine> engine, QString voice, std::shared_ptr<AudioOutput> output,
+        float rate, RateRange rates);
     // Stops without a report.
-    ~EspeakSynthesizer() override;
-    EspeakSynthesizer(const EspeakSynthesizer &) = delete;
-    EspeakSynthesizer &operator=(const EspeakSynthesizer &) = delete;
+    ~EngineSynthesizer() override;
+    EngineSynthesizer(const EngineSynthesizer &) = delete;
+    EngineSynthesizer &operator=(const EngineSynthesizer &) = delete;
 
     void setDelegate(SpeechSynthesizerDelegate *delegate) override { m_delegate = delegate; }
     void startSpeakingString(const QString &text) override;
@@ -46,6 +51,7 @@ private:
     void report(bool finished);
 
     const QString m_voice;
+    const RateRange m_rates;
     float m_rate;
     SpeechSynthesizerDelegate *m_delegate = nullptr;
     quint64 m_utterance = 0; // the latest utterance

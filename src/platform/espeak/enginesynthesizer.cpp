@@ -1,5 +1,6 @@
-#include "platform/espeak/espeaksynthesizer.h"
+#include "platform/espeak/enginesynthesizer.h"
 
+#include "platform/espeak/nulloutput.h"
 #include "platform/espeak/synthesisworker.h"
 
 #include <QObject>
@@ -16,7 +17,7 @@ namespace narrata {
 // queued.
 class ReportRelay final : public QObject {
 public:
-    explicit ReportRelay(EspeakSynthesizer *owner)
+    explicit ReportRelay(EngineSynthesizer *owner)
         : owner(owner)
     {
     }
@@ -40,24 +41,34 @@ public:
             Qt::QueuedConnection);
     }
 
-    EspeakSynthesizer *owner;
+    EngineSynthesizer *owner;
     int delivering = 0; // reports being delivered, nested ones included
 };
 
-EspeakSynthesizer::EspeakSynthesizer(
-    std::shared_ptr<EspeakEngine> engine, QString voice, std::shared_ptr<AudioOutput> output)
+std::unique_ptr<SpeechSynthesizer> EngineSynthesizer::create(std::shared_ptr<SynthesisEngine> engine, QString voice,
+    const AudioOutputFactory &outputs, float rate, RateRange rates)
+{
+    std::shared_ptr<AudioOutput> output = outputs ? outputs() : nullptr;
+    if (!output)
+        output = std::make_shared<NullOutput>();
+    return std::make_unique<EngineSynthesizer>(std::move(engine), std::move(voice), std::move(output), rate, rates);
+}
+
+EngineSynthesizer::EngineSynthesizer(std::shared_ptr<SynthesisEngine> engine, QString voice,
+    std::shared_ptr<AudioOutput> output, float rate, RateRange rates)
     : m_voice(std::move(voice))
-    , m_rate(static_cast<float>(engine->defaultRate()))
+    , m_rates(rates)
+    , m_rate(std::clamp(rate, rates.minimum, rates.maximum))
     , m_relay(new ReportRelay(this))
 {
     // The notice comes on the worker's thread; the relay exists until the worker has stopped.
     m_worker = std::make_unique<SynthesisWorker>(
         std::move(engine), std::move(output), [relay = m_relay](quint64 utterance, bool finished) {
-            relay->post([utterance, finished](EspeakSynthesizer &self) { self.workerEnded(utterance, finished); });
+            relay->post([utterance, finished](EngineSynthesizer &self) { self.workerEnded(utterance, finished); });
         });
 }
 
-EspeakSynthesizer::~EspeakSynthesizer()
+EngineSynthesizer::~EngineSynthesizer()
 {
     m_worker.reset(); // stops and joins: nothing is posted after this
     m_relay->owner = nullptr;
@@ -69,18 +80,18 @@ EspeakSynthesizer::~EspeakSynthesizer()
         delete m_relay;
 }
 
-void EspeakSynthesizer::startSpeakingString(const QString &text)
+void EngineSynthesizer::startSpeakingString(const QString &text)
 {
     endCurrent();
     ++m_utterance;
     m_speaking = true;
     QString spoken = text;
-    // espeak-ng reads the text up to its first zero.
+    // Engines read the text up to its first zero.
     spoken.replace(QChar(0), QLatin1Char(' '));
     m_worker->speak(m_utterance, spoken.toUtf8(), m_voice.toUtf8(), static_cast<int>(std::lround(m_rate)));
 }
 
-void EspeakSynthesizer::stopSpeaking()
+void EngineSynthesizer::stopSpeaking()
 {
     if (!m_speaking)
         return;
@@ -88,22 +99,21 @@ void EspeakSynthesizer::stopSpeaking()
     m_worker->stop();
 }
 
-void EspeakSynthesizer::setRate(float wordsPerMinute)
+void EngineSynthesizer::setRate(float wordsPerMinute)
 {
-    const RateRange range = EspeakEngine::rateRange();
     if (std::isfinite(wordsPerMinute))
-        m_rate = std::clamp(wordsPerMinute, range.minimum, range.maximum);
+        m_rate = std::clamp(wordsPerMinute, m_rates.minimum, m_rates.maximum);
 }
 
-void EspeakSynthesizer::endCurrent()
+void EngineSynthesizer::endCurrent()
 {
     if (!m_speaking)
         return;
     m_speaking = false;
-    m_relay->post([](EspeakSynthesizer &self) { self.report(false); });
+    m_relay->post([](EngineSynthesizer &self) { self.report(false); });
 }
 
-void EspeakSynthesizer::workerEnded(quint64 utterance, bool finished)
+void EngineSynthesizer::workerEnded(quint64 utterance, bool finished)
 {
     // An utterance that was stopped or replaced has been reported already.
     if (!m_speaking || utterance != m_utterance)
@@ -112,7 +122,7 @@ void EspeakSynthesizer::workerEnded(quint64 utterance, bool finished)
     report(finished);
 }
 
-void EspeakSynthesizer::report(bool finished)
+void EngineSynthesizer::report(bool finished)
 {
     if (m_delegate)
         m_delegate->didFinishSpeaking(this, finished);
