@@ -149,8 +149,13 @@ int runExportCommand(const PDFService &pdfService, const QStringList &arguments,
 
     // Speech is recorded beside the audiobook first and encoded once reading is done, when the
     // chapters' times are known.
-    SpeechSetup setup(outputPath, err);
-    std::unique_ptr<SpeechService> speech = setup.takeService();
+    std::optional<SpeechSetup> setup;
+    std::unique_ptr<SpeechService> speech;
+    const auto provideSpeech = [&]() -> SpeechService & {
+        setup.emplace(outputPath, err);
+        speech = setup->takeService();
+        return *speech;
+    };
     SilentView view;
     const PDFDocument &document = *start.document;
     AudiobookDescription description{
@@ -173,11 +178,10 @@ int runExportCommand(const PDFService &pdfService, const QStringList &arguments,
     };
     std::vector<ChapterOpening> openings;
     qint64 sentencesStarted = 0;
-    ReadingRun run{line, start, lastPageIndex, [&speech]() -> SpeechService & { return *speech; }, view, true, false,
-        {}, {}, outputPath};
-    run.recordedSeconds = [&setup] { return setup.recordedSeconds(); };
+    ReadingRun run{line, start, lastPageIndex, provideSpeech, view, true, false, {}, {}, outputPath};
+    run.recordedSeconds = [&setup] { return setup ? setup->recordedSeconds() : std::nullopt; };
     run.sentenceStarted = [&](const SentenceRecord &sentence) {
-        progress.reading(static_cast<int>(sentence.pageIndex), setup.recordedSeconds().value_or(0));
+        progress.reading(static_cast<int>(sentence.pageIndex), setup->recordedSeconds().value_or(0));
         for (; nextChapter < chapters.size() && chapters[nextChapter].pageIndex <= sentence.pageIndex; ++nextChapter) {
             // Entries that reading reaches at one sentence (a part and its first chapter) make
             // one chapter under the innermost name.
@@ -189,7 +193,7 @@ int runExportCommand(const PDFService &pdfService, const QStringList &arguments,
         ++sentencesStarted;
     };
     const auto chaptersOfRecording = [&] {
-        const std::vector<qint64> ends = setup.utteranceEnds();
+        const std::vector<qint64> ends = setup->utteranceEnds();
         std::vector<AudiobookChapter> result;
         if (openings.empty() || openings.front().sentence > 0)
             result.push_back({0, description.title});
@@ -204,12 +208,12 @@ int runExportCommand(const PDFService &pdfService, const QStringList &arguments,
         progress.finish();
         if (status != 0) // interrupted or failed: no audiobook, and the recording goes too
             return true;
-        if (setup.recordedSeconds().value_or(0) <= 0) {
+        if (setup->recordedSeconds().value_or(0) <= 0) {
             *error = QStringLiteral("%1: nothing was spoken, so no audiobook was written").arg(outputPath);
             return false;
         }
         description.chapters = chaptersOfRecording();
-        const bool encoded = encodeAudiobook(setup.recordingPath(), *format, description, outputPath, error,
+        const bool encoded = encodeAudiobook(setup->recordingPath(), *format, description, outputPath, error,
             [&progress](double fraction) { return progress.encoding(fraction); });
         progress.finish();
         if (!encoded) {
@@ -233,7 +237,7 @@ int runExportCommand(const PDFService &pdfService, const QStringList &arguments,
     });
     if (status == 0)
         err << "narrata-cli: " << outputPath << ": " << description.chapters.size() << " chapters, "
-            << clock(setup.recordedSeconds().value_or(0)) << " of audio\n";
+            << clock(setup->recordedSeconds().value_or(0)) << " of audio\n";
     return status;
 }
 

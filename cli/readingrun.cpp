@@ -88,6 +88,9 @@ int lastPageIndexOf(const CommandLine &line, const CommandPage &start)
 int runReading(const ReadingRun &run, QTextStream &err, const ReadingFinish &finish)
 {
     const CommandLine &line = run.line;
+    // Ctrl-C is taken from here on: the files a run makes are made after, so an interruption
+    // never leaves one behind (it is acted on once the loop runs).
+    Interruption interruption;
     QSettingsDefaultsStore store;
     store.registerDefaults(registeredDefaults());
     const ReadPreferences preferences = readPreferences(line, store, err);
@@ -139,7 +142,6 @@ int runReading(const ReadingRun &run, QTextStream &err, const ReadingFinish &fin
     loop.reloadSpeechSynthesizer();
 
     int status = 0;
-    Interruption interruption;
     QObject::connect(&interruption, &Interruption::interrupted, [&] {
         loop.stopSpeaking();
         status = kInterruptedStatus;
@@ -174,7 +176,9 @@ int runReading(const ReadingRun &run, QTextStream &err, const ReadingFinish &fin
         QCoreApplication::exit(status);
     });
     watch.start();
-    QCoreApplication::exec();
+    // An interruption taken before the loop ran (while a page was prepared) has ended it already.
+    if (status == 0)
+        QCoreApplication::exec();
     loop.stopSpeaking();
     if (session.sessionStartTime) {
         session.updateDisplayOfCurrentSessionStats();
