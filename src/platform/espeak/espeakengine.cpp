@@ -114,45 +114,10 @@ EspeakEngine::EspeakEngine(std::unique_ptr<Library> library, int sampleRate)
     selector.languages = "variant";
     m_variants = listVoices(&selector);
     m_defaultRate = espeak_GetParameter(espeakRATE, 0);
-    m_thread = std::thread([this] { run(); });
+    m_queue = std::make_unique<SynthesisQueue>([this](SynthesisJob &job) { synthesize(job); });
 }
 
-EspeakEngine::~EspeakEngine()
-{
-    {
-        std::lock_guard lock(m_mutex);
-        m_quit = true;
-    }
-    m_wake.notify_all();
-    m_thread.join();
-    for (const auto &job : m_jobs)
-        job->ended(false);
-}
-
-void EspeakEngine::submit(std::shared_ptr<SynthesisJob> job)
-{
-    {
-        std::lock_guard lock(m_mutex);
-        m_jobs.push_back(std::move(job));
-    }
-    m_wake.notify_one();
-}
-
-void EspeakEngine::run()
-{
-    for (;;) {
-        std::shared_ptr<SynthesisJob> job;
-        {
-            std::unique_lock lock(m_mutex);
-            m_wake.wait(lock, [this] { return m_quit || !m_jobs.empty(); });
-            if (m_quit)
-                return;
-            job = std::move(m_jobs.front());
-            m_jobs.pop_front();
-        }
-        synthesize(*job);
-    }
-}
+EspeakEngine::~EspeakEngine() = default;
 
 void EspeakEngine::synthesize(SynthesisJob &job)
 {

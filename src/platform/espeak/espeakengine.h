@@ -3,18 +3,15 @@
 #include "platform/speech/audiooutput.h"
 #include "platform/speech/speechsynthesizer.h"
 #include "platform/speech/synthesisengine.h"
+#include "platform/speech/synthesisqueue.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
 
-#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <memory>
-#include <mutex>
-#include <thread>
 #include <vector>
 
 namespace narrata {
@@ -56,12 +53,11 @@ public:
     int defaultRate() const { return m_defaultRate; }
 
     // Queues a synthesis; the engine runs them in the order they came.
-    void submit(std::shared_ptr<SynthesisJob> job) override;
+    void submit(std::shared_ptr<SynthesisJob> job) override { m_queue->submit(std::move(job)); }
 
 private:
     struct Library; // espeak-ng's initialisation and termination
     EspeakEngine(std::unique_ptr<Library> library, int sampleRate);
-    void run();
     void synthesize(SynthesisJob &job);
 
     std::unique_ptr<Library> m_library;
@@ -71,11 +67,7 @@ private:
     int m_defaultRate;
     QByteArray m_currentVoice; // engine thread only
 
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    std::deque<std::shared_ptr<SynthesisJob>> m_jobs;
-    bool m_quit = false;
-    std::thread m_thread; // last: starts once everything above exists
+    std::unique_ptr<SynthesisQueue> m_queue; // last: starts once everything above exists
 };
 
 } // namespace narrata

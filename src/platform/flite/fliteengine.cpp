@@ -126,46 +126,10 @@ FliteEngine::FliteEngine()
         m_voices.push_back({QString::fromLatin1(library.identifier),
             {QString::fromLatin1(library.name), QStringLiteral("en_US"), kAdultAge, false}});
     }
-    m_thread = std::thread([this] { run(); });
+    m_queue = std::make_unique<SynthesisQueue>([this](SynthesisJob &job) { synthesize(job); });
 }
 
-FliteEngine::~FliteEngine()
-{
-    {
-        std::lock_guard lock(m_mutex);
-        m_quit = true;
-    }
-    m_wake.notify_one();
-    m_thread.join();
-}
-
-void FliteEngine::submit(std::shared_ptr<SynthesisJob> job)
-{
-    {
-        std::lock_guard lock(m_mutex);
-        m_jobs.push_back(std::move(job));
-    }
-    m_wake.notify_one();
-}
-
-void FliteEngine::run()
-{
-    for (;;) {
-        std::shared_ptr<SynthesisJob> job;
-        {
-            std::unique_lock lock(m_mutex);
-            m_wake.wait(lock, [this] { return m_quit || !m_jobs.empty(); });
-            if (m_quit)
-                break;
-            job = std::move(m_jobs.front());
-            m_jobs.pop_front();
-        }
-        synthesize(*job);
-    }
-    // Jobs still queued are ended as well, as every job is.
-    for (const auto &job : m_jobs)
-        job->ended(false);
-}
+FliteEngine::~FliteEngine() = default;
 
 void FliteEngine::synthesize(SynthesisJob &job)
 {

@@ -2,14 +2,11 @@
 
 #include "platform/speech/speechsynthesizer.h"
 #include "platform/speech/synthesisengine.h"
+#include "platform/speech/synthesisqueue.h"
 
 #include <QString>
 
-#include <condition_variable>
-#include <deque>
 #include <memory>
-#include <mutex>
-#include <thread>
 #include <vector>
 
 struct cst_voice_struct;
@@ -40,7 +37,7 @@ public:
 
     const std::vector<Voice> &voices() const { return m_voices; }
     AudioFormat format() const override { return {kSampleRate, 1}; }
-    void submit(std::shared_ptr<SynthesisJob> job) override;
+    void submit(std::shared_ptr<SynthesisJob> job) override { m_queue->submit(std::move(job)); }
 
     // The rate speech is resampled to: espeak-ng's, so that one recording can hold both
     // backends' speech.
@@ -49,17 +46,12 @@ public:
 private:
     struct Registered; // a voice flite has registered, unregistered when it goes
 
-    void run();
     void synthesize(SynthesisJob &job);
 
     std::vector<Voice> m_voices;
     std::vector<Registered> m_registered; // in the order of m_voices
 
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    std::deque<std::shared_ptr<SynthesisJob>> m_jobs;
-    bool m_quit = false;
-    std::thread m_thread; // last: starts once everything above exists
+    std::unique_ptr<SynthesisQueue> m_queue; // last: starts once everything above exists
 };
 
 } // namespace narrata
