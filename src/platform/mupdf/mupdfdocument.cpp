@@ -129,13 +129,15 @@ std::shared_ptr<PDFPage> MuPDFDocument::pageAtIndex(int index) const
         return nullptr;
 
     fz_context *ctx = m_core->ctx;
-    fz_page *page = nullptr;
-    fz_var(page);
+    pdf_obj *object = nullptr;
+    fz_var(object);
     fz_try (ctx)
-        page = fz_load_page(ctx, &m_core->document->super, index);
+        object = pdf_lookup_page_obj(ctx, m_core->document, index);
     fz_catch (ctx)
         return nullptr;
-    auto opened = std::make_shared<MuPDFPage>(m_core, page);
+    if (!pdf_is_dict(ctx, object))
+        return nullptr;
+    auto opened = std::make_shared<MuPDFPage>(m_core, object);
     m_pages.keep(index, opened);
     return opened;
 }

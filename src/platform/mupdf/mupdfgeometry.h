@@ -1,6 +1,7 @@
 #pragma once
 
 #include <mupdf/fitz.h>
+#include <mupdf/pdf.h>
 
 #include <QPointF>
 #include <QRectF>
@@ -10,6 +11,22 @@ namespace narrata {
 // MuPDF's page space has its origin at the top-left of the displayed page and y growing
 // downward; ours has it at the lower-left with y growing upward. `bounds` is the page's
 // fz_bound_page rectangle, which already accounts for the crop box and rotation.
+// A page's transformation from its user space, and its bounds after it (what fz_bound_page
+// gives), read from the page's object without loading the page. Throws as MuPDF does.
+struct PageObjectSpace {
+    fz_matrix ctm = fz_identity;
+    fz_rect bounds = fz_empty_rect;
+};
+
+inline PageObjectSpace pageObjectSpace(fz_context *ctx, pdf_obj *pageObject)
+{
+    PageObjectSpace space;
+    fz_rect mediabox = fz_empty_rect;
+    pdf_page_obj_transform(ctx, pageObject, &mediabox, &space.ctm);
+    space.bounds = fz_transform_rect(mediabox, space.ctm);
+    return space;
+}
+
 inline QRectF toPageSpace(const fz_rect &r, const fz_rect &bounds)
 {
     return QRectF(r.x0 - bounds.x0, bounds.y1 - r.y1, r.x1 - r.x0, r.y1 - r.y0);

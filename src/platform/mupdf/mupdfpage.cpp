@@ -38,14 +38,14 @@ enum pdf_annot_type annotTypeFor(PDFMarkupType type)
 
 } // namespace
 
-MuPDFPage::MuPDFPage(std::shared_ptr<MuPDFDocumentCore> core, fz_page *page)
+MuPDFPage::MuPDFPage(std::shared_ptr<MuPDFDocumentCore> core, pdf_obj *pageObject)
     : m_core(std::move(core))
-    , m_page(page)
+    , m_object(pdf_keep_obj(m_core->ctx, pageObject))
     , m_bounds(fz_empty_rect)
 {
     fz_context *ctx = m_core->ctx;
     fz_try (ctx)
-        m_bounds = fz_bound_page(ctx, m_page);
+        m_bounds = pageObjectSpace(ctx, m_object).bounds;
     fz_catch (ctx)
         m_bounds = fz_empty_rect;
 }
@@ -55,6 +55,22 @@ MuPDFPage::~MuPDFPage()
     Lock lock(m_core->mutex);
     fz_drop_display_list(m_core->ctx, m_displayList);
     fz_drop_page(m_core->ctx, m_page);
+    pdf_drop_obj(m_core->ctx, m_object);
+}
+
+fz_page *MuPDFPage::loadedPage() const
+{
+    if (m_page)
+        return m_page;
+    const int index = currentIndex();
+    if (index < 0)
+        return nullptr;
+    fz_context *ctx = m_core->ctx;
+    fz_try (ctx)
+        m_page = fz_load_page(ctx, &m_core->document->super, index);
+    fz_catch (ctx)
+        m_page = nullptr;
+    return m_page;
 }
 
 const TextLayer &MuPDFPage::textLayer() const
@@ -64,7 +80,7 @@ const TextLayer &MuPDFPage::textLayer() const
         bool aborted = false;
         {
             Lock lock(m_core->mutex);
-            raw = extractRawPageText(m_core->ctx, m_page, &aborted);
+            raw = extractRawPageText(m_core->ctx, m_core->document, m_object, &aborted);
         }
         if (aborted)
             qWarning().noquote() << QStringLiteral("page %1 could not be read within its time and memory budget, "
@@ -85,11 +101,8 @@ QRectF MuPDFPage::boundsForBox(PDFDisplayBox box) const
     fz_context *ctx = m_core->ctx;
     fz_rect media = fz_empty_rect;
     fz_try (ctx) {
-        pdf_page *page = pdf_page_from_fz_page(ctx, m_page);
-        fz_rect mediaInUserSpace = fz_empty_rect;
-        fz_matrix ctm = fz_identity;
-        pdf_page_transform(ctx, page, &mediaInUserSpace, &ctm);
-        media = fz_transform_rect(pdf_to_rect(ctx, pdf_dict_get_inheritable(ctx, page->obj, PDF_NAME(MediaBox))), ctm);
+        media = fz_transform_rect(pdf_to_rect(ctx, pdf_dict_get_inheritable(ctx, m_object, PDF_NAME(MediaBox))),
+            pageObjectSpace(ctx, m_object).ctm);
     }
     fz_catch (ctx)
         return cropBox;
@@ -111,7 +124,9 @@ std::vector<PDFAnnotation> MuPDFPage::annotations() const
     Lock lock(m_core->mutex);
     fz_context *ctx = m_core->ctx;
     fz_try (ctx) {
-        pdf_page *page = pdf_page_from_fz_page(ctx, m_page);
+        pdf_page *page = pdf_page_from_fz_page(ctx, loadedPage());
+        if (!page)
+            fz_throw(ctx, FZ_ERROR_GENERIC, "page cannot be loaded");
         for (pdf_annot *annot = pdf_first_annot(ctx, page); annot; annot = pdf_next_annot(ctx, annot)) {
             const enum pdf_annot_type type = pdf_annot_type(ctx, annot);
             if (type != PDF_ANNOT_HIGHLIGHT && type != PDF_ANNOT_UNDERLINE)
@@ -175,7 +190,9 @@ std::optional<PDFAnnotation> MuPDFPage::addAnnotation(const PDFAnnotation &annot
     fz_var(type);
     fz_var(opacity);
     fz_try (ctx) {
-        pdf_page *page = pdf_page_from_fz_page(ctx, m_page);
+        pdf_page *page = pdf_page_from_fz_page(ctx, loadedPage());
+        if (!page)
+            fz_throw(ctx, FZ_ERROR_GENERIC, "page cannot be loaded");
         annot = pdf_create_annot(ctx, page, type);
         pdf_set_annot_quad_points(ctx, annot, quadCount, quadData);
         pdf_set_annot_color(ctx, annot, 3, color);
@@ -203,7 +220,9 @@ bool MuPDFPage::removeAnnotation(const PDFAnnotation &annotation)
     Lock lock(m_core->mutex);
     fz_context *ctx = m_core->ctx;
     fz_try (ctx) {
-        pdf_page *page = pdf_page_from_fz_page(ctx, m_page);
+        pdf_page *page = pdf_page_from_fz_page(ctx, loadedPage());
+        if (!page)
+            fz_throw(ctx, FZ_ERROR_GENERIC, "page cannot be loaded");
         for (pdf_annot *annot = pdf_first_annot(ctx, page); annot && !removed; annot = pdf_next_annot(ctx, annot))
             if (pdf_to_num(ctx, pdf_annot_obj(ctx, annot)) == id) {
                 pdf_delete_annot(ctx, page, annot);
@@ -223,7 +242,7 @@ int MuPDFPage::currentIndex() const
     fz_context *ctx = m_core->ctx;
     int index = -1;
     fz_try (ctx)
-        index = pdf_lookup_page_number(ctx, m_core->document, pdf_page_from_fz_page(ctx, m_page)->obj);
+        index = pdf_lookup_page_number(ctx, m_core->document, m_object);
     fz_catch (ctx)
         index = -1;
     return index;
@@ -241,9 +260,12 @@ fz_display_list *MuPDFPage::keptDisplayList() const
     fz_var(list);
     fz_var(device);
     fz_try (ctx) {
-        list = fz_new_display_list(ctx, fz_bound_page(ctx, m_page));
+        fz_page *page = loadedPage();
+        if (!page)
+            fz_throw(ctx, FZ_ERROR_GENERIC, "page cannot be loaded");
+        list = fz_new_display_list(ctx, fz_bound_page(ctx, page));
         device = fz_new_list_device(ctx, list);
-        fz_run_page(ctx, m_page, device, fz_identity, work.cookie());
+        fz_run_page(ctx, page, device, fz_identity, work.cookie());
         fz_close_device(ctx, device);
     }
     fz_always (ctx)

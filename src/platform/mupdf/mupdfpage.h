@@ -4,13 +4,16 @@
 #include "platform/pdf/pdfpage.h"
 
 #include <mupdf/fitz.h>
+#include <mupdf/pdf.h>
 
 namespace narrata {
 
 class MuPDFPage final : public PDFPage {
 public:
-    // Takes over the page reference. The caller holds the core's lock.
-    MuPDFPage(std::shared_ptr<MuPDFDocumentCore> core, fz_page *page);
+    // The page whose object is given; the caller holds the core's lock. MuPDF loads the page
+    // itself (with its links and annotations) only when it is drawn or marked: reading the
+    // text needs no more than the object, and a page's links can cost more than its text.
+    MuPDFPage(std::shared_ptr<MuPDFDocumentCore> core, pdf_obj *pageObject);
     ~MuPDFPage() override;
 
     const TextLayer &textLayer() const override;
@@ -27,11 +30,15 @@ public:
     int currentIndex() const;
 
 private:
+    // The loaded page, loaded now if it was not; null when it cannot be. The caller holds the
+    // core's lock.
+    fz_page *loadedPage() const;
     fz_display_list *keptDisplayList() const;
     void dropDisplayList();
 
     std::shared_ptr<MuPDFDocumentCore> m_core;
-    fz_page *m_page;
+    pdf_obj *m_object;
+    mutable fz_page *m_page = nullptr;
     fz_rect m_bounds;
     mutable std::once_flag m_textOnce;
     mutable TextLayer m_text;

@@ -5,6 +5,7 @@
 #include "mupdfgeometry.h"
 
 #include <mupdf/fitz.h>
+#include <mupdf/pdf.h>
 
 #include <cmath>
 #include <map>
@@ -139,25 +140,34 @@ RawPageText convert(fz_context *ctx, fz_stext_page *text, const fz_rect &bounds)
 
 } // namespace
 
-RawPageText extractRawPageText(fz_context *ctx, fz_page *page, bool *aborted)
+RawPageText extractRawPageText(fz_context *ctx, pdf_document *document, pdf_obj *pageObject, bool *aborted)
 {
     MuPDFWatchedWork work;
     fz_stext_page *text = nullptr;
     fz_device *device = nullptr;
+    pdf_processor *processor = nullptr;
     fz_rect bounds = fz_empty_rect;
     fz_var(text);
     fz_var(device);
+    fz_var(processor);
     fz_try (ctx) {
-        bounds = fz_bound_page(ctx, page);
+        const PageObjectSpace space = pageObjectSpace(ctx, pageObject);
+        bounds = space.bounds;
         fz_stext_options options = {};
         // Ligatures are expanded by MuPDF; characters outside the page are not read.
         options.flags = FZ_STEXT_MEDIABOX_CLIP;
         text = fz_new_stext_page(ctx, bounds);
         device = fz_new_stext_device(ctx, text, &options);
-        fz_run_page_contents(ctx, page, device, fz_identity, work.cookie());
+        // What running the page's contents does, less the colour and blending set-up that
+        // text does not need.
+        processor = pdf_new_run_processor(ctx, device, space.ctm, "View", nullptr, nullptr, work.cookie());
+        pdf_process_contents(ctx, processor, document, pdf_dict_get_inheritable(ctx, pageObject, PDF_NAME(Resources)),
+            pdf_dict_get(ctx, pageObject, PDF_NAME(Contents)), work.cookie());
+        pdf_close_processor(ctx, processor);
         fz_close_device(ctx, device);
     }
     fz_always (ctx) {
+        pdf_drop_processor(ctx, processor);
         fz_drop_device(ctx, device);
     }
     fz_catch (ctx) {
