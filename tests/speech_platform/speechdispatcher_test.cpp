@@ -47,7 +47,7 @@ TEST_F(SpeechDispatcherTest, OffersEachModulesVoicesNamingBackendAndModuleButNot
     ASSERT_TRUE(voices.contains(kPaced)) << voices.join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(voiceBackend(kPaced), QStringLiteral("speechd"));
     EXPECT_EQ(service->attributesForVoice(kPaced),
-        (VoiceAttributes{QStringLiteral("Paced: one (paced)"), QStringLiteral("en_US")}));
+        (VoiceAttributes{QStringLiteral("Paced: one (paced)"), QStringLiteral("en_US"), 35}));
     const QString american = QStringLiteral("speechd:espeak-ng:English (America)");
     ASSERT_TRUE(voices.contains(american));
     EXPECT_EQ(service->attributesForVoice(american).localeIdentifier, QStringLiteral("en_US"));

@@ -15,6 +15,10 @@ namespace {
 std::mutex registryMutex;
 std::map<std::size_t, SpeechDispatcherConnection *> registry;
 
+// The daemon tells no voice's age; its voices are taken for adults' (the voice menu's filter keeps
+// adults' voices).
+constexpr int kAdultAge = 35;
+
 QString localeOf(const char *language)
 {
     // "en-GB-x-rp" or "en_US": the language and, when there is one, the region.
@@ -162,7 +166,8 @@ void SpeechDispatcherConnection::list(Connection &connection)
                 continue;
             const QString display = QString::fromUtf8(name);
             voices.push_back({QStringLiteral("speechd:%1:%2").arg(encodeModule(*module), display), *module, name,
-                {QStringLiteral("%1 (%2)").arg(display, QString::fromUtf8(*module)), localeOf((*voice)->language)}});
+                {QStringLiteral("%1 (%2)").arg(display, QString::fromUtf8(*module)), localeOf((*voice)->language),
+                    kAdultAge}});
         }
         if (listed)
             free_spd_voices(listed);
