@@ -7,7 +7,7 @@ target_link_libraries(speech-latency-benchmark PRIVATE narrata_speech_platform n
 # The silence between sentences, within a page and across a page turn.
 add_executable(reading-gap-benchmark ${CMAKE_CURRENT_LIST_DIR}/reading_gap_benchmark.cpp)
 target_link_libraries(reading-gap-benchmark PRIVATE narrata_speech narrata_speech_service narrata_speech_platform
-  narrata_text narrata_pdf narrata_mupdf narrata_test_support narrata_warnings)
+  narrata_flite narrata_speechd narrata_text narrata_pdf narrata_mupdf narrata_test_support narrata_warnings)
 
 # Smartening a dense page against segmenting it.
 add_executable(smartening-benchmark ${CMAKE_CURRENT_LIST_DIR}/smartening_benchmark.cpp)

@@ -152,7 +152,7 @@ int runExportCommand(const PDFService &pdfService, const QStringList &arguments,
     std::optional<SpeechSetup> setup;
     std::unique_ptr<SpeechService> speech;
     const auto provideSpeech = [&]() -> SpeechService & {
-        setup.emplace(outputPath, err);
+        setup.emplace(outputPath, err, line.value(QStringLiteral("--voice")));
         speech = setup->takeService();
         return *speech;
     };

@@ -42,7 +42,7 @@ int runReadCommand(const PDFService &pdfService, const QStringList &arguments, Q
             reader.showSpokenText(dry->spokenText());
             speech = std::move(dry);
         } else {
-            setup.emplace(wavPath, err);
+            setup.emplace(wavPath, err, line.value(QStringLiteral("--voice")));
             speech = setup->takeService();
         }
         return *speech;

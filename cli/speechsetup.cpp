@@ -9,6 +9,7 @@
 #include "platform/espeak/pulseaudiooutput.h"
 #include "platform/espeak/wavfileoutput.h"
 #include "platform/flite/flitespeechservice.h"
+#include "platform/speechd/speechdispatcherspeechservice.h"
 
 #include <algorithm>
 #include <mutex>
@@ -39,6 +40,8 @@ AudioOutputFactory soundServerOutputs(QTextStream &err)
 }
 
 } // namespace
+
+const std::chrono::milliseconds kSpeechDaemonWait(10000);
 
 std::future<void> startSpeechEngine()
 {
@@ -80,8 +83,13 @@ private:
     std::vector<qint64> m_ends;
 };
 
-SpeechSetup::SpeechSetup(const QString &wavPath, QTextStream &err)
+SpeechSetup::SpeechSetup(const QString &wavPath, QTextStream &err, const QString &voice)
 {
+    const bool daemonVoice = voiceBackend(voice) == QLatin1String("speechd");
+    if (daemonVoice && !wavPath.isEmpty())
+        throw CliError(QStringLiteral("%1 is spoken by the speech-dispatcher daemon, which hands back no audio to "
+                                      "record: choose an espeak-ng or flite voice (narrata-cli voices lists them)")
+                           .arg(voice));
     AudioOutputFactory outputs;
     if (!wavPath.isEmpty()) {
         QString error;
@@ -99,6 +107,9 @@ SpeechSetup::SpeechSetup(const QString &wavPath, QTextStream &err)
     if (!espeak)
         throw CliError(QStringLiteral("espeak-ng cannot start: its voice data (espeak-ng-data) is missing"));
     m_service = withFliteVoices(std::move(espeak), outputs);
+    if (wavPath.isEmpty())
+        m_service = withSpeechDispatcherVoices(
+            std::move(m_service), daemonVoice ? kSpeechDaemonWait : std::chrono::milliseconds(0));
 }
 
 SpeechSetup::~SpeechSetup() = default;

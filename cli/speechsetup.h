@@ -5,6 +5,7 @@
 #include <QString>
 #include <QTextStream>
 
+#include <chrono>
 #include <future>
 #include <memory>
 #include <optional>
@@ -17,18 +18,24 @@ class WavFileOutput;
 
 namespace narrata::cli {
 
+// How long the speech daemon's voices are waited for when they are asked for: it may have to
+// start, and list thousands of voices.
+extern const std::chrono::milliseconds kSpeechDaemonWait;
+
 // Starts espeak-ng on a thread of its own; the speech service made later takes it over. The
 // future is ready once it has started (or failed to).
 std::future<void> startSpeechEngine();
 
 // The speech service narrata-cli speaks with: espeak-ng's and flite's voices, into a WAV file
 // when one is named, else to the sound server, else (saying so once on `err`) into silence
-// paced like speech. The WAV file is written under a temporary name beside the one chosen, and
-// takes the chosen name only when saved: a run refused or failed before that leaves whatever
+// paced like speech; without a WAV file the speech daemon's voices too, which it speaks itself.
+// They are waited for when `voice`, the voice asked for, is one of them; with a WAV file such a
+// voice is refused, since the daemon hands back no audio to record. The WAV file is written under a temporary name
+// beside the one chosen, and takes the chosen name only when saved: a run refused or failed before that leaves whatever
 // had the name as it was. Throws CliError when the WAV file cannot be created.
 class SpeechSetup {
 public:
-    SpeechSetup(const QString &wavPath, QTextStream &err);
+    SpeechSetup(const QString &wavPath, QTextStream &err, const QString &voice);
     ~SpeechSetup();
     SpeechSetup(const SpeechSetup &) = delete;
     SpeechSetup &operator=(const SpeechSetup &) = delete;

@@ -1,11 +1,13 @@
 #include "clierror.h"
 #include "commandline.h"
 #include "commands.h"
+#include "speechsetup.h"
 
 #include "platform/espeak/espeakspeechservice.h"
 #include "platform/espeak/nulloutput.h"
 #include "platform/flite/flitespeechservice.h"
 #include "platform/settingsstores/qsettingsdefaultsstore.h"
+#include "platform/speechd/speechdispatcherspeechservice.h"
 #include "settings/registereddefaults.h"
 #include "speech/pagecontent.h"
 #include "speech/speakingloop.h"
@@ -35,7 +37,7 @@ int runVoicesCommand(const QStringList &arguments, QTextStream &out, QTextStream
     auto espeak = EspeakSpeechService::create(silence);
     if (!espeak)
         throw CliError(QStringLiteral("espeak-ng cannot start: its voice data (espeak-ng-data) is missing"));
-    const auto service = withFliteVoices(std::move(espeak), silence);
+    const auto service = withSpeechDispatcherVoices(withFliteVoices(std::move(espeak), silence), kSpeechDaemonWait);
 
     if (line.hasFlag(QStringLiteral("--all"))) {
         const QString defaultVoice = service->defaultVoice();

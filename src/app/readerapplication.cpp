@@ -10,6 +10,7 @@
 #include "platform/mupdf/mupdfservice.h"
 #include "platform/qtdesktop/qtdesktopservices.h"
 #include "platform/settingsstores/qsettingsdefaultsstore.h"
+#include "platform/speechd/speechdispatcherspeechservice.h"
 #include "resources/appresources.h"
 #include "settings/registereddefaults.h"
 #include "view/clipboardconverter.h"
@@ -66,6 +67,10 @@ ReaderApplication::ReaderApplication(Options options, QObject *parent)
     const std::shared_ptr<EspeakEngine> engine = EspeakEngine::instance();
     m_canSpeak = engine != nullptr;
     m_speechService = makeSpeechService(engine, m_options.speechOutputs, m_silent);
+    // The speech daemon's voices join when it has listed them, never holding up the window; it
+    // plays them itself, so outputs given instead of the sound server's leave them out.
+    if (!m_options.speechOutputs)
+        m_speechService = withSpeechDispatcherVoices(std::move(m_speechService), std::chrono::milliseconds(0));
     m_defaults = std::make_unique<QSettingsDefaultsStore>();
     AppDelegate::initialize(*m_defaults);
     m_window = std::make_unique<MainWindow>();

@@ -129,6 +129,7 @@ bool VoiceCatalogue::showsOnlyEnglishAdultVoices() const
 
 void VoiceCatalogue::preparePopover(SpeakingLoop &loop)
 {
+    buildMenu(); // a backend may have listed its voices since
     if (const std::optional<QString> stored = storedVoice())
         selectVoice(m_service.availableVoices().contains(*stored) ? *stored : m_service.defaultVoice());
     const float rate = storedRate();

@@ -9,6 +9,7 @@
 #include "platform/flite/flitespeechservice.h"
 #include "platform/speech/audiooutput.h"
 #include "platform/speech/speechsynthesizer.h"
+#include "support/testapplication.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -31,22 +32,6 @@
 
 namespace narrata {
 namespace {
-
-// The reports come through the event loop, so the tests need an application.
-void ensureApplication()
-{
-    static int argc = 1;
-    static char name[] = "speech_platform_tests";
-    static char *argv[] = {name, nullptr};
-    static QCoreApplication application(argc, argv);
-}
-
-// Runs the event loop until the condition holds or the time is up: a bug fails a test, it never
-// hangs it.
-bool spinUntil(const std::function<bool()> &condition, int milliseconds = 20000)
-{
-    return QTest::qWaitFor(condition, milliseconds);
-}
 
 // What a RecordingOutput was given; shared with the test, as the synthesizer owns the output.
 struct Recording {

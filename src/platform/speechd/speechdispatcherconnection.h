@@ -1,0 +1,84 @@
+#pragma once
+
+#include "platform/speech/speechsynthesizer.h"
+
+#include <QString>
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace narrata {
+
+// One connection to the desktop's speech daemon, and the voices of its output modules.
+//
+// Every call to the daemon runs on a thread of its own, in the order asked: the daemon may be
+// slow to start, slow to list its voices (espeak-ng's module lists thousands), or stop answering
+// when it cannot play, and none of that may hold up the caller. The daemon reports the start and
+// end of each message on the library's own thread; `say` hands the end on from there.
+class SpeechDispatcherConnection {
+public:
+    struct Voice {
+        QString identifier; // "speechd:<module>:<voice>"
+        QByteArray module;
+        QByteArray name;
+        VoiceAttributes attributes;
+    };
+    // How a message ended: spoken to its end, or cancelled, or never spoken.
+    using Ended = std::function<void(bool finished)>;
+    // Each message's start (true) and end (false), on the library's thread; for measuring.
+    using Observer = std::function<void(bool begins)>;
+
+    // Connects (starting the daemon when the desktop lets clients start it) and lists the
+    // voices, on the connection's thread.
+    SpeechDispatcherConnection();
+    // Wakes a call the daemon does not answer, and closes.
+    ~SpeechDispatcherConnection();
+    SpeechDispatcherConnection(const SpeechDispatcherConnection &) = delete;
+    SpeechDispatcherConnection &operator=(const SpeechDispatcherConnection &) = delete;
+
+    // Waits up to `timeout` for the voices to be listed; true once they are (none when the
+    // daemon cannot be reached).
+    bool waitForVoices(std::chrono::milliseconds timeout) const;
+    // The voices listed so far: none before the listing ends.
+    std::vector<Voice> voices() const;
+    // Speaks text with a voice at a rate of -100 to 100; `ended` is called once, on another
+    // thread, when the message ends or could not be spoken.
+    void say(const Voice &voice, int rate, const QByteArray &text, Ended ended);
+    // Cancels every message of this connection; they end as not finished.
+    void cancel();
+    void setObserver(Observer observer);
+
+    // The part of an identifier naming a module, which may hold a colon itself.
+    static QString encodeModule(const QByteArray &module);
+
+    // From the library's thread: a message began, or ended (finished or cancelled).
+    void notify(std::size_t message, bool begins, bool finished);
+
+private:
+    struct Connection;
+    using Job = std::function<void(Connection &)>;
+    void run();
+    void post(Job job);
+    void list(Connection &connection);
+
+    mutable std::mutex m_mutex;
+    mutable std::condition_variable m_changed;
+    std::deque<Job> m_jobs;
+    bool m_closing = false;
+    bool m_listed = false;
+    int m_socket = -1; // for waking a call that hangs
+    std::vector<Voice> m_voices;
+    std::map<std::size_t, Ended> m_speaking; // messages said, by the daemon's number
+    std::map<std::size_t, bool> m_earlyEnds; // ends that came before `say` knew the number
+    Observer m_observer;
+    std::thread m_thread;
+};
+
+} // namespace narrata

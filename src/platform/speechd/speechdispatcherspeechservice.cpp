@@ -1,0 +1,59 @@
+#include "platform/speechd/speechdispatcherspeechservice.h"
+
+#include "platform/speech/combinedspeechservice.h"
+
+#include <algorithm>
+
+namespace narrata {
+
+SpeechDispatcherSpeechService::SpeechDispatcherSpeechService(std::shared_ptr<SpeechDispatcherConnection> connection)
+    : m_connection(std::move(connection))
+{
+}
+
+QStringList SpeechDispatcherSpeechService::availableVoices() const
+{
+    QStringList identifiers;
+    for (const SpeechDispatcherConnection::Voice &voice : m_connection->voices())
+        identifiers.append(voice.identifier);
+    return identifiers;
+}
+
+QString SpeechDispatcherSpeechService::defaultVoice() const
+{
+    return availableVoices().value(0);
+}
+
+VoiceAttributes SpeechDispatcherSpeechService::attributesForVoice(const QString &voice) const
+{
+    const std::vector<SpeechDispatcherConnection::Voice> voices = m_connection->voices();
+    const auto found
+        = std::find_if(voices.begin(), voices.end(), [&](const auto &known) { return known.identifier == voice; });
+    return found != voices.end() ? found->attributes : VoiceAttributes{};
+}
+
+std::unique_ptr<SpeechSynthesizer> SpeechDispatcherSpeechService::createSynthesizer(const QString &voice)
+{
+    const std::vector<SpeechDispatcherConnection::Voice> voices = m_connection->voices();
+    auto found
+        = std::find_if(voices.begin(), voices.end(), [&](const auto &known) { return known.identifier == voice; });
+    if (found == voices.end())
+        found = voices.begin();
+    // Without voices the synthesizer's every utterance ends at once, not finished.
+    return std::make_unique<SpeechDispatcherSynthesizer>(
+        m_connection, found != voices.end() ? *found : SpeechDispatcherConnection::Voice{});
+}
+
+std::unique_ptr<SpeechService> withSpeechDispatcherVoices(
+    std::unique_ptr<SpeechService> primary, std::chrono::milliseconds wait)
+{
+    auto connection = std::make_shared<SpeechDispatcherConnection>();
+    if (connection->waitForVoices(wait) && connection->voices().empty())
+        return primary;
+    std::vector<std::unique_ptr<SpeechService>> services;
+    services.push_back(std::move(primary));
+    services.push_back(std::make_unique<SpeechDispatcherSpeechService>(std::move(connection)));
+    return std::make_unique<CombinedSpeechService>(std::move(services));
+}
+
+} // namespace narrata
