@@ -70,7 +70,10 @@ ReaderApplication::ReaderApplication(Options options, QObject *parent)
     // The speech daemon's voices join when it has listed them, never holding up the window; it
     // plays them itself, so outputs given instead of the sound server's leave them out.
     if (!m_options.speechOutputs)
-        m_speechService = withSpeechDispatcherVoices(std::move(m_speechService), std::chrono::milliseconds(0));
+        m_speechService = withSpeechDispatcherVoices(std::move(m_speechService), std::chrono::milliseconds(0), [this] {
+            QMetaObject::invokeMethod(
+                this, [this] { m_delegate->speechVoicesListed(); }, Qt::QueuedConnection);
+        });
     m_defaults = std::make_unique<QSettingsDefaultsStore>();
     AppDelegate::initialize(*m_defaults);
     m_window = std::make_unique<MainWindow>();

@@ -122,6 +122,8 @@ public:
     SpeakingLoop &speakingLoop() { return *m_loop; }
     PageContent &pageContent() { return m_pageContent; }
     VoiceCatalogue &voiceCatalogue() { return m_voices; }
+    // A speech backend listed its voices after the launch: the stored voice may be among them.
+    void speechVoicesListed() { m_voices.adoptStoredVoiceNowOffered(*m_loop) ? reloadSpeechSynthesizer() : void(); }
     WordMappingTextPath &wordMappings() { return m_wordMappings; }
     ReadingSession &session() { return m_session; }
     const IgnoredFonts &ignoredFonts() const { return m_ignoredFonts; }

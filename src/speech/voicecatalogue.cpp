@@ -116,6 +116,17 @@ void VoiceCatalogue::prepareVoices(SpeakingLoop &loop)
         setRate(m_service.defaultRate());
 }
 
+bool VoiceCatalogue::adoptStoredVoiceNowOffered(SpeakingLoop &loop)
+{
+    const std::optional<QString> stored = storedVoice();
+    if (!stored || loop.ttsVoice == stored || !m_service.availableVoices().contains(*stored))
+        return false;
+    buildMenu();
+    selectVoice(*stored);
+    loop.ttsVoice = stored;
+    return true;
+}
+
 void VoiceCatalogue::setShowOnlyEnglishAdultVoices(bool on, SpeakingLoop &loop)
 {
     m_defaults.setValue(userPrefShowOnlyEnglishAdultVoices, on);

@@ -35,6 +35,10 @@ public:
     // defaults as reset() does. The loop's synthesizer is left as it is: at launch the loop
     // creates its first one next.
     void prepareVoices(SpeakingLoop &loop);
+    // For a backend that listed its voices after the launch: when the stored voice, which the
+    // default voice stood in for, is offered now, it goes into the controls and the loop's
+    // ttsVoice, and the answer is true (the loop's synthesizer is then to be reloaded).
+    bool adoptStoredVoiceNowOffered(SpeakingLoop &loop);
     // Writes the filter option and rebuilds the menu; the stored voice stays selected.
     void setShowOnlyEnglishAdultVoices(bool on, SpeakingLoop &loop);
     bool showsOnlyEnglishAdultVoices() const;

@@ -521,6 +521,14 @@ TEST_F(VoiceCatalogueTest, AStoredVoiceHiddenByTheFilterStillSpeaksAndOneThatIsG
     EXPECT_EQ(defaults.stringForKey(kNarrataTTSVoiceSelected), QStringLiteral("uninstalled"));
     loop.reloadSpeechSynthesizer();
     EXPECT_EQ(heard(), std::pair(QStringLiteral("en-us"), 210.0f));
+
+    // A backend that lists it after the launch brings it back, once.
+    EXPECT_FALSE(catalogue.adoptStoredVoiceNowOffered(loop));
+    service.voices.insert(voice("uninstalled", "Late", "en_US"));
+    EXPECT_TRUE(catalogue.adoptStoredVoiceNowOffered(loop));
+    EXPECT_EQ(loopVoice(), std::pair(std::optional(QStringLiteral("uninstalled")), 210.0f));
+    EXPECT_EQ(selectedTitle(), QStringLiteral("Late (en_US)"));
+    EXPECT_FALSE(catalogue.adoptStoredVoiceNowOffered(loop));
 }
 
 TEST_F(VoiceCatalogueTest, StoredRatesOutOfRangeAreHeldToTheServicesRangeAndUnusableOnesCountAsNone)

@@ -63,8 +63,9 @@ extern "C" void speechDispatcherEvent(std::size_t message, std::size_t client, S
         found->second->notify(message, type == SPD_EVENT_BEGIN, type == SPD_EVENT_END);
 }
 
-SpeechDispatcherConnection::SpeechDispatcherConnection()
-    : m_thread([this] { run(); })
+SpeechDispatcherConnection::SpeechDispatcherConnection(std::function<void()> listed)
+    : m_listedCallback(std::move(listed))
+    , m_thread([this] { run(); })
 {
 }
 
@@ -180,6 +181,8 @@ void SpeechDispatcherConnection::list(Connection &connection)
         m_listed = true;
     }
     m_changed.notify_all();
+    if (m_listedCallback)
+        m_listedCallback();
 }
 
 void SpeechDispatcherConnection::say(const Voice &voice, int rate, const QByteArray &text, Ended ended)

@@ -36,8 +36,8 @@ public:
     using Observer = std::function<void(bool begins)>;
 
     // Connects (starting the daemon when the desktop lets clients start it) and lists the
-    // voices, on the connection's thread.
-    SpeechDispatcherConnection();
+    // voices, on the connection's thread; `listed` is called there once the listing ended.
+    explicit SpeechDispatcherConnection(std::function<void()> listed = {});
     // Wakes a call the daemon does not answer, and closes.
     ~SpeechDispatcherConnection();
     SpeechDispatcherConnection(const SpeechDispatcherConnection &) = delete;
@@ -78,6 +78,7 @@ private:
     std::map<std::size_t, Ended> m_speaking; // messages said, by the daemon's number
     std::map<std::size_t, bool> m_earlyEnds; // ends that came before `say` knew the number
     Observer m_observer;
+    const std::function<void()> m_listedCallback;
     std::thread m_thread;
 };
 

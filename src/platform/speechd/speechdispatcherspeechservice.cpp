@@ -45,9 +45,9 @@ std::unique_ptr<SpeechSynthesizer> SpeechDispatcherSpeechService::createSynthesi
 }
 
 std::unique_ptr<SpeechService> withSpeechDispatcherVoices(
-    std::unique_ptr<SpeechService> primary, std::chrono::milliseconds wait)
+    std::unique_ptr<SpeechService> primary, std::chrono::milliseconds wait, std::function<void()> listed)
 {
-    auto connection = std::make_shared<SpeechDispatcherConnection>();
+    auto connection = std::make_shared<SpeechDispatcherConnection>(std::move(listed));
     if (connection->waitForVoices(wait) && connection->voices().empty())
         return primary;
     std::vector<std::unique_ptr<SpeechService>> services;

@@ -5,6 +5,7 @@
 #include "platform/speechd/speechdispatchersynthesizer.h"
 
 #include <chrono>
+#include <functional>
 #include <memory>
 
 namespace narrata {
@@ -31,8 +32,8 @@ private:
 
 // primary's voices and then the speech daemon's as one service. The daemon's voices are waited
 // for up to `wait`: primary alone when they are listed by then and there are none; listed later
-// they join as they come.
+// they join as they come, and `listed` is called on another thread once they have.
 std::unique_ptr<SpeechService> withSpeechDispatcherVoices(
-    std::unique_ptr<SpeechService> primary, std::chrono::milliseconds wait);
+    std::unique_ptr<SpeechService> primary, std::chrono::milliseconds wait, std::function<void()> listed = {});
 
 } // namespace narrata
