@@ -9,7 +9,9 @@
 #include "platform/espeak/pulseaudiooutput.h"
 #include "platform/espeak/wavfileoutput.h"
 #include "platform/flite/flitespeechservice.h"
+#include "platform/settingsstores/qsettingsdefaultsstore.h"
 #include "platform/speechd/speechdispatcherspeechservice.h"
+#include "settings/registereddefaults.h"
 
 #include <algorithm>
 #include <mutex>
@@ -21,11 +23,13 @@ namespace {
 // Each synthesizer gets a stream of its own on the sound server (one being stopped may still
 // be writing while its successor starts). The first stream is opened up front, to find out
 // whether there is a sound server at all.
-AudioOutputFactory soundServerOutputs(QTextStream &err)
+// `quiet`: the voice asked for is the speech daemon's, which plays it itself.
+AudioOutputFactory soundServerOutputs(QTextStream &err, bool quiet)
 {
     std::shared_ptr<AudioOutput> first = PulseAudioOutput::open();
     if (!first) {
-        err << "narrata-cli: no sound device; reading on in silence, at the pace of speech\n";
+        if (!quiet)
+            err << "narrata-cli: no sound device; reading on in silence, at the pace of speech\n";
         err.flush();
         return [] { return std::make_shared<NullOutput>(); };
     }
@@ -85,11 +89,19 @@ private:
 
 SpeechSetup::SpeechSetup(const QString &wavPath, QTextStream &err, const QString &voice)
 {
-    const bool daemonVoice = voiceBackend(voice) == QLatin1String("speechd");
-    if (daemonVoice && !wavPath.isEmpty())
-        throw CliError(QStringLiteral("%1 is spoken by the speech-dispatcher daemon, which hands back no audio to "
-                                      "record: choose an espeak-ng or flite voice (narrata-cli voices lists them)")
-                           .arg(voice));
+    // Without a voice given the stored one speaks, as in the window.
+    const QString asked
+        = voice.isEmpty() ? QSettingsDefaultsStore().stringForKey(settingskeys::kNarrataTTSVoiceSelected) : voice;
+    const bool daemonVoice = voiceBackend(asked) == QLatin1String("speechd");
+    if (daemonVoice && !wavPath.isEmpty()) {
+        const QString why
+            = QStringLiteral("is spoken by the speech-dispatcher daemon, which hands back no audio to record");
+        if (!voice.isEmpty())
+            throw CliError(QStringLiteral("%1 %2: choose an espeak-ng or flite voice (narrata-cli voices lists them)")
+                               .arg(asked, why));
+        err << "narrata-cli: the voice chosen in the window (" << asked << ") " << why
+            << "; recording with the default voice\n";
+    }
     AudioOutputFactory outputs;
     if (!wavPath.isEmpty()) {
         QString error;
@@ -101,7 +113,7 @@ SpeechSetup::SpeechSetup(const QString &wavPath, QTextStream &err, const QString
         m_recording = std::make_shared<MarkedRecording>(m_wav);
         outputs = [recording = m_recording] { return recording; };
     } else {
-        outputs = soundServerOutputs(err);
+        outputs = soundServerOutputs(err, daemonVoice);
     }
     auto espeak = EspeakSpeechService::create(outputs);
     if (!espeak)
