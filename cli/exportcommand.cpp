@@ -236,7 +236,8 @@ int runExportCommand(const PDFService &pdfService, const QStringList &arguments,
         return true;
     });
     if (status == 0)
-        err << "narrata-cli: " << outputPath << ": " << description.chapters.size() << " chapters, "
+        err << "narrata-cli: " << outputPath << ": " << description.chapters.size()
+            << (description.chapters.size() == 1 ? " chapter, " : " chapters, ")
             << clock(setup->recordedSeconds().value_or(0)) << " of audio\n";
     return status;
 }
