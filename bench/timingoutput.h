@@ -2,7 +2,7 @@
 
 // Silence paced like speech that notes when each utterance's first sample arrives and when its
 // last has been played: where the speech adapter hands its samples to the sound device.
-#include "platform/espeak/nulloutput.h"
+#include "platform/audio/nulloutput.h"
 
 #include <chrono>
 #include <condition_variable>

@@ -2,12 +2,12 @@
 
 #include "clierror.h"
 
+#include "platform/audio/nulloutput.h"
+#include "platform/audio/pulseaudiooutput.h"
+#include "platform/audio/wavfileoutput.h"
 #include "platform/audiobook/temporaryfilebeside.h"
 #include "platform/espeak/espeakengine.h"
 #include "platform/espeak/espeakspeechservice.h"
-#include "platform/espeak/nulloutput.h"
-#include "platform/espeak/pulseaudiooutput.h"
-#include "platform/espeak/wavfileoutput.h"
 #include "platform/flite/flitespeechservice.h"
 #include "platform/settingsstores/qsettingsdefaultsstore.h"
 #include "platform/speechd/speechdispatcherspeechservice.h"

@@ -3,8 +3,8 @@
 #include "commands.h"
 #include "speechsetup.h"
 
+#include "platform/audio/nulloutput.h"
 #include "platform/espeak/espeakspeechservice.h"
-#include "platform/espeak/nulloutput.h"
 #include "platform/flite/flitespeechservice.h"
 #include "platform/settingsstores/qsettingsdefaultsstore.h"
 #include "platform/speechd/speechdispatcherspeechservice.h"

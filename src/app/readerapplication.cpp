@@ -2,9 +2,9 @@
 
 #include "documents/appdelegate.h"
 #include "mediaplayerbus.h"
+#include "platform/audio/pulseaudiooutput.h"
 #include "platform/espeak/espeakengine.h"
 #include "platform/espeak/espeakspeechservice.h"
-#include "platform/espeak/pulseaudiooutput.h"
 #include "platform/espeak/silentspeechservice.h"
 #include "platform/flite/flitespeechservice.h"
 #include "platform/mupdf/mupdfservice.h"

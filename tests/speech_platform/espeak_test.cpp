@@ -1,11 +1,11 @@
 // espeak-ng's and flite's voices as the services offer them, utterances with their reports and audio, the
 // silent service, and the WAV file, silent and sound server outputs.
+#include "platform/audio/nulloutput.h"
+#include "platform/audio/pulseaudiooutput.h"
+#include "platform/audio/wavfileoutput.h"
 #include "platform/espeak/espeakengine.h"
 #include "platform/espeak/espeakspeechservice.h"
-#include "platform/espeak/nulloutput.h"
-#include "platform/espeak/pulseaudiooutput.h"
 #include "platform/espeak/silentspeechservice.h"
-#include "platform/espeak/wavfileoutput.h"
 #include "platform/flite/flitespeechservice.h"
 #include "platform/speech/audiooutput.h"
 #include "platform/speech/speechsynthesizer.h"

@@ -1,6 +1,6 @@
 #include "platform/espeak/espeakspeechservice.h"
 
-#include "platform/espeak/enginesynthesizer.h"
+#include "platform/speech/enginesynthesizer.h"
 
 namespace narrata {
 

@@ -1,7 +1,7 @@
 #include "platform/flite/flitespeechservice.h"
 
-#include "platform/espeak/enginesynthesizer.h"
 #include "platform/speech/combinedspeechservice.h"
+#include "platform/speech/enginesynthesizer.h"
 
 namespace narrata {
 

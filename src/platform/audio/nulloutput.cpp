@@ -1,4 +1,4 @@
-#include "platform/espeak/nulloutput.h"
+#include "platform/audio/nulloutput.h"
 
 #include <algorithm>
 #include <thread>

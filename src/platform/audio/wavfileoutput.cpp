@@ -1,4 +1,4 @@
-#include "platform/espeak/wavfileoutput.h"
+#include "platform/audio/wavfileoutput.h"
 
 #include <QFile>
 #include <QFileInfo>

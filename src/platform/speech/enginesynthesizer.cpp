@@ -1,7 +1,7 @@
-#include "platform/espeak/enginesynthesizer.h"
+#include "platform/speech/enginesynthesizer.h"
 
-#include "platform/espeak/nulloutput.h"
-#include "platform/espeak/synthesisworker.h"
+#include "platform/audio/nulloutput.h"
+#include "platform/speech/synthesisworker.h"
 
 #include <QObject>
 #include <QPointer>

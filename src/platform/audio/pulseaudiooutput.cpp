@@ -1,4 +1,4 @@
-#include "platform/espeak/pulseaudiooutput.h"
+#include "platform/audio/pulseaudiooutput.h"
 
 #include <pulse/simple.h>
 

@@ -1,4 +1,4 @@
-#include "platform/espeak/synthesisworker.h"
+#include "platform/speech/synthesisworker.h"
 
 #include <algorithm>
 #include <atomic>
