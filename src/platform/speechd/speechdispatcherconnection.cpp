@@ -5,15 +5,15 @@
 
 #include <QRegularExpression>
 
+#include <condition_variable>
 #include <cstdlib>
+#include <deque>
+#include <map>
+#include <mutex>
 
 namespace narrata {
 
 namespace {
-
-// The library reports events through plain functions, naming the client they are for.
-std::mutex registryMutex;
-std::map<std::size_t, SpeechDispatcherConnection *> registry;
 
 // The daemon tells no voice's age; its voices are taken for adults' (the voice menu's filter keeps
 // adults' voices).
@@ -31,9 +31,8 @@ QString localeOf(const char *language)
     return locale;
 }
 
-} // namespace
-
-struct SpeechDispatcherConnection::Connection {
+// The daemon's connection, on the connection's thread only.
+struct Connection {
     explicit Connection(SPDConnection *spd)
         : spd(spd)
     {
@@ -54,49 +53,104 @@ struct SpeechDispatcherConnection::Connection {
     bool rateSet = false;
 };
 
+} // namespace
+
+struct SpeechDispatcherConnection::State : std::enable_shared_from_this<State> {
+    using Job = std::function<void(Connection &)>;
+
+    void run();
+    void post(Job job);
+    void list(Connection &connection);
+    // From the library's thread: a message began, or ended (finished or cancelled).
+    void notify(std::size_t message, bool begins, bool finished);
+
+    mutable std::mutex mutex;
+    mutable std::condition_variable changed;
+    std::deque<Job> jobs;
+    bool closing = false;
+    bool listed = false;
+    bool opening = true; // waiting for the daemon's greeting, which a stuck daemon never gives
+    bool ended = false; // the thread is done with the daemon
+    int socket = -1; // for waking a call that hangs
+    std::vector<Voice> voices;
+    std::map<std::size_t, Ended> speaking; // messages said, by the daemon's number
+    std::map<std::size_t, bool> earlyEnds; // ends that came before `say` knew the number
+    Observer observer;
+    // Called, under its own lock, until the connection closes, never after.
+    std::mutex listedMutex;
+    std::function<void()> listedCallback;
+};
+
+namespace {
+
+// The library reports events through plain functions, naming the client they are for. Never
+// destroyed: a thread left waiting for a stuck daemon may still use it while the process exits.
+std::mutex &registryMutex = *new std::mutex;
+std::map<std::size_t, std::weak_ptr<SpeechDispatcherConnection::State>> &registry
+    = *new std::map<std::size_t, std::weak_ptr<SpeechDispatcherConnection::State>>;
+
+} // namespace
+
 // Hands an event on to the connection of the client it names.
 extern "C" void speechDispatcherEvent(std::size_t message, std::size_t client, SPDNotificationType type)
 {
-    const std::lock_guard lock(registryMutex);
-    const auto found = registry.find(client);
-    if (found != registry.end())
-        found->second->notify(message, type == SPD_EVENT_BEGIN, type == SPD_EVENT_END);
+    std::shared_ptr<SpeechDispatcherConnection::State> state;
+    {
+        const std::lock_guard lock(registryMutex);
+        const auto found = registry.find(client);
+        if (found != registry.end())
+            state = found->second.lock();
+    }
+    if (state)
+        state->notify(message, type == SPD_EVENT_BEGIN, type == SPD_EVENT_END);
 }
 
 SpeechDispatcherConnection::SpeechDispatcherConnection(std::function<void()> listed)
-    : m_listedCallback(std::move(listed))
-    , m_thread([this] { run(); })
+    : m_state(std::make_shared<State>())
 {
+    m_state->listedCallback = std::move(listed);
+    m_thread = std::thread([state = m_state] { state->run(); });
 }
 
 SpeechDispatcherConnection::~SpeechDispatcherConnection()
 {
     {
-        const std::lock_guard lock(m_mutex);
-        m_closing = true;
-        if (m_socket >= 0)
-            ::shutdown(m_socket, SHUT_RDWR);
+        const std::lock_guard lock(m_state->listedMutex);
+        m_state->listedCallback = nullptr;
     }
-    m_changed.notify_all();
-    m_thread.join();
+    std::unique_lock lock(m_state->mutex);
+    m_state->closing = true;
+    if (m_state->socket >= 0)
+        ::shutdown(m_state->socket, SHUT_RDWR);
+    m_state->changed.notify_all();
+    // A daemon that has not answered the greeting leaves no socket to wake the thread with: the
+    // thread is left to end on its own, with the state it shares.
+    const bool ended = m_state->changed.wait_for(lock, std::chrono::seconds(2), [this] {
+        return m_state->ended || m_state->opening;
+    }) && m_state->ended;
+    lock.unlock();
+    if (ended)
+        m_thread.join();
+    else
+        m_thread.detach();
 }
 
 bool SpeechDispatcherConnection::waitForVoices(std::chrono::milliseconds timeout) const
 {
-    std::unique_lock lock(m_mutex);
-    return m_changed.wait_for(lock, timeout, [this] { return m_listed; });
+    std::unique_lock lock(m_state->mutex);
+    return m_state->changed.wait_for(lock, timeout, [this] { return m_state->listed; });
 }
 
 std::vector<SpeechDispatcherConnection::Voice> SpeechDispatcherConnection::voices() const
 {
-    const std::lock_guard lock(m_mutex);
-    return m_voices;
+    const std::lock_guard lock(m_state->mutex);
+    return m_state->voices;
 }
 
 void SpeechDispatcherConnection::setObserver(Observer observer)
 {
-    const std::lock_guard lock(m_mutex);
-    m_observer = std::move(observer);
+    const std::lock_guard lock(m_state->mutex);
+    m_state->observer = std::move(observer);
 }
 
 QString SpeechDispatcherConnection::encodeModule(const QByteArray &module)
@@ -104,20 +158,24 @@ QString SpeechDispatcherConnection::encodeModule(const QByteArray &module)
     return QString::fromLatin1(module.toPercentEncoding({}, ":"));
 }
 
-void SpeechDispatcherConnection::post(Job job)
+void SpeechDispatcherConnection::State::post(Job job)
 {
     {
-        const std::lock_guard lock(m_mutex);
-        m_jobs.push_back(std::move(job));
+        const std::lock_guard lock(mutex);
+        jobs.push_back(std::move(job));
     }
-    m_changed.notify_all();
+    changed.notify_all();
 }
 
-void SpeechDispatcherConnection::run()
+void SpeechDispatcherConnection::State::run()
 {
     char *error = nullptr;
     Connection connection(spd_open2("narrata", "reading", nullptr, SPD_MODE_THREADED, nullptr, 1, &error));
     std::free(error);
+    {
+        const std::lock_guard lock(mutex);
+        opening = false;
+    }
     if (connection.spd) {
         connection.client = static_cast<std::size_t>(spd_get_client_id(connection.spd));
         connection.spd->callback_begin = connection.spd->callback_end = connection.spd->callback_cancel
@@ -125,34 +183,41 @@ void SpeechDispatcherConnection::run()
         spd_set_notification_on(connection.spd, SPD_BEGIN);
         spd_set_notification_on(connection.spd, SPD_END);
         spd_set_notification_on(connection.spd, SPD_CANCEL);
-        const std::lock_guard lock(registryMutex);
-        registry[connection.client] = this;
-        const std::lock_guard own(m_mutex);
-        m_socket = connection.spd->socket;
-        if (m_closing) // woken before the socket was known
-            ::shutdown(m_socket, SHUT_RDWR);
+        {
+            const std::lock_guard lock(registryMutex);
+            registry[connection.client] = weak_from_this();
+        }
+        const std::lock_guard own(mutex);
+        socket = connection.spd->socket;
+        if (closing) // woken before the socket was known
+            ::shutdown(socket, SHUT_RDWR);
     }
     list(connection);
 
     for (;;) {
         Job job;
         {
-            std::unique_lock lock(m_mutex);
-            m_changed.wait(lock, [this] { return m_closing || !m_jobs.empty(); });
-            if (m_closing)
+            std::unique_lock lock(mutex);
+            changed.wait(lock, [this] { return closing || !jobs.empty(); });
+            if (closing)
                 break;
-            job = std::move(m_jobs.front());
-            m_jobs.pop_front();
+            job = std::move(jobs.front());
+            jobs.pop_front();
         }
         job(connection);
     }
-    const std::lock_guard lock(registryMutex);
-    registry.erase(connection.client);
+    {
+        const std::lock_guard lock(registryMutex);
+        registry.erase(connection.client);
+    }
+    const std::lock_guard lock(mutex);
+    ended = true;
+    changed.notify_all();
 }
 
-void SpeechDispatcherConnection::list(Connection &connection)
+void SpeechDispatcherConnection::State::list(Connection &connection)
 {
-    std::vector<Voice> voices;
+    std::vector<Voice> listedVoices;
     char **modules = connection.spd ? spd_list_modules(connection.spd) : nullptr;
     for (char **module = modules; module && *module; ++module) {
         if (spd_set_output_module(connection.spd, *module) != 0)
@@ -166,7 +231,7 @@ void SpeechDispatcherConnection::list(Connection &connection)
             if (name.isEmpty() || (!variant.isEmpty() && variant != "none" && name.endsWith("+" + variant)))
                 continue;
             const QString display = QString::fromUtf8(name);
-            voices.push_back({QStringLiteral("speechd:%1:%2").arg(encodeModule(*module), display), *module, name,
+            listedVoices.push_back({QStringLiteral("speechd:%1:%2").arg(encodeModule(*module), display), *module, name,
                 {QStringLiteral("%1 (%2)").arg(display, QString::fromUtf8(*module)), localeOf((*voice)->language),
                     kAdultAge}});
         }
@@ -176,18 +241,20 @@ void SpeechDispatcherConnection::list(Connection &connection)
     if (modules)
         free_spd_modules(modules);
     {
-        const std::lock_guard lock(m_mutex);
-        m_voices = std::move(voices);
-        m_listed = true;
+        const std::lock_guard lock(mutex);
+        voices = std::move(listedVoices);
+        listed = true;
     }
-    m_changed.notify_all();
-    if (m_listedCallback)
-        m_listedCallback();
+    changed.notify_all();
+    const std::lock_guard lock(listedMutex);
+    if (listedCallback)
+        listedCallback();
 }
 
 void SpeechDispatcherConnection::say(const Voice &voice, int rate, const QByteArray &text, Ended ended)
 {
-    post([this, module = voice.module, name = voice.name, rate, text, ended = std::move(ended)](Connection &c) {
+    m_state->post([state = m_state.get(), module = voice.module, name = voice.name, rate, text,
+                      ended = std::move(ended)](Connection &c) {
         SPDConnection *spd = c.spd;
         const bool ready = spd && (c.module == module || spd_set_output_module(spd, module.constData()) == 0)
             && ((c.module == module && c.voice == name) || spd_set_synthesis_voice(spd, name.constData()) == 0)
@@ -201,48 +268,48 @@ void SpeechDispatcherConnection::say(const Voice &voice, int rate, const QByteAr
             ended(false);
             return;
         }
-        std::unique_lock lock(m_mutex);
+        std::unique_lock lock(state->mutex);
         const auto id = static_cast<std::size_t>(message);
         // Ends of earlier messages not reported by now never will be.
-        m_earlyEnds.erase(m_earlyEnds.begin(), m_earlyEnds.lower_bound(id));
-        if (const auto early = m_earlyEnds.find(id); early != m_earlyEnds.end()) {
+        state->earlyEnds.erase(state->earlyEnds.begin(), state->earlyEnds.lower_bound(id));
+        if (const auto early = state->earlyEnds.find(id); early != state->earlyEnds.end()) {
             const bool finished = early->second;
-            m_earlyEnds.erase(early);
+            state->earlyEnds.erase(early);
             lock.unlock();
             ended(finished);
             return;
         }
-        m_speaking[id] = ended;
+        state->speaking[id] = ended;
     });
 }
 
 void SpeechDispatcherConnection::cancel()
 {
-    post([](Connection &c) {
+    m_state->post([](Connection &c) {
         if (c.spd)
             spd_cancel(c.spd);
     });
 }
 
-void SpeechDispatcherConnection::notify(std::size_t message, bool begins, bool finished)
+void SpeechDispatcherConnection::State::notify(std::size_t message, bool begins, bool finished)
 {
-    std::unique_lock lock(m_mutex);
-    const Observer observer = m_observer;
-    Ended ended;
+    std::unique_lock lock(mutex);
+    const Observer observing = observer;
+    Ended ending;
     if (!begins) {
-        const auto found = m_speaking.find(message);
-        if (found != m_speaking.end()) {
-            ended = std::move(found->second);
-            m_speaking.erase(found);
+        const auto found = speaking.find(message);
+        if (found != speaking.end()) {
+            ending = std::move(found->second);
+            speaking.erase(found);
         } else {
-            m_earlyEnds[message] = finished;
+            earlyEnds[message] = finished;
         }
     }
     lock.unlock();
-    if (observer)
-        observer(begins);
-    if (ended)
-        ended(finished);
+    if (observing)
+        observing(begins);
+    if (ending)
+        ending(finished);
 }
 
 } // namespace narrata

@@ -5,12 +5,8 @@
 #include <QString>
 
 #include <chrono>
-#include <condition_variable>
-#include <deque>
 #include <functional>
-#include <map>
 #include <memory>
-#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -38,7 +34,9 @@ public:
     // Connects (starting the daemon when the desktop lets clients start it) and lists the
     // voices, on the connection's thread; `listed` is called there once the listing ended.
     explicit SpeechDispatcherConnection(std::function<void()> listed = {});
-    // Wakes a call the daemon does not answer, and closes.
+    // Wakes a call the daemon does not answer, and closes. A daemon that does not even answer
+    // the greeting cannot be woken: its thread is left to end with the process, on state of
+    // its own, rather than holding up the caller for ever.
     ~SpeechDispatcherConnection();
     SpeechDispatcherConnection(const SpeechDispatcherConnection &) = delete;
     SpeechDispatcherConnection &operator=(const SpeechDispatcherConnection &) = delete;
@@ -58,27 +56,11 @@ public:
     // The part of an identifier naming a module, which may hold a colon itself.
     static QString encodeModule(const QByteArray &module);
 
-    // From the library's thread: a message began, or ended (finished or cancelled).
-    void notify(std::size_t message, bool begins, bool finished);
+    // What the connection's thread works on; it outlives the connection while the thread runs.
+    struct State;
 
 private:
-    struct Connection;
-    using Job = std::function<void(Connection &)>;
-    void run();
-    void post(Job job);
-    void list(Connection &connection);
-
-    mutable std::mutex m_mutex;
-    mutable std::condition_variable m_changed;
-    std::deque<Job> m_jobs;
-    bool m_closing = false;
-    bool m_listed = false;
-    int m_socket = -1; // for waking a call that hangs
-    std::vector<Voice> m_voices;
-    std::map<std::size_t, Ended> m_speaking; // messages said, by the daemon's number
-    std::map<std::size_t, bool> m_earlyEnds; // ends that came before `say` knew the number
-    Observer m_observer;
-    const std::function<void()> m_listedCallback;
+    std::shared_ptr<State> m_state;
     std::thread m_thread;
 };
 
