@@ -4,9 +4,14 @@
 #include "support/privatespeechdaemon.h"
 #include "support/testapplication.h"
 
+#include <QTemporaryDir>
 #include <QThread>
 
 #include <gtest/gtest.h>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace narrata {
 namespace {
@@ -88,6 +93,26 @@ TEST(SpeechDispatcherAbsent, LeavesTheOtherVoicesAlone)
     SpeechService *alone = primary.get();
     EXPECT_EQ(withSpeechDispatcherVoices(std::move(primary), std::chrono::seconds(20)).get(), alone);
     qunsetenv("SPEECHD_ADDRESS");
+}
+
+TEST(SpeechDispatcherAbsent, ADaemonThatNeverAnswersHoldsNothingUp)
+{
+    // A socket that takes connections and never says a word, as a stuck daemon does.
+    const QTemporaryDir folder;
+    const QByteArray path = folder.filePath(QStringLiteral("mute.sock")).toLocal8Bit();
+    const int mute = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::copy(path.begin(), path.end(), address.sun_path);
+    ASSERT_EQ(::bind(mute, reinterpret_cast<const sockaddr *>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(mute, 4), 0);
+    qputenv("SPEECHD_ADDRESS", "unix_socket:" + path);
+    {
+        const SpeechDispatcherConnection connection;
+        EXPECT_FALSE(connection.waitForVoices(std::chrono::milliseconds(300)));
+    } // leaving the scope must not wait for the daemon
+    qunsetenv("SPEECHD_ADDRESS");
+    ::close(mute);
 }
 
 } // namespace

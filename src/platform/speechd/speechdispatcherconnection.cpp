@@ -1,11 +1,13 @@
 #include "platform/speechd/speechdispatcherconnection.h"
 
 #include <libspeechd.h>
+#include <pthread.h>
 #include <sys/socket.h>
 
 #include <QRegularExpression>
 
 #include <condition_variable>
+#include <csignal>
 #include <cstdlib>
 #include <deque>
 #include <map>
@@ -37,10 +39,19 @@ struct Connection {
         : spd(spd)
     {
     }
-    ~Connection()
+    ~Connection() { drop(); }
+    void drop()
     {
         if (spd)
             spd_close(spd);
+        spd = nullptr;
+    }
+    // Whether the daemon still holds its end of the socket: the library does not survive
+    // asking one that went away, or never answered the greeting, for a reply.
+    bool daemonAnswers() const
+    {
+        char byte = 0;
+        return spd && ::recv(spd->socket, &byte, 1, MSG_PEEK | MSG_DONTWAIT) != 0;
     }
     Connection(const Connection &) = delete;
     Connection &operator=(const Connection &) = delete;
@@ -169,13 +180,23 @@ void SpeechDispatcherConnection::State::post(Job job)
 
 void SpeechDispatcherConnection::State::run()
 {
+    // A write to a daemon that went away fails instead of ending the process.
+    sigset_t brokenPipe;
+    sigemptyset(&brokenPipe);
+    sigaddset(&brokenPipe, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &brokenPipe, nullptr);
+
     char *error = nullptr;
     Connection connection(spd_open2("narrata", "reading", nullptr, SPD_MODE_THREADED, nullptr, 1, &error));
     std::free(error);
+    bool abandoned = false;
     {
         const std::lock_guard lock(mutex);
         opening = false;
+        abandoned = closing;
     }
+    if (abandoned || !connection.daemonAnswers())
+        connection.drop();
     if (connection.spd) {
         connection.client = static_cast<std::size_t>(spd_get_client_id(connection.spd));
         connection.spd->callback_begin = connection.spd->callback_end = connection.spd->callback_cancel
@@ -204,6 +225,8 @@ void SpeechDispatcherConnection::State::run()
             job = std::move(jobs.front());
             jobs.pop_front();
         }
+        if (!connection.daemonAnswers())
+            connection.drop(); // what is asked of it now ends at once, not spoken
         job(connection);
     }
     {
