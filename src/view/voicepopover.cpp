@@ -107,7 +107,8 @@ void VoicePopover::addBackendLabel(const QString &backend)
     QComboBox &list = *ui->popupButtonTTSVoiceList;
     if (list.count() > 0)
         list.insertSeparator(list.count());
-    list.addItem(backend);
+    // The desktop's speech service is known by its own name, not by its voices' prefix.
+    list.addItem(backend == QLatin1String("speechd") ? QStringLiteral("Speech Dispatcher") : backend);
     // A heading, not a voice: it cannot be picked.
     if (auto *model = qobject_cast<QStandardItemModel *>(list.model()))
         model->item(list.count() - 1)->setFlags(Qt::NoItemFlags);
