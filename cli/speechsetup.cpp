@@ -119,9 +119,10 @@ SpeechSetup::SpeechSetup(const QString &wavPath, QTextStream &err, const QString
     if (!espeak)
         throw CliError(QStringLiteral("espeak-ng cannot start: its voice data (espeak-ng-data) is missing"));
     m_service = withFliteVoices(std::move(espeak), outputs);
-    if (wavPath.isEmpty())
-        m_service = withSpeechDispatcherVoices(
-            std::move(m_service), daemonVoice ? kSpeechDaemonWait : std::chrono::milliseconds(0));
+    // The daemon only when one of its voices is to speak: reaching it may start it, which costs
+    // the first word tens of milliseconds.
+    if (daemonVoice && wavPath.isEmpty())
+        m_service = withSpeechDispatcherVoices(std::move(m_service), kSpeechDaemonWait);
 }
 
 SpeechSetup::~SpeechSetup() = default;

@@ -28,12 +28,13 @@ std::future<void> startSpeechEngine();
 
 // The speech service narrata-cli speaks with: espeak-ng's and flite's voices, into a WAV file
 // when one is named, else to the sound server, else (saying so once on `err`) into silence
-// paced like speech; without a WAV file the speech daemon's voices too, which it speaks itself.
-// They are waited for when `voice`, the voice asked for (else the stored one), is one of them;
-// with a WAV file such a voice is refused, since the daemon hands back no audio to record (a
-// stored one gives way to the default voice, saying so on `err`). The WAV file is written under a temporary name
-// beside the one chosen, and takes the chosen name only when saved: a run refused or failed before that leaves whatever
-// had the name as it was. Throws CliError when the WAV file cannot be created.
+// paced like speech. When `voice`, the voice asked for (else the stored one), is the speech
+// daemon's, the daemon's voices are added and waited for, and it speaks them itself; with a WAV
+// file such a voice is refused, since the daemon hands back no audio to record (a stored one
+// gives way to the default voice, saying so on `err`). The WAV file is written under a
+// temporary name beside the one chosen, and takes the chosen name only when saved: a run refused
+// or failed before that leaves whatever had the name as it was. Throws CliError when the WAV
+// file cannot be created.
 class SpeechSetup {
 public:
     SpeechSetup(const QString &wavPath, QTextStream &err, const QString &voice);
