@@ -147,6 +147,16 @@ check "the exported WAV holds the samples of read --wav" \
 "$cli" export "$work/book.pdf" "$work/flite.wav" --page 2 --to-page 2 --voice flite:slt >/dev/null 2>&1
 check "flite's voice speaks the page for over 2 seconds" test "$(stat -c %s "$work/flite.wav")" -gt 88244
 check "flite's voice is not espeak-ng's" bash -c '! cmp -s "$1" "$2"' - "$work/flite.wav" "$work/exported.wav"
+# The speech daemon plays its voices itself: asked for, one is refused; stored, the default records.
+expect_refusal "a daemon voice for a recording" "hands back no audio" \
+  export "$work/book.pdf" "$work/daemon.wav" --voice "speechd:espeak-ng:English (America)"
+settings="$XDG_CONFIG_HOME/Narrata/Narrata.conf"
+cp "$settings" "$work/settings.saved"
+sed -i 's/^\[General\]$/&\nkNarrataTTSVoiceSelected=speechd:espeak-ng:English (America)/' "$settings"
+said=$("$cli" export "$work/book.pdf" "$work/stored.wav" --page 2 --to-page 2 2>&1 >/dev/null)
+check "a stored daemon voice gives way to the default voice, saying so (got: $said)" \
+  bash -c 'grep -q "recording with the default voice" <<<"$1" && cmp -s "$2" "$3"' - "$said" "$work/stored.wav" "$work/exported.wav"
+cp "$work/settings.saved" "$settings"
 "$cli" export "$work/pack.pdf" "$work/stopped.opus" >/dev/null 2>&1 &
 exporter=$!; sleep 0.5; kill -INT "$exporter"; wait "$exporter"
 check "an interrupted export leaves no file" test -z "$(find "$work" -name '*stopped.opus*')"
