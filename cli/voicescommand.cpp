@@ -13,6 +13,8 @@
 #include "speech/speakingloop.h"
 #include "speech/voicecatalogue.h"
 
+#include <algorithm>
+
 namespace narrata::cli {
 
 namespace {
@@ -37,7 +39,16 @@ int runVoicesCommand(const QStringList &arguments, QTextStream &out, QTextStream
     auto espeak = EspeakSpeechService::create(silence);
     if (!espeak)
         throw CliError(QStringLiteral("espeak-ng cannot start: its voice data (espeak-ng-data) is missing"));
-    const auto service = withSpeechDispatcherVoices(withFliteVoices(std::move(espeak), silence), kSpeechDaemonWait);
+    std::unique_ptr<SpeechService> local = withFliteVoices(std::move(espeak), silence);
+    const SpeechService *withoutDaemon = local.get();
+    const auto service = withSpeechDispatcherVoices(std::move(local), kSpeechDaemonWait);
+    // The daemon's service is kept only when it has voices or has not listed them yet.
+    const QStringList voices = service->availableVoices();
+    if (service.get() != withoutDaemon && std::none_of(voices.begin(), voices.end(), [](const QString &voice) {
+            return voiceBackend(voice) == QLatin1String("speechd");
+        }))
+        err << "narrata-cli: the speech-dispatcher daemon did not list its voices within "
+            << kSpeechDaemonWait.count() / 1000 << " s; they are left out\n";
 
     if (line.hasFlag(QStringLiteral("--all"))) {
         const QString defaultVoice = service->defaultVoice();
