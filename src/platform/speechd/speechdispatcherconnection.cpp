@@ -6,6 +6,7 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <condition_variable>
 #include <csignal>
 #include <cstdlib>
@@ -156,6 +157,14 @@ std::vector<SpeechDispatcherConnection::Voice> SpeechDispatcherConnection::voice
 {
     const std::lock_guard lock(m_state->mutex);
     return m_state->voices;
+}
+
+std::optional<SpeechDispatcherConnection::Voice> SpeechDispatcherConnection::voice(const QString &identifier) const
+{
+    const std::lock_guard lock(m_state->mutex);
+    const auto found = std::find_if(m_state->voices.begin(), m_state->voices.end(),
+        [&](const Voice &known) { return known.identifier == identifier; });
+    return found != m_state->voices.end() ? std::optional(*found) : std::nullopt;
 }
 
 void SpeechDispatcherConnection::setObserver(Observer observer)

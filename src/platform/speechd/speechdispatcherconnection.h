@@ -7,6 +7,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -46,6 +47,8 @@ public:
     bool waitForVoices(std::chrono::milliseconds timeout) const;
     // The voices listed so far: none before the listing ends.
     std::vector<Voice> voices() const;
+    // The listed voice with the identifier, without copying the others; none when not listed.
+    std::optional<Voice> voice(const QString &identifier) const;
     // Speaks text with a voice at a rate of -100 to 100; `ended` is called once, on another
     // thread, when the message ends or could not be spoken.
     void say(const Voice &voice, int rate, const QByteArray &text, Ended ended);

@@ -2,8 +2,6 @@
 
 #include "platform/speech/combinedspeechservice.h"
 
-#include <algorithm>
-
 namespace narrata {
 
 SpeechDispatcherSpeechService::SpeechDispatcherSpeechService(std::shared_ptr<SpeechDispatcherConnection> connection)
@@ -26,22 +24,21 @@ QString SpeechDispatcherSpeechService::defaultVoice() const
 
 VoiceAttributes SpeechDispatcherSpeechService::attributesForVoice(const QString &voice) const
 {
-    const std::vector<SpeechDispatcherConnection::Voice> voices = m_connection->voices();
-    const auto found
-        = std::find_if(voices.begin(), voices.end(), [&](const auto &known) { return known.identifier == voice; });
-    return found != voices.end() ? found->attributes : VoiceAttributes{};
+    const std::optional<SpeechDispatcherConnection::Voice> found = m_connection->voice(voice);
+    return found ? found->attributes : VoiceAttributes{};
 }
 
 std::unique_ptr<SpeechSynthesizer> SpeechDispatcherSpeechService::createSynthesizer(const QString &voice)
 {
-    const std::vector<SpeechDispatcherConnection::Voice> voices = m_connection->voices();
-    auto found
-        = std::find_if(voices.begin(), voices.end(), [&](const auto &known) { return known.identifier == voice; });
-    if (found == voices.end())
-        found = voices.begin();
+    std::optional<SpeechDispatcherConnection::Voice> found = m_connection->voice(voice);
+    if (!found) {
+        const std::vector<SpeechDispatcherConnection::Voice> voices = m_connection->voices();
+        if (!voices.empty())
+            found = voices.front();
+    }
     // Without voices the synthesizer's every utterance ends at once, not finished.
     return std::make_unique<SpeechDispatcherSynthesizer>(
-        m_connection, found != voices.end() ? *found : SpeechDispatcherConnection::Voice{});
+        m_connection, found.value_or(SpeechDispatcherConnection::Voice{}));
 }
 
 std::unique_ptr<SpeechService> withSpeechDispatcherVoices(
