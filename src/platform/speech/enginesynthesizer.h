@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/speech/audiooutput.h"
+#include "platform/speech/ownerrelay.h"
 #include "platform/speech/speechsynthesizer.h"
 #include "platform/speech/synthesisengine.h"
 
@@ -12,7 +13,6 @@
 namespace narrata {
 
 class SynthesisWorker;
-class ReportRelay;
 
 // A synthesizer speaking with one voice of a synthesis engine into one audio output.
 //
@@ -45,7 +45,6 @@ public:
     QString voice() const override { return m_voice; }
 
 private:
-    friend class ReportRelay;
     void endCurrent(); // ends the current utterance as not finished, reporting it queued
     void workerEnded(quint64 utterance, bool finished);
     void report(bool finished);
@@ -56,7 +55,7 @@ private:
     SpeechSynthesizerDelegate *m_delegate = nullptr;
     quint64 m_utterance = 0; // the latest utterance
     bool m_speaking = false;
-    ReportRelay *m_relay; // lives on the owner's thread; outlives the worker
+    OwnerRelay<EngineSynthesizer> m_relay{this}; // outlives the worker
     std::unique_ptr<SynthesisWorker> m_worker;
 };
 

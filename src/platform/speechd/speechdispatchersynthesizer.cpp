@@ -4,33 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <mutex>
 
 namespace narrata {
-
-// Carries the daemon's reports to the synthesizer's thread while the synthesizer is there. The
-// context object lives on that thread; the synthesizer clears both pointers when it goes and
-// deletes the context through the event loop, after the reports already queued, which then find
-// no synthesizer.
-struct SpeechDispatcherSynthesizer::Link {
-    std::mutex mutex;
-    QObject *context = nullptr;
-    SpeechDispatcherSynthesizer *owner = nullptr; // read and written on the owner's thread only
-
-    void post(quint64 utterance, bool finished, const std::shared_ptr<Link> &self)
-    {
-        const std::lock_guard lock(mutex);
-        if (!context)
-            return;
-        QMetaObject::invokeMethod(
-            context,
-            [self, utterance, finished] {
-                if (self->owner)
-                    self->owner->ended(utterance, finished);
-            },
-            Qt::QueuedConnection);
-    }
-};
 
 int SpeechDispatcherSynthesizer::daemonRate(float wordsPerMinute)
 {
@@ -43,10 +18,7 @@ SpeechDispatcherSynthesizer::SpeechDispatcherSynthesizer(
     std::shared_ptr<SpeechDispatcherConnection> connection, SpeechDispatcherConnection::Voice voice)
     : m_connection(std::move(connection))
     , m_voice(std::move(voice))
-    , m_link(std::make_shared<Link>())
 {
-    m_link->context = new QObject;
-    m_link->owner = this;
     m_givingUp.setSingleShot(true);
     QObject::connect(&m_givingUp, &QTimer::timeout, [this] {
         if (!m_speaking)
@@ -60,13 +32,6 @@ SpeechDispatcherSynthesizer::~SpeechDispatcherSynthesizer()
 {
     if (m_speaking)
         m_connection->cancel();
-    QObject *context = nullptr;
-    {
-        const std::lock_guard lock(m_link->mutex);
-        std::swap(context, m_link->context);
-        m_link->owner = nullptr;
-    }
-    context->deleteLater();
 }
 
 void SpeechDispatcherSynthesizer::startSpeakingString(const QString &text)
@@ -82,8 +47,10 @@ void SpeechDispatcherSynthesizer::startSpeakingString(const QString &text)
     m_givingUp.start(static_cast<int>(std::min(3 * words / kRates.minimum * 60'000 + 5000, 3'600'000.0)));
     QString spoken = text;
     spoken.replace(QChar(0), QLatin1Char(' ')); // the daemon reads the text up to its first zero
-    m_connection->say(m_voice, daemonRate(m_rate), spoken.toUtf8(),
-        [link = m_link, utterance](bool finished) { link->post(utterance, finished, link); });
+    m_connection->say(
+        m_voice, daemonRate(m_rate), spoken.toUtf8(), [relay = m_relay.sender(), utterance](bool finished) {
+            relay([utterance, finished](SpeechDispatcherSynthesizer &self) { self.ended(utterance, finished); });
+        });
 }
 
 void SpeechDispatcherSynthesizer::stopSpeaking()
@@ -106,7 +73,7 @@ void SpeechDispatcherSynthesizer::endCurrent()
         return;
     m_speaking = false;
     m_givingUp.stop();
-    m_link->post(kEndedHere, false, m_link);
+    m_relay.post([](SpeechDispatcherSynthesizer &self) { self.ended(kEndedHere, false); });
 }
 
 void SpeechDispatcherSynthesizer::ended(quint64 utterance, bool finished)

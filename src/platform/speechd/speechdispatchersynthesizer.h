@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/speech/ownerrelay.h"
 #include "platform/speech/speechsynthesizer.h"
 #include "platform/speechd/speechdispatcherconnection.h"
 
@@ -43,7 +44,6 @@ public:
     QString voice() const override { return m_voice.identifier; }
 
 private:
-    struct Link;
     static constexpr quint64 kEndedHere = 0; // a report of an utterance ended here, not by the daemon
     void endCurrent(); // ends the current utterance as not finished, reporting it queued
     void ended(quint64 utterance, bool finished);
@@ -55,7 +55,7 @@ private:
     quint64 m_utterance = 0;
     bool m_speaking = false;
     QTimer m_givingUp;
-    std::shared_ptr<Link> m_link;
+    OwnerRelay<SpeechDispatcherSynthesizer> m_relay{this}; // the daemon's reports may come after this went
 };
 
 } // namespace narrata
