@@ -20,9 +20,7 @@ namespace narrata::cli {
 
 namespace {
 
-// Each synthesizer gets a stream of its own on the sound server (one being stopped may still
-// be writing while its successor starts). The first stream is opened up front, to find out
-// whether there is a sound server at all.
+// The sound server's streams, the first opened up front to find out whether there is one.
 // `quiet`: the voice asked for is the speech daemon's, which plays it itself.
 AudioOutputFactory soundServerOutputs(QTextStream &err, bool quiet)
 {
@@ -33,14 +31,7 @@ AudioOutputFactory soundServerOutputs(QTextStream &err, bool quiet)
         err.flush();
         return [] { return std::make_shared<NullOutput>(); };
     }
-    // Both backends share the factory's copies, and with them the first stream.
-    auto unused = std::make_shared<std::shared_ptr<AudioOutput>>(std::move(first));
-    return [unused]() -> std::shared_ptr<AudioOutput> {
-        if (*unused)
-            return std::exchange(*unused, nullptr);
-        std::shared_ptr<AudioOutput> stream = PulseAudioOutput::open();
-        return stream ? stream : std::make_shared<NullOutput>();
-    };
+    return PulseAudioOutput::streams(std::move(first));
 }
 
 } // namespace

@@ -27,10 +27,9 @@ namespace narrata {
 
 namespace {
 
-// espeak-ng and flite through the sound server, each synthesizer on a stream of its own (one being stopped
-// may still be writing while its successor starts). The first stream is opened here to find out
-// whether there is a sound server at all: without one, or without espeak-ng, the silent service
-// reads on at the pace of speech. Outputs given instead take the sound server's place.
+// espeak-ng and flite through the sound server, each synthesizer on a stream of its own. The
+// first stream is opened here to find out whether there is a sound server at all: without one, or without espeak-ng,
+// the silent service reads on at the pace of speech. Outputs given instead take the sound server's place.
 std::unique_ptr<SpeechService> makeSpeechService(
     const std::shared_ptr<EspeakEngine> &engine, const AudioOutputFactory &givenOutputs, bool &silent)
 {
@@ -44,14 +43,7 @@ std::unique_ptr<SpeechService> makeSpeechService(
         silent = true;
         return withFliteVoices(std::make_unique<SilentSpeechService>(engine), {});
     }
-    // A later stream that cannot be opened leaves its synthesizer paced in silence. Both backends
-    // share the factory's copies, and with them the first stream.
-    auto unused = std::make_shared<std::shared_ptr<AudioOutput>>(std::move(first));
-    AudioOutputFactory outputs = [unused]() -> std::shared_ptr<AudioOutput> {
-        if (*unused)
-            return std::exchange(*unused, nullptr);
-        return PulseAudioOutput::open();
-    };
+    const AudioOutputFactory outputs = PulseAudioOutput::streams(std::move(first));
     return withFliteVoices(std::make_unique<EspeakSpeechService>(engine, outputs, QLocale::system()), outputs);
 }
 

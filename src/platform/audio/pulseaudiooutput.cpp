@@ -3,6 +3,7 @@
 #include <pulse/simple.h>
 
 #include <cstdint>
+#include <utility>
 
 namespace narrata {
 
@@ -28,6 +29,16 @@ PulseAudioOutput::Stream PulseAudioOutput::connect(const AudioFormat &format, co
     int error = 0;
     return Stream(pa_simple_new(nullptr, applicationName.toUtf8().constData(), PA_STREAM_PLAYBACK, nullptr, "Speech",
         &samples, nullptr, &buffer, &error));
+}
+
+AudioOutputFactory PulseAudioOutput::streams(std::shared_ptr<AudioOutput> first)
+{
+    auto unused = std::make_shared<std::shared_ptr<AudioOutput>>(std::move(first));
+    return [unused]() -> std::shared_ptr<AudioOutput> {
+        if (*unused)
+            return std::exchange(*unused, nullptr);
+        return open();
+    };
 }
 
 std::unique_ptr<PulseAudioOutput> PulseAudioOutput::open(const AudioFormat &format, const QString &applicationName)

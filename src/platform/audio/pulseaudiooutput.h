@@ -24,6 +24,11 @@ public:
     // nullptr when no sound server answers; that is known at once when none is running.
     static std::unique_ptr<PulseAudioOutput> open(
         const AudioFormat &format = {}, const QString &applicationName = QStringLiteral("Narrata"));
+    // A stream of its own for each synthesizer (one being stopped may still be writing while its
+    // successor starts): the first call hands over `first`, the stream opened to find out whether
+    // there is a sound server, and later calls open new ones. A stream that cannot be opened is
+    // null, which leaves its synthesizer paced in silence. Copies share `first`.
+    static AudioOutputFactory streams(std::shared_ptr<AudioOutput> first);
     ~PulseAudioOutput() override;
     PulseAudioOutput(const PulseAudioOutput &) = delete;
     PulseAudioOutput &operator=(const PulseAudioOutput &) = delete;
